@@ -1,0 +1,161 @@
+#include "frmOptions.h"
+
+#include "display/DisplaySettings.h"
+#include "display/PresetsPage.h"
+#include "export/ExportPage.h"
+#include "holidays/HolidayPage.h"
+#include "i18n/LanguageApplier.h"
+#include "platform/Controls.h"
+#include "platform/PageSize.h"
+#include "schedule/DDayPage.h"
+#include "schedule/RegularPage.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace td {
+namespace {
+constexpr int kTop = 30;
+}
+
+frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
+    : QWidget(nullptr), s_(services), lng_(lng), caption_(std::move(caption))
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    const int pageLeft = twips(kShownLeft);
+    setFixedSize(pageLeft + kPageSize.width() + 8, kTop + kPageSize.height() + 46);
+
+    LblEgg = new QLabel(this);
+    nameControl(LblEgg, QStringLiteral("LblEgg"));
+    LblEgg->setGeometry(4, 4, twips(165), twips(135));
+
+    LstOption = new QListWidget(this);
+    nameControl(LstOption, QStringLiteral("LstOption"));
+    LstOption->setGeometry(4, kTop, pageLeft - 8, kPageSize.height());
+
+    LblOptTitle = new QLabel(QStringLiteral("자동설정"), this);
+    nameControl(LblOptTitle, QStringLiteral("LblOptTitle"), 1000);
+    LblOptTitle->setGeometry(pageLeft, 4, kPageSize.width(), kTop - 6);
+    QFont titleFont = LblOptTitle->font();
+    titleFont.setPointSize(12);
+    titleFont.setBold(true);
+    LblOptTitle->setFont(titleFont);
+
+    for (int i = 0; i < 9; ++i) {
+        auto* panel = new QWidget(this);
+        nameControl(panel, QStringLiteral("picOptions"), 0, i);
+        panel->setGeometry(twips(kParkedLeft), kTop, kPageSize.width(), kPageSize.height());
+        panel->setEnabled(false);
+        picOptions[i] = panel;
+    }
+
+    const int footY = kTop + kPageSize.height() + 10;
+    LblPrompt = new QLabel(QStringLiteral("[Tunedesk.exe]"), this);
+    nameControl(LblPrompt, QStringLiteral("LblPrompt"), 1600);
+    LblPrompt->setGeometry(4, footY, width() - 200, 26);
+    cmdOK = new QPushButton(QStringLiteral("확인"), this);
+    nameControl(cmdOK, QStringLiteral("cmdOK"), 2000);
+    cmdOK->setGeometry(width() - 184, footY, 86, 28);
+    cmdOK->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("취소"), this);
+    nameControl(cmdCancel, QStringLiteral("cmdCancel"), 3000);
+    cmdCancel->setGeometry(width() - 92, footY, 86, 28);
+
+    presetsPage = new PresetsPage(s_, picOptions[0]);
+    screenPage = new QWidget(picOptions[1]);
+    holidayPage = new HolidayPage(s_, picOptions[2]);
+    regularPage = new RegularPage(s_, picOptions[3]);
+    exportPage = new ExportPage(s_, picOptions[4]);
+    weekViewPage = new QWidget(picOptions[5]);
+    ddayPage = new DDayPage(s_, picOptions[6]);
+    miscPage = new QWidget(picOptions[7]);
+    display = new DisplaySettings(s_, presetsPage, screenPage, weekViewPage, miscPage);
+    display->setParent(this);
+
+    showPanel(0, true);
+
+    connect(LstOption, &QListWidget::itemClicked, this, &frmOptions::LstOption_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
+}
+
+frmOptions::~frmOptions() = default;
+
+QString frmOptions::captionFor(int minor, int revision)
+{
+    return QStringLiteral("Tune Desk for Daybrook build") + QString::number(minor) + QString::number(revision);
+}
+
+QString frmOptions::dataFolderFor(const QString& dataSaveDir, const QString& programFolder)
+{
+    if (!dataSaveDir.isEmpty())
+        return dataSaveDir;
+    return programFolder.endsWith(QLatin1Char('/')) ? programFolder : programFolder + QLatin1Char('/');
+}
+
+void frmOptions::showPanel(int index, bool shown)
+{
+    QWidget* panel = picOptions[index];
+    panel->move(twips(shown ? kShownLeft : kParkedLeft), panel->y());
+    panel->setEnabled(shown);
+}
+
+bool frmOptions::isPanelShown(int index) const
+{
+    return picOptions[index]->x() == twips(kShownLeft);
+}
+
+bool frmOptions::Form_Load()
+{
+    // Each step stands on its own: a failure skips it, except that the
+    // language file may end the program.
+    try {
+        s_.DataFolder = dataFolderFor(s_.store.get(QStringLiteral("DataSaveDir"), QString()), s_.programFolder);
+    } catch (...) {
+    }
+    try {
+        KoreanFont = LanSetup({LstOption, presetsPage->CmbSMode, presetsPage->CmbDefault, LblOptTitle, this},
+                              s_.currentLanguage, lng_);
+    } catch (const ProgramEnd&) {
+        return false;
+    }
+    presetsPage->CmbDefault->setCurrentIndex(0);
+    display->Main_ReadColor(presetsPage->CmbDefault->currentIndex());
+    holidayPage->Main_ReadProfile();
+    setWindowTitle(caption_);
+    return true;
+}
+
+void frmOptions::LstOption_Click()
+{
+    const int selected = LstOption->currentRow();
+    const int n = LstOption->count();
+    for (int i = 0; i <= n && i < int(picOptions.size()); ++i) {
+        if (i == selected) {
+            showPanel(i, true);
+            LblOptTitle->setText(LstOption->item(i)->text());
+        } else {
+            showPanel(i, false);
+        }
+    }
+}
+
+void frmOptions::cmdOK_Click()
+{
+    s_.boxes.info(LblPrompt->text(), QStringLiteral("Tunedesk"));
+    // Both stores run; a failure has been reported and keeps the window open,
+    // so nothing the user set is lost.
+    const bool displayStored = display->Main_WriteColor(presetsPage->CmbDefault->currentIndex());
+    const bool holidaysStored = holidayPage->Main_WriteProfile();
+    if (displayStored && holidaysStored)
+        close();
+}
+
+void frmOptions::cmdCancel_Click()
+{
+    close();
+}
+
+} // namespace td

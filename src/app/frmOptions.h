@@ -1,0 +1,75 @@
+#pragma once
+#include "i18n/LanguageFile.h"
+#include "platform/Services.h"
+
+#include <QWidget>
+#include <array>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+namespace td {
+
+class PresetsPage;
+class DisplaySettings;
+class HolidayPage;
+class RegularPage;
+class DDayPage;
+class ExportPage;
+
+// The options window: the frame of the eight pages (and the about panel), the
+// page list, OK and Cancel, and the load and OK sequences.
+class frmOptions : public QWidget {
+    Q_OBJECT
+public:
+    frmOptions(Services& services, LanguageFile& lng, QString caption);
+    ~frmOptions() override;
+
+    // The load sequence. False when the language file ended the program: the
+    // window must not be shown and nothing is stored.
+    bool Form_Load();
+
+    // "Tune Desk for Daybrook build" + minor + revision.
+    static QString captionFor(int minor, int revision);
+    // The day-file folder: "DataSaveDir" as stored, else the program folder with a separator.
+    static QString dataFolderFor(const QString& dataSaveDir, const QString& programFolder);
+
+    // Panel geometry in twips: shown at 1140, parked at -20000.
+    static constexpr int kShownLeft = 1140;
+    static constexpr int kParkedLeft = -20000;
+    void showPanel(int index, bool shown);
+    bool isPanelShown(int index) const;
+
+    QListWidget* LstOption;
+    std::array<QWidget*, 9> picOptions{};
+    QLabel* LblOptTitle;
+    QLabel* LblPrompt;
+    QLabel* LblEgg;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+
+    PresetsPage* presetsPage = nullptr;
+    QWidget* screenPage = nullptr;
+    HolidayPage* holidayPage = nullptr;
+    RegularPage* regularPage = nullptr;
+    ExportPage* exportPage = nullptr;
+    QWidget* weekViewPage = nullptr;
+    DDayPage* ddayPage = nullptr;
+    QWidget* miscPage = nullptr;
+    DisplaySettings* display = nullptr;
+
+    bool KoreanFont = false;
+
+public slots:
+    void LstOption_Click();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+private:
+    Services& s_;
+    LanguageFile& lng_;
+    QString caption_;
+};
+
+} // namespace td

@@ -1,0 +1,49 @@
+#include "frmOptions.h"
+#include "frmSplash.h"
+
+#include "i18n/LanguageFile.h"
+#include "platform/CommonDialog.h"
+#include "platform/FileSystem.h"
+#include "platform/InstanceLock.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Services.h"
+#include "platform/SettingsStore.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <memory>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tunedesk"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    td::QtFileSystem fs;
+    td::QtSettingsStore store(td::QtSettingsStore::defaultPath());
+    td::QtMessageBoxes boxes;
+    td::QtCommonDialog dialog;
+    td::Services services{fs, store, boxes, dialog, QCoreApplication::applicationDirPath()};
+    services.currentLanguage = QStringLiteral(TUNEDESK_LANGUAGE);
+    services.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    td::LanguageFile lng(fs, boxes, services.programFolder, services.currentLanguage);
+    td::QtInstanceLock lock(td::QtInstanceLock::defaultPath());
+
+    std::unique_ptr<td::frmOptions> options;
+    td::frmSplash splash(lock, [&] {
+        options = std::make_unique<td::frmOptions>(
+            services, lng, td::frmOptions::captionFor(TUNEDESK_VERSION_MINOR, TUNEDESK_VERSION_REVISION));
+        boxes.setParent(options.get());
+        dialog.setParent(options.get());
+        if (!options->Form_Load()) {
+            QCoreApplication::exit(2);
+            return;
+        }
+        options->show();
+        // From now on, closing the options window ends the program.
+        QApplication::setQuitOnLastWindowClosed(true);
+    });
+    if (!splash.Form_Load())
+        return 0;
+    return app.exec();
+}

@@ -1,0 +1,1 @@
+// Display logic without widgets goes here.

@@ -1,0 +1,1 @@
+// export logic without widgets goes here.

@@ -1,0 +1,1 @@
+// holidays logic without widgets goes here.

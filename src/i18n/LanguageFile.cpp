@@ -1,0 +1,66 @@
+#include "LanguageFile.h"
+
+#include "platform/Cp949.h"
+
+namespace td {
+
+LanguageFile::LanguageFile(IFileSystem& fs, IMessageBoxes& boxes, QString programFolder, QString currentLanguage)
+    : fs_(fs), boxes_(boxes), folder_(std::move(programFolder)), language_(std::move(currentLanguage))
+{
+}
+
+std::optional<QHash<int, QString>> LanguageFile::parse(const QByteArray& bytes)
+{
+    QHash<int, QString> texts;
+    for (const QByteArray& raw : splitCrLines(bytes)) {
+        if (raw.isEmpty())
+            continue;
+        const QString line = Cp949::decode(raw);
+        const qsizetype space = line.indexOf(QLatin1Char(' '));
+        if (space < 0)
+            return std::nullopt;
+        // The key: everything up to the first space, as a 16-bit integer.
+        bool ok = false;
+        const QString keyText = line.left(space).trimmed();
+        const int key = keyText.toInt(&ok);
+        if (!ok || key < -32768 || key > 32767)
+            return std::nullopt;
+        // The text starts at the 6th character, whatever the key's width.
+        const QString text = line.mid(5);
+        texts.insert(key, text.isEmpty() ? QStringLiteral("??????") : text);
+    }
+    return texts;
+}
+
+void LanguageFile::load(const QString& fileName)
+{
+    const QString path = folder_.endsWith(QLatin1Char('/')) ? folder_ + fileName : folder_ + QLatin1Char('/') + fileName;
+    if (!fs_.fileExists(path)) {
+        const bool korean = language_ == QLatin1String("Korean");
+        Message m;
+        m.text = korean ? QStringLiteral("파일을 찾을수 없습니다..\r\n적어도 하나의 언어파일이 있어야 합니다!")
+                        : QStringLiteral("File Not Found.\r\nMust Have at least one Language File!");
+        m.title = korean ? QStringLiteral("언어 파일 없음") : QStringLiteral("Errore While Loading");
+        m.icon = MsgIcon::Critical;
+        boxes_.show(m);
+        throw ProgramEnd{};
+    }
+    QByteArray bytes;
+    ++reads_;
+    if (!fs_.readAll(path, bytes))
+        throw ProgramEnd{};
+    auto parsed = parse(bytes);
+    if (!parsed)
+        throw ProgramEnd{};
+    texts_ = std::move(*parsed);
+    loadedName_ = fileName;
+}
+
+QString LanguageFile::GetLngText(int key, const QString& fileName)
+{
+    if (loadedName_ != fileName || reads_ == 0)
+        load(fileName);
+    return texts_.value(key);
+}
+
+} // namespace td

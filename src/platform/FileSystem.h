@@ -1,0 +1,49 @@
+#pragma once
+#include "IoStatus.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace td {
+
+// How a whole-file write reaches the disk.
+enum class Durability {
+    Synced,    // forced to disk before the rename: settings files written at OK
+    Deferred,  // renamed without a per-file sync; the caller flushes once at the end of a run
+};
+
+// The file operations of the tool. Every write replaces the file atomically:
+// a reader sees the old file or the new one, never half of one.
+class IFileSystem {
+public:
+    virtual ~IFileSystem() = default;
+
+    // True for an existing regular file on exactly this path (hidden files count as absent).
+    virtual bool fileExists(const QString& path) const = 0;
+    virtual bool dirExists(const QString& path) const = 0;
+    virtual IoStatus readAll(const QString& path, QByteArray& bytes) const = 0;
+    virtual IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability durability) = 0;
+    virtual IoStatus remove(const QString& path) = 0;
+    // Creates the last folder level only; an existing folder is success.
+    virtual IoStatus makeDir(const QString& path) = 0;
+    // Flushes the file system that holds path (after a run of Deferred writes).
+    virtual IoStatus flush(const QString& path) = 0;
+};
+
+class QtFileSystem : public IFileSystem {
+public:
+    bool fileExists(const QString& path) const override;
+    bool dirExists(const QString& path) const override;
+    IoStatus readAll(const QString& path, QByteArray& bytes) const override;
+    IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability durability) override;
+    IoStatus remove(const QString& path) override;
+    IoStatus makeDir(const QString& path) override;
+    IoStatus flush(const QString& path) override;
+};
+
+// Text lines as Daybrook's files have them: a line ends at CR or CR LF; a lone LF
+// stays inside the line. A final line end does not start another (empty) line.
+QList<QByteArray> splitCrLines(const QByteArray& bytes);
+
+} // namespace td

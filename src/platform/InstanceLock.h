@@ -1,0 +1,30 @@
+#pragma once
+#include <QString>
+#include <memory>
+
+class QLockFile;
+
+namespace td {
+
+// "Is another copy of the tool running?" A lock left by a crashed copy does not count.
+class IInstanceLock {
+public:
+    virtual ~IInstanceLock() = default;
+    // True when this process now holds the lock; false when another live copy does.
+    virtual bool tryAcquire() = 0;
+};
+
+class QtInstanceLock : public IInstanceLock {
+public:
+    explicit QtInstanceLock(const QString& lockPath);
+    ~QtInstanceLock() override;
+    bool tryAcquire() override;
+
+    // Per user, in the runtime or temporary folder.
+    static QString defaultPath();
+
+private:
+    std::unique_ptr<QLockFile> lock_;
+};
+
+} // namespace td

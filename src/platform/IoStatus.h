@@ -1,0 +1,17 @@
+#pragma once
+#include <QString>
+
+namespace td {
+
+// Outcome of one file-system operation. A failure carries the path and why.
+struct IoStatus {
+    bool ok = true;
+    QString path;
+    QString reason;
+
+    static IoStatus success() { return {}; }
+    static IoStatus failure(const QString& path, const QString& reason) { return {false, path, reason}; }
+    explicit operator bool() const { return ok; }
+};
+
+} // namespace td

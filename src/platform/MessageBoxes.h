@@ -1,0 +1,45 @@
+#pragma once
+#include <QString>
+
+class QWidget;
+
+namespace td {
+
+enum class MsgIcon { None, Information, Warning, Critical, Question };
+enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+struct Message {
+    QString text;    // may hold a lone CR between two lines
+    QString title;
+    MsgIcon icon = MsgIcon::None;
+    MsgButtons buttons = MsgButtons::Ok;
+    MsgAnswer defaultButton = MsgAnswer::Ok;
+};
+
+// Modal message boxes. Tests replace them with a recorder that answers from a script.
+class IMessageBoxes {
+public:
+    virtual ~IMessageBoxes() = default;
+    virtual MsgAnswer show(const Message& message) = 0;
+
+    MsgAnswer info(const QString& text, const QString& title)
+    {
+        return show({text, title, MsgIcon::Information, MsgButtons::Ok, MsgAnswer::Ok});
+    }
+};
+
+class QtMessageBoxes : public IMessageBoxes {
+public:
+    explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
+    MsgAnswer show(const Message& message) override;
+
+private:
+    QWidget* parent_;
+};
+
+// A lone CR between two lines is a line break on screen.
+QString displayText(const QString& text);
+
+} // namespace td

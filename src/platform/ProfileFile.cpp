@@ -1,0 +1,3 @@
+#include "ProfileFile.h"
+
+// Implemented with the holiday file.

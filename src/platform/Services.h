@@ -1,0 +1,35 @@
+#pragma once
+#include "CommonDialog.h"
+#include "FileSystem.h"
+#include "MessageBoxes.h"
+#include "SettingsStore.h"
+
+#include <QDate>
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+namespace td {
+
+// Everything a page needs from the outside world, wired in main (real) or in a test (fakes).
+struct Services {
+    IFileSystem& fs;
+    ISettingsStore& store;
+    IMessageBoxes& boxes;
+    CommonDialog& CmDLG;
+    QString programFolder;                    // the folder of the executable, as the platform gives it
+    QString currentLanguage = QStringLiteral("Korean");
+    std::function<QDate()> today = [] { return QDate::currentDate(); };
+    std::function<bool(const QUrl&)> openUrl = [](const QUrl&) { return false; };
+    QString DataFolder;                       // Daybrook's day files; set at load, refreshed by the export
+
+    bool isKorean() const { return currentLanguage == QLatin1String("Korean"); }
+    // Folder + separator (added only when missing) + name.
+    QString programFile(const QString& name) const
+    {
+        return programFolder.endsWith(QLatin1Char('/')) ? programFolder + name
+                                                       : programFolder + QLatin1Char('/') + name;
+    }
+};
+
+} // namespace td

@@ -1,0 +1,37 @@
+#pragma once
+#include <QString>
+#include <memory>
+
+class QSettings;
+
+namespace td {
+
+// Daybrook's per-user settings, application "Daybrook", section "Options".
+class ISettingsStore {
+public:
+    virtual ~ISettingsStore() = default;
+    virtual QString get(const QString& key, const QString& defaultValue) const = 0;
+    // False when the store could not be written.
+    virtual bool save(const QString& key, const QString& value) = 0;
+    // Removes every key of the section and nothing else.
+    virtual bool removeSection() = 0;
+};
+
+class QtSettingsStore : public ISettingsStore {
+public:
+    // iniPath: the store file, normally defaultPath().
+    explicit QtSettingsStore(const QString& iniPath);
+    ~QtSettingsStore() override;
+
+    QString get(const QString& key, const QString& defaultValue) const override;
+    bool save(const QString& key, const QString& value) override;
+    bool removeSection() override;
+
+    // Daybrook/Daybrook.conf in the user's configuration folder.
+    static QString defaultPath();
+
+private:
+    std::unique_ptr<QSettings> settings_;
+};
+
+} // namespace td

@@ -1,0 +1,1 @@
+// schedule logic without widgets goes here.

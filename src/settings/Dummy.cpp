@@ -1,0 +1,1 @@
+// Settings logic goes here.

@@ -1,0 +1,97 @@
+#pragma once
+// Fakes for the platform interfaces, shared by every test.
+#include "platform/CommonDialog.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Services.h"
+#include "platform/SettingsStore.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace td::test {
+
+// Records every box; answers from a script, then with the default button.
+class RecordingMessageBoxes : public IMessageBoxes {
+public:
+    QList<Message> shown;
+    std::deque<MsgAnswer> answers;
+    MsgAnswer show(const Message& m) override;
+};
+
+// Confirms or cancels from a script; a confirmed dialog applies the scripted change.
+class ScriptedCommonDialog : public CommonDialog {
+public:
+    struct Answer {
+        bool confirm = false;
+        std::function<void(CommonDialog&)> apply;
+    };
+    std::deque<Answer> answers;
+    QStringList calls;   // "ShowColor", "ShowFont", ...
+
+    bool ShowColor() override { return next(QStringLiteral("ShowColor")); }
+    bool ShowFont() override { return next(QStringLiteral("ShowFont")); }
+    bool ShowOpen() override { return next(QStringLiteral("ShowOpen")); }
+    bool ShowSave() override { return next(QStringLiteral("ShowSave")); }
+
+    void confirmWith(std::function<void(CommonDialog&)> f) { answers.push_back({true, std::move(f)}); }
+    void cancelNext() { answers.push_back({false, {}}); }
+
+private:
+    bool next(const QString& call);
+};
+
+// An in-memory settings store.
+class MemorySettingsStore : public ISettingsStore {
+public:
+    QMap<QString, QString> values;
+    bool failSaves = false;
+    QString get(const QString& key, const QString& def) const override { return values.value(key, def); }
+    bool save(const QString& key, const QString& value) override;
+    bool removeSection() override { values.clear(); return true; }
+};
+
+// The real file system, failing on demand: the Nth operation of a kind fails
+// (1-based; 0 = never), or every operation on a path containing failPathPart.
+class FailingFileSystem : public QtFileSystem {
+public:
+    int failWriteAt = 0, failRemoveAt = 0, failMakeDirAt = 0, failReadAt = 0;
+    QString failPathPart;
+    int writes = 0, removes = 0, makeDirs = 0, reads = 0, flushes = 0;
+
+    IoStatus readAll(const QString& path, QByteArray& bytes) const override;
+    IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability d) override;
+    IoStatus remove(const QString& path) override;
+    IoStatus makeDir(const QString& path) override;
+    IoStatus flush(const QString& path) override;
+
+private:
+    bool pathFails(const QString& path) const { return !failPathPart.isEmpty() && path.contains(failPathPart); }
+};
+
+// A temporary program folder with the fakes wired into Services.
+struct Fixture {
+    QTemporaryDir dir;
+    FailingFileSystem fs;
+    MemorySettingsStore store;
+    RecordingMessageBoxes boxes;
+    ScriptedCommonDialog dialog;
+    Services services{fs, store, boxes, dialog, QString()};
+
+    explicit Fixture(const QString& language = QStringLiteral("Korean"));
+    QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
+    // Copies the shipped language file into the program folder.
+    void installLanguageFile() const;
+};
+
+QByteArray readFile(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);
+QByteArray cp949(const QString& text);
+
+} // namespace td::test
