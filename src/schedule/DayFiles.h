@@ -1,0 +1,28 @@
+#pragma once
+#include "platform/FileSystem.h"
+#include "platform/IoStatus.h"
+
+#include <QDate>
+#include <QString>
+
+namespace td {
+
+// Where Daybrook keeps a day's notes: one folder per month under the data
+// folder, one file per day, and a companion "_D" file of finished items.
+struct DayFiles {
+    // "2004_3" for March 2004.
+    static QString folderName(const QDate& date);
+    // DataFolder + folder (plain concatenation: the data folder brings its own separator).
+    static QString monthFolder(const QString& dataFolder, const QDate& date);
+    // DataFolder + folder + "/" + folder + "." + day.
+    static QString dayFile(const QString& dataFolder, const QDate& date);
+    static QString companionFile(const QString& dataFolder, const QDate& date) { return dayFile(dataFolder, date) + QStringLiteral("_D"); }
+
+    // The reading rule: lines end at CR or CR LF (a lone LF stays in its line);
+    // lines are joined with LF, and empty lines before the first non-empty one vanish.
+    static QString joinLines(const QByteArray& bytes);
+    // Reads a day file by the reading rule. A failed read leaves text untouched.
+    static IoStatus read(const IFileSystem& fs, const QString& path, QString& text);
+};
+
+} // namespace td

@@ -1,1 +1,0 @@
-// schedule logic without widgets goes here.
