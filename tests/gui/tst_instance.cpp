@@ -1,0 +1,80 @@
+#include "TestSupport.h"
+
+#include "platform/InstanceLock.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+using namespace td;
+
+namespace {
+
+// Runs the real program with its own runtime and configuration folders.
+struct Runner {
+    QTemporaryDir home;
+    QProcessEnvironment env() const
+    {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        e.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+        e.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
+        return e;
+    }
+    void start(QProcess& p) const
+    {
+        p.setProcessEnvironment(env());
+        p.start(QStringLiteral(TUNEDESK_PROGRAM_DIR "/tunedesk"), {});
+    }
+};
+
+} // namespace
+
+class TestInstance : public QObject {
+    Q_OBJECT
+private slots:
+    void secondCopyEndsAtOnce()
+    {
+        Runner r;
+        QDir().mkpath(r.home.path());
+        QFile::setPermissions(r.home.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QProcess first;
+        r.start(first);
+        QVERIFY(first.waitForStarted());
+        const QString lockPath = r.home.path() + QStringLiteral("/tunedesk.lock");
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lockPath), 10000);
+
+        QProcess second;
+        r.start(second);
+        QVERIFY(second.waitForStarted());
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(first.state(), QProcess::Running);   // the running copy is not disturbed
+
+        first.kill();
+        first.waitForFinished();
+    }
+
+    void staleLockDoesNotBlock()
+    {
+        Runner r;
+        const QString lockPath = r.home.path() + QStringLiteral("/tunedesk.lock");
+        {
+            // A copy that was killed leaves its lock file behind.
+            QProcess victim;
+            r.start(victim);
+            QVERIFY(victim.waitForStarted());
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lockPath), 10000);
+            victim.kill();
+            victim.waitForFinished();
+        }
+        QVERIFY(QFile::exists(lockPath));
+        QtInstanceLock lock(lockPath);
+        QVERIFY(lock.tryAcquire());
+    }
+};
+
+QTEST_MAIN(TestInstance)
+#include "tst_instance.moc"
