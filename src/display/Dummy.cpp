@@ -1,1 +1,0 @@
-// Display logic without widgets goes here.

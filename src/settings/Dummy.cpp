@@ -1,1 +1,0 @@
-// Settings logic goes here.
