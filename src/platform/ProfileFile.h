@@ -3,6 +3,7 @@
 #include "IoStatus.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -25,8 +26,33 @@ public:
     // Key names of the first section of that name, in file order.
     QList<QByteArray> keys(QByteArrayView section) const;
 
+    // Names compare after this folding: ASCII letters to lower case; the second
+    // byte of a double-byte character is left alone (it may look like a letter).
+    static QByteArray foldName(QByteArrayView name);
+
 private:
-    QByteArray bytes_;
+    // The lines of one section, each with its own line end; lines[0] is the
+    // header, except in the part before the first header.
+    struct Section {
+        QList<QByteArray> lines;
+        QHash<QByteArray, int> keyLine;   // folded key -> its first line
+        int lastKeyLine = 0;              // where a new key goes after (0: the header)
+    };
+
+    const Section* find(QByteArrayView section) const;
+    void appendLineEndIfMissing();
+
+    QList<Section> sections_;              // [0]: the lines before the first header
+    QHash<QByteArray, int> sectionIndex_;  // folded name -> first section of that name
+    mutable QByteArray bytes_;
+    mutable bool bytesStale_ = false;
+};
+
+// One key to write: section, key and value as the caller gives them.
+struct ProfileWrite {
+    QString section;
+    QString key;
+    QString value;
 };
 
 // GetPrivateProfileStringA / WritePrivateProfileStringA over IFileSystem, in CP949.
@@ -47,6 +73,24 @@ public:
     // The same final file as write() called for each pair in order, with one rewrite.
     IoStatus writeMany(const QString& path, const QString& section,
                        const QList<QPair<QString, QString>>& keyValues);
+
+    // The same over several sections: one check of everything, then one rewrite.
+    IoStatus writeAll(const QString& path, const QList<ProfileWrite>& writes);
+
+    // The file as it is now, for many reads from one snapshot; a missing file
+    // gives an empty document. Fails only when an existing file cannot be read.
+    IoStatus load(const QString& path, ProfileDocument& document) const;
+
+    // read() over a loaded document: the same rules and the same result.
+    static QString readFrom(const ProfileDocument& document, const QString& section, const QString& key,
+                            const QString& defaultValue = QString(), int bufferSize = 60);
+
+    // Why text cannot go into a profile file (a line break, a character CP949
+    // cannot hold), or empty when it can. what names the text in the reason.
+    static QString refusal(const QString& text, const QString& what);
+
+    // At most maxBytes bytes of CP949 text, never ending inside a double-byte character.
+    static QByteArray cutToBytes(const QByteArray& bytes, qsizetype maxBytes);
 
 private:
     IFileSystem& fs_;

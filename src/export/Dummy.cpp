@@ -1,1 +1,0 @@
-// export logic without widgets goes here.
