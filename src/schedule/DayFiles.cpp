@@ -2,6 +2,8 @@
 
 #include "platform/Cp949.h"
 
+#include <QStringList>
+
 namespace td {
 
 QString DayFiles::folderName(const QDate& date)
@@ -39,6 +41,69 @@ IoStatus DayFiles::read(const IFileSystem& fs, const QString& path, QString& tex
     if (st.ok)
         text = joinLines(bytes);
     return st;
+}
+
+QString DayFiles::mergeEntry(const QString& dayText, const QString& entry)
+{
+    QStringList out{entry};
+    if (!dayText.isEmpty()) {
+        bool leading = true;
+        for (const QString& part : dayText.split(QLatin1Char('\n'))) {
+            if (leading && part.contains(entry))
+                continue;
+            leading = false;
+            if (part == entry)
+                continue;
+            out.append(part);
+        }
+    }
+    return out.join(QLatin1Char('\n'));
+}
+
+QString DayFiles::removeEntry(const QString& dayText, const QString& entry)
+{
+    if (entry.isEmpty())
+        return dayText;
+    QString text = dayText;
+    text.replace(entry + QLatin1Char('\n'), QString());
+    text.replace(entry, QString());
+    return text;
+}
+
+IoStatus DayFiles::MergeDayEntry(const IFileSystem& fs, const QString& dayFilePath, const QString& entry, QString& buffer)
+{
+    buffer.clear();
+    QString text;
+    const IoStatus st = read(fs, dayFilePath, text);
+    if (st.ok)
+        buffer = mergeEntry(text, entry);
+    return st;
+}
+
+IoStatus DayFiles::RemoveDayEntry(const IFileSystem& fs, const QString& dayFilePath, const QString& entry, QString& buffer)
+{
+    buffer.clear();
+    QString text;
+    const IoStatus st = read(fs, dayFilePath, text);
+    if (st.ok)
+        buffer = removeEntry(text, entry);
+    return st;
+}
+
+IoStatus DayFiles::WriteDayFile(IFileSystem& fs, const QString& monthFolderPath, const QString& dayFilePath, const QString& buffer)
+{
+    // A buffer of nothing but blanks and line feeds holds no entry.
+    if (buffer.trimmed().isEmpty())
+        return fs.fileExists(dayFilePath) ? fs.remove(dayFilePath) : IoStatus::success();
+    if (!fs.dirExists(monthFolderPath)) {
+        const IoStatus st = fs.makeDir(monthFolderPath);
+        if (!st.ok)
+            return st;
+    }
+    const Cp949::Encoded encoded = Cp949::encode(buffer);
+    if (!encoded.ok())
+        return IoStatus::failure(dayFilePath, QStringLiteral("the code page cannot hold \"%1\"").arg(encoded.badCharacter));
+    return fs.writeAtomic(dayFilePath, encoded.bytes + QByteArrayLiteral("\r\n"), Durability::Deferred);
 }
 
 } // namespace td

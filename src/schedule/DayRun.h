@@ -1,0 +1,32 @@
+#pragma once
+#include "DayMatching.h"
+#include "platform/FileSystem.h"
+
+#include <QString>
+#include <functional>
+
+namespace td {
+
+enum class DayAction { Register, Remove };
+
+struct DayRunResult {
+    int changedDays = 0;   // day files written or deleted
+    int failedDays = 0;    // days that could not be read, written, deleted or given their folder
+    QString firstFailure;  // the path of the first failure
+    bool ok() const { return failedDays == 0; }
+};
+
+// Registers or removes one day's entry: merges it into the day file or takes it
+// out, then writes or deletes the file. A day file that cannot be read is left
+// as it is. changed tells whether a file was written or deleted.
+IoStatus processDay(IFileSystem& fs, const QString& dataFolder, const QDate& date, const QString& entry,
+                    DayAction action, bool* changed = nullptr);
+
+// One generator run over the matched days of a range. A failing day does not
+// stop the run. progress gets the percentage of the range done after each
+// matched day, and 100 at the end; then the file system is flushed once.
+DayRunResult runDays(IFileSystem& fs, const QString& dataFolder, const DayRange& range, DayAction action,
+                     const std::function<QString(const MatchedDay&)>& entryFor,
+                     const std::function<void(double)>& progress = {});
+
+} // namespace td
