@@ -2,6 +2,15 @@
 #include "platform/Services.h"
 
 #include <QWidget>
+#include <array>
+
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
 
 namespace td {
 
@@ -16,8 +25,42 @@ public:
     // Stores the list; false when it could not be written (the user has been told).
     bool Main_WriteProfile();
 
+    // The entries in list order.
+    QStringList entries() const;
+    // The entry the fields describe now.
+    QString fieldsEntry() const;
+
+    QListWidget* LstHoli;
+    QComboBox* Cmbmonth;
+    QComboBox* CmbDay;
+    QRadioButton* OptSol;
+    QRadioButton* OptLun;
+    QLineEdit* TxtAnni;
+    QPushButton* CmdAdd;
+    QPushButton* CmdDel;
+    QPushButton* CmdMod;
+
+    QLabel* Label3;    // over the list
+    QLabel* Label25;   // the title field
+    QLabel* Label1;    // "월"
+    std::array<QLabel*, 1> Label2{};   // "일"
+
+public slots:
+    void TxtAnni_Change();
+    void LstHoli_Click();
+    // False when the entry was refused (the user has been told).
+    bool CmdAdd_Click();
+    void CmdDel_Click();
+    void CmdMod_Click();
+
 private:
+    void insertSorted(const QString& entry);
+    // Tells the user why the fields cannot make an entry; true when they can.
+    bool acceptable(const QString& entry);
+    QString holidayPath() const;
+
     Services& s_;
+    QButtonGroup* kind_;
 };
 
 } // namespace td

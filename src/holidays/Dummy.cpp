@@ -1,1 +1,0 @@
-// holidays logic without widgets goes here.
