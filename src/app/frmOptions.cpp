@@ -1,7 +1,11 @@
 #include "frmOptions.h"
 
+#include "AboutPanel.h"
 #include "display/DisplaySettings.h"
+#include "display/MiscPage.h"
 #include "display/PresetsPage.h"
+#include "display/ScreenPage.h"
+#include "display/WeekViewPage.h"
 #include "export/ExportPage.h"
 #include "holidays/HolidayPage.h"
 #include "i18n/LanguageApplier.h"
@@ -27,7 +31,7 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
     const int pageLeft = twips(kShownLeft);
     setFixedSize(pageLeft + kPageSize.width() + 8, kTop + kPageSize.height() + 46);
 
-    LblEgg = new QLabel(this);
+    LblEgg = new EggLabel(this);
     nameControl(LblEgg, QStringLiteral("LblEgg"));
     LblEgg->setGeometry(4, 4, twips(165), twips(135));
 
@@ -64,15 +68,21 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
     cmdCancel->setGeometry(width() - 92, footY, 86, 28);
 
     presetsPage = new PresetsPage(s_, picOptions[0]);
-    screenPage = new QWidget(picOptions[1]);
+    screenPage = new ScreenPage(s_, picOptions[1]);
     holidayPage = new HolidayPage(s_, picOptions[2]);
     regularPage = new RegularPage(s_, picOptions[3]);
     exportPage = new ExportPage(s_, picOptions[4]);
-    weekViewPage = new QWidget(picOptions[5]);
+    weekViewPage = new WeekViewPage(s_, picOptions[5]);
     ddayPage = new DDayPage(s_, picOptions[6]);
-    miscPage = new QWidget(picOptions[7]);
+    miscPage = new MiscPage(s_, picOptions[7]);
     display = new DisplaySettings(s_, presetsPage, screenPage, weekViewPage, miscPage);
     display->setParent(this);
+    aboutPanel = new AboutPanel(picOptions[8]);
+
+    Timer1.setInterval(60);
+    connect(&Timer1, &QTimer::timeout, this, &frmOptions::Timer1_Timer);
+    connect(LblEgg, &EggLabel::MouseDown, this, &frmOptions::LblEgg_MouseDown);
+    connect(aboutPanel->CmdBy, &QPushButton::clicked, this, &frmOptions::CmdBy_Click);
 
     showPanel(0, true);
 
@@ -156,6 +166,29 @@ void frmOptions::cmdOK_Click()
 void frmOptions::cmdCancel_Click()
 {
     close();
+}
+
+void frmOptions::LblEgg_MouseDown(int button, int shift, int, int)
+{
+    // Right button with Shift, Ctrl and Alt, nothing else.
+    if (button != 2 || shift != 7)
+        return;
+    Timer1.start();
+    SavedTitle = LblOptTitle->text();
+    LblOptTitle->setText(QStringLiteral("데이브룩 스토리"));
+    showPanel(8, true);
+}
+
+void frmOptions::Timer1_Timer()
+{
+    aboutPanel->scrollStep();
+}
+
+void frmOptions::CmdBy_Click()
+{
+    showPanel(8, false);
+    Timer1.stop();
+    LblOptTitle->setText(SavedTitle);
 }
 
 } // namespace td

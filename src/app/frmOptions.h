@@ -2,6 +2,7 @@
 #include "i18n/LanguageFile.h"
 #include "platform/Services.h"
 
+#include <QTimer>
 #include <QWidget>
 #include <array>
 
@@ -12,11 +13,16 @@ class QPushButton;
 namespace td {
 
 class PresetsPage;
+class ScreenPage;
+class WeekViewPage;
+class MiscPage;
 class DisplaySettings;
 class HolidayPage;
 class RegularPage;
 class DDayPage;
 class ExportPage;
+class AboutPanel;
+class EggLabel;
 
 // The options window: the frame of the eight pages (and the about panel), the
 // page list, OK and Cancel, and the load and OK sequences.
@@ -45,18 +51,21 @@ public:
     std::array<QWidget*, 9> picOptions{};
     QLabel* LblOptTitle;
     QLabel* LblPrompt;
-    QLabel* LblEgg;
+    EggLabel* LblEgg;
+    AboutPanel* aboutPanel = nullptr;
+    QTimer Timer1;            // scrolls the about panel
+    QString SavedTitle;       // the page title while the about panel is open
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 
     PresetsPage* presetsPage = nullptr;
-    QWidget* screenPage = nullptr;
+    ScreenPage* screenPage = nullptr;
     HolidayPage* holidayPage = nullptr;
     RegularPage* regularPage = nullptr;
     ExportPage* exportPage = nullptr;
-    QWidget* weekViewPage = nullptr;
+    WeekViewPage* weekViewPage = nullptr;
     DDayPage* ddayPage = nullptr;
-    QWidget* miscPage = nullptr;
+    MiscPage* miscPage = nullptr;
     DisplaySettings* display = nullptr;
 
     bool KoreanFont = false;
@@ -65,6 +74,9 @@ public slots:
     void LstOption_Click();
     void cmdOK_Click();
     void cmdCancel_Click();
+    void LblEgg_MouseDown(int button, int shift, int x, int y);
+    void Timer1_Timer();
+    void CmdBy_Click();
 
 private:
     Services& s_;

@@ -70,6 +70,24 @@ QPixmap frmSplash::picture()
     return pm;
 }
 
+QPixmap frmSplash::icon()
+{
+    QPixmap pm(64, 64);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(250, 250, 245));
+    p.drawRoundedRect(QRectF(6, 8, 52, 50), 7, 7);
+    p.setBrush(QColor(214, 64, 64));
+    p.drawRoundedRect(QRectF(6, 8, 52, 16), 7, 7);
+    p.drawRect(QRectF(6, 18, 52, 6));
+    p.setPen(QColor(28, 44, 86));
+    p.setFont(QFont(QStringLiteral("Arial"), 20, QFont::Bold));
+    p.drawText(QRectF(6, 24, 52, 34), Qt::AlignCenter, QStringLiteral("D"));
+    return pm;
+}
+
 void frmSplash::paintEvent(QPaintEvent*)
 {
     QPainter(this).drawPixmap(0, 0, picture());

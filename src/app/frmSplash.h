@@ -21,6 +21,8 @@ public:
 
     // The splash picture, 256 x 101, drawn rather than shipped.
     static QPixmap picture();
+    // The application icon, 64 x 64.
+    static QPixmap icon();
 
 protected:
     void paintEvent(QPaintEvent*) override;

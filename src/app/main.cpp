@@ -10,6 +10,8 @@
 #include "platform/SettingsStore.h"
 
 #include <QApplication>
+#include <QFont>
+#include <QIcon>
 #include <QDesktopServices>
 #include <memory>
 
@@ -18,6 +20,11 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tunedesk"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // The window is designed in 굴림 and Arial; map them to faces a Linux desktop has.
+    QFont::insertSubstitutions(QStringLiteral("굴림"), {QStringLiteral("NanumGothic"), QStringLiteral("Nanum Gothic"),
+                                                      QStringLiteral("Noto Sans CJK KR"), QStringLiteral("UnDotum")});
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QApplication::setWindowIcon(QIcon(td::frmSplash::icon()));
 
     td::QtFileSystem fs;
     td::QtSettingsStore store(td::QtSettingsStore::defaultPath());

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "app/AboutPanel.h"
 #include "app/frmOptions.h"
 #include "app/frmSplash.h"
 #include "display/PresetsPage.h"
@@ -185,9 +186,106 @@ private slots:
         QCOMPARE(opened, 0);
     }
 
+    void aboutGesture_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("shift");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("right, shift+ctrl+alt") << 2 << 7 << true;
+        QTest::newRow("right, ctrl+alt") << 2 << 6 << false;
+        QTest::newRow("left, shift+ctrl+alt") << 1 << 7 << false;
+        QTest::newRow("right, no keys") << 2 << 0 << false;
+    }
+    void aboutGesture()
+    {
+        QFETCH(int, button);
+        QFETCH(int, shift);
+        QFETCH(bool, opens);
+        WindowFixture fx;
+        QVERIFY(fx.window.Form_Load());
+        fx.window.LblEgg_MouseDown(button, shift, 0, 0);
+        QCOMPARE(fx.window.isPanelShown(8), opens);
+        QCOMPARE(fx.window.Timer1.isActive(), opens);
+        QCOMPARE(fx.window.LblOptTitle->text(), opens ? QStringLiteral("데이브룩 스토리") : QStringLiteral("자동설정"));
+    }
+
+    void aboutGestureByMouse()
+    {
+        WindowFixture fx;
+        QVERIFY(fx.window.Form_Load());
+        fx.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fx.window));
+        QTest::mousePress(fx.window.LblEgg, Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier, QPoint(2, 2));
+        QVERIFY(!fx.window.isPanelShown(8));
+        QTest::mousePress(fx.window.LblEgg, Qt::RightButton,
+                          Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier, QPoint(2, 2));
+        QVERIFY(fx.window.isPanelShown(8));
+    }
+
+    void aboutRestoresTitleEachTime()
+    {
+        WindowFixture fx;
+        QVERIFY(fx.window.Form_Load());
+        for (int page : {3, 6}) {
+            fx.window.LstOption->setCurrentRow(page);
+            fx.window.LstOption_Click();
+            const QString title = fx.window.LblOptTitle->text();
+            fx.window.LblEgg_MouseDown(2, 7, 0, 0);
+            QCOMPARE(fx.window.LblOptTitle->text(), QStringLiteral("데이브룩 스토리"));
+            fx.window.aboutPanel->CmdBy->click();
+            QVERIFY(!fx.window.isPanelShown(8));
+            QVERIFY(!fx.window.Timer1.isActive());
+            QCOMPARE(fx.window.LblOptTitle->text(), title);
+        }
+    }
+
+    void aboutBlockScrollsAndWraps()
+    {
+        WindowFixture fx;
+        AboutPanel* about = fx.window.aboutPanel;
+        about->setBlockTop(100);
+        fx.window.Timer1_Timer();
+        QCOMPARE(about->blockTop(), 90);
+        // At exactly minus the height the block still moves; one step later it starts over.
+        about->setBlockTop(-AboutPanel::kBlockHeight);
+        fx.window.Timer1_Timer();
+        QCOMPARE(about->blockTop(), -AboutPanel::kBlockHeight - 10);
+        fx.window.Timer1_Timer();
+        QCOMPARE(about->blockTop(), 3000);
+        QCOMPARE(about->Picture2->y(), 200);
+        QCOMPARE(fx.window.Timer1.interval(), 60);
+    }
+
+    void aboutKeepsPositionBetweenOpenings()
+    {
+        WindowFixture fx;
+        QVERIFY(fx.window.Form_Load());
+        fx.window.LblEgg_MouseDown(2, 7, 0, 0);
+        QTRY_VERIFY(fx.window.aboutPanel->blockTop() < 3000 - 20);
+        fx.window.CmdBy_Click();
+        const int stopped = fx.window.aboutPanel->blockTop();
+        QTest::qWait(150);
+        QCOMPARE(fx.window.aboutPanel->blockTop(), stopped);
+        fx.window.LblEgg_MouseDown(2, 7, 0, 0);
+        QCOMPARE(fx.window.aboutPanel->blockTop(), stopped);
+    }
+
+    void pageClickParksAboutPanel()
+    {
+        WindowFixture fx;
+        QVERIFY(fx.window.Form_Load());
+        fx.window.LblEgg_MouseDown(2, 7, 0, 0);
+        fx.window.LstOption->setCurrentRow(2);
+        fx.window.LstOption_Click();
+        QVERIFY(!fx.window.isPanelShown(8));
+        QVERIFY(fx.window.isPanelShown(2));
+        QCOMPARE(fx.window.LblOptTitle->text(), QStringLiteral("공휴일입력"));
+    }
+
     void splashPictureSize()
     {
         QCOMPARE(frmSplash::picture().size(), QSize(256, 101));
+        QCOMPARE(frmSplash::icon().size(), QSize(64, 64));
     }
 };
 
