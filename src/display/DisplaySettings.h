@@ -1,26 +1,57 @@
 #pragma once
+#include "platform/IoStatus.h"
 #include "platform/Services.h"
 
 #include <QObject>
+#include <QStringList>
 
 namespace td {
 
 class PresetsPage;
+class ScreenPage;
+class WeekViewPage;
+class MiscPage;
 
 // Moves every display setting between the controls of pages 0, 1, 5 and 7 and
-// Daybrook.ini / the settings store.
+// Daybrook.ini / the settings store, and ties the preset, mode and
+// dual-monitor controls together. The controls are the only copy of the settings.
 class DisplaySettings : public QObject {
     Q_OBJECT
 public:
-    DisplaySettings(Services& services, PresetsPage* presets, QWidget* screen, QWidget* weekView, QWidget* misc);
+    DisplaySettings(Services& services, PresetsPage* presets, ScreenPage* screen, WeekViewPage* weekView,
+                    MiscPage* misc);
 
+    // Loads preset index (its section of Daybrook.ini) and the common settings.
+    // Every key stands on its own: an unusable value leaves its control as it was.
     void Main_ReadColor(int index);
-    // False when something could not be stored; the user has been told.
+    // Stores everything shown into preset index and the store. False when
+    // something could not be stored; the user has then had one message naming it.
     bool Main_WriteColor(int index);
 
+    // One key of the preset's section (section = text of CmbDefault entry index).
+    QString ReadProfile(int index, const QString& key);
+    IoStatus WriteProfile(int index, const QString& key, const QString& value);
+    QString profilePath() const;
+
+    // The preset keys in the order a store writes them.
+    QList<QPair<QString, QString>> presetValues() const;
+
+public slots:
+    void CmbDefault_Click();
+    void CmbSMode_Click();
+    void ChkDual_Click();
+    void CmdDColor_Click();
+
 private:
+    void applyModeRule();
+    void setPositionFrames(bool vertical, bool horizontal);
+    void reportFailures(const QStringList& failures);
+
     Services& s_;
-    PresetsPage* presets_;
+    PresetsPage* p0_;
+    ScreenPage* p1_;
+    WeekViewPage* p5_;
+    MiscPage* p7_;
 };
 
 } // namespace td

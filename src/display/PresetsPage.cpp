@@ -1,28 +1,210 @@
 #include "PresetsPage.h"
 
+#include "Conversions.h"
+#include "DisplayControls.h"
 #include "platform/Controls.h"
 #include "platform/PageSize.h"
 
+#include <QButtonGroup>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QPushButton>
-#include <QVBoxLayout>
+#include <QRadioButton>
 
 namespace td {
+namespace {
+
+struct Sample {
+    const char16_t* text;
+    int tag;
+    qint32 colour;
+    QRect geometry;   // inside the sample panel
+    int pointSize;
+};
+
+// Designed sample texts and colours of LblColor 0..10.
+const Sample kSamples[11] = {
+    {u"7", 0, 8388736, {10, 8, 44, 46}, 26},
+    {u"2002", 0, 14737632, {60, 10, 60, 18}, 9},
+    {u"July", 0, 14737632, {60, 32, 60, 18}, 9},
+    {u"Sun", 0, 255, {10, 76, 34, 18}, 9},
+    {u"Mon     Tue     Wed     Thu      Fri", 0, 16777215, {46, 76, 236, 18}, 9},
+    {u"Sat", 0, 16711680, {284, 76, 36, 18}, 9},
+    {u"음력", 1006, -2147483644, {10, 104, 96, 20}, 9},
+    {u"기념일", 1005, 33023, {112, 104, 96, 20}, 9},
+    {u"배경색", 1007, -2147483640, {214, 104, 106, 20}, 9},
+    {u"Daybrook", 0, 12632256, {130, 20, 110, 22}, 11},
+    {u"메모표시 색상", 1009, 0, {10, 20, 200, 20}, 9},
+};
+
+struct FontRow {
+    int index;
+    const char16_t* caption;
+    int tag;
+};
+const FontRow kFontRows[6] = {
+    {6, u"월 글꼴", 1012}, {4, u"년도 글꼴", 1013}, {2, u"음력 글꼴(12.25)", 1014},
+    {5, u"요일 글꼴", 1015}, {0, u"날짜 글꼴", 1016}, {1, u"메모 글꼴", 1017},
+};
+
+QRadioButton* option(const QString& caption, int tag, int index, QWidget* parent)
+{
+    auto* b = new QRadioButton(caption, parent);
+    nameControl(b, QStringLiteral("OptPos"), tag, index);
+    return b;
+}
+
+} // namespace
 
 PresetsPage::PresetsPage(Services& services, QWidget* parent) : QWidget(parent), s_(services)
 {
     setFixedSize(kPageSize);
-    auto* layout = new QVBoxLayout(this);
+
     CmbDefault = new QComboBox(this);
     nameControl(CmbDefault, QStringLiteral("CmbDefault"));
-    CmbSMode = new QComboBox(this);
-    nameControl(CmbSMode, QStringLiteral("CmbSMode"));
+    CmbDefault->setGeometry(10, 8, 250, 26);
     CmdDColor = new QPushButton(this);
     nameControl(CmdDColor, QStringLiteral("CmdDColor"), 1018);
-    layout->addWidget(CmbDefault);
-    layout->addWidget(CmdDColor);
-    layout->addWidget(CmbSMode);
-    layout->addStretch();
+    CmdDColor->setGeometry(266, 8, 90, 26);
+    CmdDColor->setEnabled(false);
+    CmbSMode = new QComboBox(this);
+    nameControl(CmbSMode, QStringLiteral("CmbSMode"));
+    CmbSMode->setGeometry(10, 40, 346, 26);
+
+    // The samples sit on a calendar-like dark panel, as Daybrook draws on the desktop.
+    picSample = new QFrame(this);
+    picSample->setObjectName(QStringLiteral("picSample"));
+    picSample->setGeometry(10, 74, 330, 132);
+    picSample->setFrameShape(QFrame::Box);
+    picSample->setAutoFillBackground(true);
+    QPalette dark = picSample->palette();
+    dark.setColor(QPalette::Window, QColor(96, 96, 96));
+    picSample->setPalette(dark);
+
+    ShpM = new ShapeBox(picSample);
+    ShpM->setObjectName(QStringLiteral("ShpM"));
+    ShpM->setGeometry(6, 4, 318, 62);
+    ShpM->setBorderColor(8421504);   // designed: grey
+    Label12 = new QLabel(picSample);
+    nameControl(Label12, QStringLiteral("Label12"), 1010);
+    Label12->setGeometry(250, 46, 70, 18);
+    Label12->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    FrmMColor = new QGroupBox(QStringLiteral("달력메모"), this);
+    nameControl(FrmMColor, QStringLiteral("FrmMColor"), 1008);
+    FrmMColor->setGeometry(10, 210, 330, 48);
+
+    for (int i = 0; i < 11; ++i) {
+        const Sample& s = kSamples[i];
+        QWidget* owner = i == 10 ? static_cast<QWidget*>(FrmMColor) : picSample;
+        auto* l = new ColorLabel(QString::fromUtf16(s.text), owner);
+        nameControl(l, QStringLiteral("LblColor"), s.tag, i);
+        l->setGeometry(s.geometry);
+        QFont f = l->font();
+        f.setPointSize(s.pointSize);
+        l->setFont(f);
+        l->setForeColor(s.colour);
+        l->setCursor(Qt::PointingHandCursor);
+        LblColor[i] = l;
+        connect(l, &ClickLabel::clicked, this, [this, i] { LblColor_Click(i); });
+    }
+    LblColor[0]->setAlignment(Qt::AlignCenter);
+    ShpM->raise();
+
+    Frame11 = new QGroupBox(QStringLiteral("타이틀 위치"), this);
+    nameControl(Frame11, QStringLiteral("Frame11"), 1001);
+    Frame11->setGeometry(350, 74, 180, 132);
+    titlePositions = new QButtonGroup(this);
+    const char16_t* titleCaptions[3] = {u"왼쪽", u"가운데", u"오른쪽"};
+    for (int i = 0; i < 3; ++i) {
+        OptPos[i] = option(QString::fromUtf16(titleCaptions[i]), 1002 + i, i, Frame11);
+        OptPos[i]->setGeometry(14, 24 + i * 34, 150, 26);
+        titlePositions->addButton(OptPos[i], i);
+    }
+    OptPos[1]->setChecked(true);
+
+    Frame8 = new QGroupBox(this);
+    nameControl(Frame8, QStringLiteral("Frame8"), 1011);
+    Frame8->setGeometry(10, 264, 520, 130);
+    for (int row = 0; row < 6; ++row) {
+        const FontRow& r = kFontRows[row];
+        const int x = row % 2 == 0 ? 10 : 265;
+        const int y = 22 + (row / 2) * 35;
+        auto* b = new QPushButton(QString::fromUtf16(r.caption), Frame8);
+        nameControl(b, QStringLiteral("CmdDFont"), r.tag, r.index);
+        b->setGeometry(x, y, 112, 28);
+        auto* l = new ClickLabel(QString(), Frame8);
+        nameControl(l, QStringLiteral("LblDName"), 0, r.index);
+        l->setGeometry(x + 118, y, 125, 28);
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        CmdDFont[r.index] = b;
+        LblDName[r.index] = l;
+        const int i = r.index;
+        connect(b, &QPushButton::clicked, this, [this, i] { CmdDFont_Click(i); });
+    }
+}
+
+QString PresetsPage::fontFace(int i) const { return LblDName[i]->font().family(); }
+bool PresetsPage::fontBold(int i) const { return LblDName[i]->font().bold(); }
+
+void PresetsPage::setFontFace(QWidget* w, const QString& face)
+{
+    QFont f = w->font();
+    f.setFamily(face);
+    w->setFont(f);
+}
+
+void PresetsPage::setFontBold(QWidget* w, bool bold)
+{
+    QFont f = w->font();
+    f.setBold(bold);
+    w->setFont(f);
+}
+
+void PresetsPage::LblColor_Click(int index)
+{
+    // Cancelling leaves CmDLG.Color as it was set, so the colour stays.
+    ColorLabel* l = LblColor[index];
+    s_.CmDLG.Color = l->foreColor();
+    s_.CmDLG.ShowColor();
+    l->setForeColor(s_.CmDLG.Color);
+}
+
+void PresetsPage::CmdDFont_Click(int index)
+{
+    ClickLabel* l = LblDName[index];
+    CommonDialog& dlg = s_.CmDLG;
+    dlg.FontName = l->font().family();
+    dlg.Flags = 515;
+    if (const auto size = conv::wholeSizeOf(l->text()))
+        dlg.FontSize = float(*size);
+    dlg.FontBold = l->font().bold();
+    // A cancelled choice changes nothing: the label keeps its text and its stored size.
+    if (!dlg.ShowFont())
+        return;
+    if (index == 4 || index == 6)
+        setFontBold(l, dlg.FontBold);
+    setFontFace(l, dlg.FontName);
+    l->setText(conv::fontDescription(dlg.FontName, dlg.FontSize));
+    previewFont(index);
+}
+
+void PresetsPage::previewFont(int index)
+{
+    // The samples follow the fonts the way a load gives them their faces.
+    auto follow = [this, index](int sample, bool withBold) {
+        setFontFace(LblColor[sample], fontFace(index));
+        if (withBold)
+            setFontBold(LblColor[sample], fontBold(index));
+    };
+    switch (index) {
+    case 4: follow(1, true); follow(2, true); break;
+    case 5: follow(4, false); break;
+    case 2: follow(6, false); break;
+    case 6: follow(0, true); break;
+    default: break;   // the day and memo fonts have no sample
+    }
 }
 
 } // namespace td

@@ -2,13 +2,24 @@
 #include "platform/Services.h"
 
 #include <QWidget>
+#include <array>
 
+class QButtonGroup;
 class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
 class QPushButton;
+class QRadioButton;
 
 namespace td {
 
-// Page 0: the preset list, the display mode, title position, colour samples and fonts.
+class ClickLabel;
+class ColorLabel;
+class ShapeBox;
+
+// Page 0: the preset list, the display mode, the title position, the colour
+// samples and the display fonts.
 class PresetsPage : public QWidget {
     Q_OBJECT
 public:
@@ -18,7 +29,32 @@ public:
     QComboBox* CmbSMode;
     QPushButton* CmdDColor;
 
+    QFrame* picSample;                       // the calendar look the samples sit on
+    std::array<ColorLabel*, 11> LblColor{};  // 0..10; element 11 lives on page 1
+    ShapeBox* ShpM;
+    QLabel* Label12;
+    QGroupBox* FrmMColor;
+
+    QGroupBox* Frame11;
+    std::array<QRadioButton*, 3> OptPos{};   // title left, centre, right
+    QButtonGroup* titlePositions;
+
+    QGroupBox* Frame8;
+    std::array<ClickLabel*, 7> LblDName{};   // no element 3
+    std::array<QPushButton*, 7> CmdDFont{};  // no element 3
+
+    // The face and bold flag of a font label, as set by a load or a font choice.
+    QString fontFace(int i) const;
+    bool fontBold(int i) const;
+    void setFontFace(QWidget* w, const QString& face);
+    void setFontBold(QWidget* w, bool bold);
+
+public slots:
+    void LblColor_Click(int index);
+    void CmdDFont_Click(int index);
+
 private:
+    void previewFont(int index);
     Services& s_;
 };
 

@@ -1,0 +1,163 @@
+#include "DisplayControls.h"
+
+#include "Conversions.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace td {
+
+QColor shownColour(qint32 colour, const QPalette& p)
+{
+    if (!conv::isSystemColour(colour))
+        return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    // The Windows system colour indices, mapped to the palette role that paints the same thing.
+    switch (conv::systemColourIndex(colour)) {
+    case 0: return p.color(QPalette::Button);           // scroll bar
+    case 1: return p.color(QPalette::Window);           // desktop
+    case 2: return p.color(QPalette::Highlight);        // active caption
+    case 3: return p.color(QPalette::Mid);              // inactive caption
+    case 4: return p.color(QPalette::Window);           // menu
+    case 5: return p.color(QPalette::Base);             // window
+    case 6: return p.color(QPalette::Shadow);           // window frame
+    case 7: return p.color(QPalette::WindowText);       // menu text
+    case 8: return p.color(QPalette::Text);             // window text
+    case 9: return p.color(QPalette::HighlightedText);  // caption text
+    case 10: case 11: return p.color(QPalette::Mid);    // borders
+    case 12: return p.color(QPalette::Dark);            // application workspace
+    case 13: return p.color(QPalette::Highlight);
+    case 14: return p.color(QPalette::HighlightedText);
+    case 15: return p.color(QPalette::Button);
+    case 16: return p.color(QPalette::Dark);            // button shadow
+    case 17: return p.color(QPalette::Disabled, QPalette::Text);   // grey text
+    case 18: return p.color(QPalette::ButtonText);
+    case 19: return p.color(QPalette::Text);            // inactive caption text
+    case 20: return p.color(QPalette::Light);           // 3D highlight
+    case 21: return p.color(QPalette::Shadow);          // 3D dark shadow
+    case 22: return p.color(QPalette::Midlight);        // 3D light
+    case 23: return p.color(QPalette::ToolTipText);
+    default: return p.color(QPalette::ToolTipBase);
+    }
+}
+
+ClickLabel::ClickLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+
+void ClickLabel::setText(const QString& text)
+{
+    if (text == QLabel::text())
+        return;
+    QLabel::setText(text);
+    emit textChanged(text);
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* e)
+{
+    QLabel::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        emit clicked();
+}
+
+ColorLabel::ColorLabel(const QString& text, QWidget* parent) : ClickLabel(text, parent)
+{
+    repaintColours();
+}
+
+void ColorLabel::setForeColor(qint32 colour)
+{
+    fore_ = colour;
+    repaintColours();
+}
+
+void ColorLabel::setBackColor(qint32 colour)
+{
+    back_ = colour;
+    setAutoFillBackground(true);
+    repaintColours();
+}
+
+void ColorLabel::repaintColours()
+{
+    QPalette p = palette();
+    // System colours come from the platform palette, not from the panel the label sits on.
+    const QPalette base = QGuiApplication::palette();
+    const QColor fore = shownColour(fore_, base);
+    p.setColor(QPalette::Active, QPalette::WindowText, fore);
+    p.setColor(QPalette::Inactive, QPalette::WindowText, fore);
+    if (autoFillBackground()) {
+        const QColor back = shownColour(back_, base);
+        p.setColor(QPalette::Window, back);
+    }
+    setPalette(p);
+}
+
+ShapeBox::ShapeBox(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void ShapeBox::setBorderColor(qint32 colour)
+{
+    border_ = colour;
+    update();
+}
+
+void ShapeBox::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(QPen(shownColour(border_, palette()), 1));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+QPixmap weekViewPicture(int style)
+{
+    // Style 1: a compact list of the seven days; style 2: a wider grid with a memo column.
+    const QSize size = style == 1 ? QSize(310, 119) : QSize(333, 127);
+    QPixmap pm(size);
+    pm.fill(QColor(40, 44, 52));
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const QColor frame(120, 128, 140), line(80, 86, 96), title(210, 214, 220);
+
+    p.setPen(frame);
+    p.drawRect(0, 0, size.width() - 1, size.height() - 1);
+    // Title strip with the list button at its left.
+    p.fillRect(1, 1, size.width() - 2, 18, QColor(58, 64, 76));
+    p.setPen(title);
+    p.drawRect(8, 4, 43, 12);
+    for (int y = 7; y <= 13; y += 3)
+        p.drawLine(14, y, 44, y);
+    QFont f = p.font();
+    f.setPixelSize(10);
+    p.setFont(f);
+    p.drawText(QRect(60, 1, 90, 18), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Week"));
+
+    p.setPen(line);
+    if (style == 1) {
+        // Seven day rows on the left, the memo block on the right.
+        for (int i = 0; i < 7; ++i)
+            p.drawLine(8, 24 + i * 8, 150, 24 + i * 8);
+        p.drawRect(160, 24, 142, 50);
+        for (int y = 34; y < 74; y += 10)
+            p.drawLine(164, y, 298, y);
+        p.drawRect(8, 78, 146, 18);
+        p.drawRect(160, 78, 142, 18);
+        p.drawRect(8, 98, 146, 16);
+        p.drawRect(160, 98, 142, 16);
+    } else {
+        // A grid of seven columns over two rows, with the memo column on the right.
+        for (int c = 0; c <= 7; ++c)
+            p.drawLine(8 + c * 21, 24, 8 + c * 21, 96);
+        p.drawLine(8, 60, 155, 60);
+        p.drawRect(160, 24, 165, 50);
+        for (int y = 34; y < 74; y += 10)
+            p.drawLine(164, y, 321, y);
+        p.drawRect(8, 78, 146, 18);
+        p.drawRect(160, 78, 165, 18);
+        p.drawRect(8, 100, 146, 20);
+        p.drawRect(160, 100, 165, 20);
+    }
+    return pm;
+}
+
+} // namespace td

@@ -1,0 +1,65 @@
+#pragma once
+#include <QColor>
+#include <QLabel>
+#include <QPixmap>
+#include <QWidget>
+
+namespace td {
+
+// The colour a stored colour value paints with: RGB values as they are, system
+// colours (negative) as the nearest colour of the platform palette.
+QColor shownColour(qint32 colour, const QPalette& palette);
+
+// A label that reports clicks and changes of its text. Set the text through
+// this class so that the change is reported.
+class ClickLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ClickLabel(const QString& text, QWidget* parent);
+    void setText(const QString& text);
+
+signals:
+    void clicked();
+    void textChanged(const QString& text);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+};
+
+// A label that carries colour settings: its text colour and background colour
+// hold stored colour values exactly, system colours included.
+class ColorLabel : public ClickLabel {
+    Q_OBJECT
+public:
+    explicit ColorLabel(const QString& text, QWidget* parent);
+
+    qint32 foreColor() const { return fore_; }
+    qint32 backColor() const { return back_; }
+    void setForeColor(qint32 colour);
+    void setBackColor(qint32 colour);   // also fills the background
+
+private:
+    void repaintColours();
+    qint32 fore_ = 0;
+    qint32 back_ = -1;   // none: the parent shows through
+};
+
+// A rectangle outline (the title border sample); clicks pass through to what lies under it.
+class ShapeBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit ShapeBox(QWidget* parent);
+    qint32 borderColor() const { return border_; }
+    void setBorderColor(qint32 colour);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    qint32 border_ = 0;
+};
+
+// Our own pictures of Daybrook's week view in its two styles (310 x 119 and 333 x 127).
+QPixmap weekViewPicture(int style);
+
+} // namespace td

@@ -1,0 +1,178 @@
+#include "MiscPage.h"
+
+#include "Conversions.h"
+#include "DisplayControls.h"
+#include "platform/Controls.h"
+#include "platform/PageSize.h"
+#include "settings/Resets.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace td {
+namespace {
+
+const QString kNone = QStringLiteral("None");
+
+QGroupBox* frame(const QString& name, int tag, QWidget* parent, QRect g)
+{
+    auto* f = new QGroupBox(parent);
+    nameControl(f, name, tag);
+    f->setGeometry(g);
+    return f;
+}
+
+QPushButton* button(const QString& name, int tag, QWidget* parent, QRect g)
+{
+    auto* b = new QPushButton(parent);
+    nameControl(b, name, tag);
+    b->setGeometry(g);
+    return b;
+}
+
+QScrollBar* hbar(const QString& name, int min, int max, int small, int large, int value, QWidget* parent, QRect g)
+{
+    auto* b = new QScrollBar(Qt::Horizontal, parent);
+    nameControl(b, name);
+    b->setRange(min, max);
+    b->setSingleStep(small);
+    b->setPageStep(large);
+    b->setValue(value);
+    b->setTracking(false);   // the value label follows at the end of a drag
+    b->setGeometry(g);
+    return b;
+}
+
+QLabel* valueLabel(const QString& name, int value, QWidget* parent, QRect g)
+{
+    auto* l = new QLabel(QString::number(value), parent);
+    nameControl(l, name);
+    l->setGeometry(g);
+    l->setAlignment(Qt::AlignCenter);
+    l->setFrameShape(QFrame::Panel);
+    l->setFrameShadow(QFrame::Sunken);
+    return l;
+}
+
+QLabel* unitLabel(const QString& name, const QString& text, int tag, QWidget* parent, QRect g)
+{
+    auto* l = new QLabel(text, parent);
+    nameControl(l, name, tag);
+    l->setGeometry(g);
+    return l;
+}
+
+} // namespace
+
+int checkValue(const QCheckBox* box)
+{
+    switch (box->checkState()) {
+    case Qt::Unchecked: return 0;
+    case Qt::Checked: return 1;
+    default: return 2;
+    }
+}
+
+void setCheckValue(QCheckBox* box, int value)
+{
+    box->setCheckState(value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked);
+}
+
+MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(services)
+{
+    setFixedSize(kPageSize);
+
+    Frame2 = frame(QStringLiteral("Frame2"), 1601, this, {10, 8, 520, 66});
+    Cmdini = button(QStringLiteral("Cmdini"), 1603, Frame2, {12, 26, 160, 28});
+    CmdPosIni = button(QStringLiteral("CmdPosIni"), 1602, Frame2, {184, 26, 160, 28});
+
+    fraSample4 = frame(QStringLiteral("fraSample4"), 1604, this, {10, 82, 520, 100});
+    // Both labels share one place; the shortened one is shown, the full path is its tooltip.
+    LblSkinDir = new ClickLabel(kNone, fraSample4);
+    nameControl(LblSkinDir, QStringLiteral("LblSkinDir"));
+    LblSkinDir->setGeometry(12, 24, 496, 24);
+    LblSkinDir->hide();
+    LblSknDis = new QLabel(kNone, fraSample4);
+    nameControl(LblSknDis, QStringLiteral("LblSknDis"));
+    LblSknDis->setGeometry(12, 24, 496, 24);
+    LblSknDis->setFrameShape(QFrame::Panel);
+    LblSknDis->setFrameShadow(QFrame::Sunken);
+    CmdRoot = button(QStringLiteral("CmdRoot"), 1605, fraSample4, {12, 60, 130, 28});
+    CmdSDel = button(QStringLiteral("CmdSDel"), 1606, fraSample4, {150, 60, 130, 28});
+    CmdSDel->setEnabled(false);
+
+    Frame13 = frame(QStringLiteral("Frame13"), 1607, this, {10, 190, 520, 96});
+    ChkTMemo = new QCheckBox(Frame13);
+    nameControl(ChkTMemo, QStringLiteral("ChkTMemo"), 1608);
+    ChkTMemo->setGeometry(12, 24, 490, 26);
+    HSTTimer = hbar(QStringLiteral("HSTTimer"), 10, 60, 5, 10, 20, Frame13, {12, 58, 300, 20});
+    LblTShow = valueLabel(QStringLiteral("LblTShow"), 20, Frame13, {322, 56, 56, 24});
+    Label27 = unitLabel(QStringLiteral("Label27"), QStringLiteral("초"), 1609, Frame13, {386, 56, 60, 24});
+
+    Frame16 = frame(QStringLiteral("Frame16"), 1610, this, {10, 294, 520, 96});
+    ChkDSync = new QCheckBox(Frame16);
+    nameControl(ChkDSync, QStringLiteral("ChkDSync"), 1611);
+    ChkDSync->setGeometry(12, 24, 490, 26);
+    HSDSBar = hbar(QStringLiteral("HSDSBar"), 10, 1440, 5, 10, 20, Frame16, {12, 58, 300, 20});
+    LblDSShow = valueLabel(QStringLiteral("LblDSShow"), 20, Frame16, {322, 56, 56, 24});
+    Label36 = unitLabel(QStringLiteral("Label36"), QStringLiteral("분"), 1612, Frame16, {386, 56, 60, 24});
+
+    // A check box set to 2 (greyed) by a load goes back to two states once the user changes it.
+    for (QCheckBox* c : {ChkTMemo, ChkDSync})
+        connect(c, &QCheckBox::stateChanged, c, [c](int state) {
+            if (state != Qt::PartiallyChecked)
+                c->setTristate(false);
+        });
+
+    connect(Cmdini, &QPushButton::clicked, this, &MiscPage::Cmdini_Click);
+    connect(CmdPosIni, &QPushButton::clicked, this, &MiscPage::CmdPosIni_Click);
+    connect(CmdRoot, &QPushButton::clicked, this, &MiscPage::CmdRoot_Click);
+    connect(CmdSDel, &QPushButton::clicked, this, &MiscPage::CmdSDel_Click);
+    connect(LblSkinDir, &ClickLabel::textChanged, this, &MiscPage::LblSkinDir_Change);
+    connect(HSTTimer, &QScrollBar::valueChanged, this, &MiscPage::HSTTimer_Change);
+    connect(HSDSBar, &QScrollBar::valueChanged, this, &MiscPage::HSDSBar_Change);
+}
+
+bool MiscPage::hasPicture() const
+{
+    return LblSkinDir->text().trimmed() != kNone;
+}
+
+void MiscPage::Cmdini_Click()
+{
+    // The window keeps what it shows: OK writes those keys back.
+    resetConfiguration(s_.store, s_.boxes, s_.isKorean());
+}
+
+void MiscPage::CmdPosIni_Click()
+{
+    resetPosition(s_.store, s_.boxes, s_.isKorean());
+}
+
+void MiscPage::CmdRoot_Click()
+{
+    s_.CmDLG.Filter = QStringLiteral("Supported Picture Files(*.jpg,*.bmp,*.gif)|*.jpg;*.bmp;*.gif|");
+    if (s_.CmDLG.ShowOpen())
+        LblSkinDir->setText(s_.CmDLG.FileName);
+    CmdSDel->setEnabled(hasPicture());
+}
+
+void MiscPage::CmdSDel_Click()
+{
+    LblSkinDir->setText(kNone);
+    CmdSDel->setEnabled(false);
+}
+
+void MiscPage::LblSkinDir_Change()
+{
+    LblSknDis->setText(conv::shortenedPath(LblSkinDir->text()));
+    LblSknDis->setToolTip(LblSkinDir->text());
+}
+
+void MiscPage::HSTTimer_Change() { LblTShow->setText(QString::number(HSTTimer->value())); }
+void MiscPage::HSDSBar_Change() { LblDSShow->setText(QString::number(HSDSBar->value())); }
+
+} // namespace td

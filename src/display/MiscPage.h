@@ -1,0 +1,65 @@
+#pragma once
+#include "platform/Services.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+
+namespace td {
+
+class ClickLabel;
+
+// Page 7: the two resets of Daybrook's stored configuration, the background
+// picture, the today memo and the data synchronisation.
+class MiscPage : public QWidget {
+    Q_OBJECT
+public:
+    MiscPage(Services& services, QWidget* parent);
+
+    QGroupBox* Frame2;
+    QPushButton* Cmdini;
+    QPushButton* CmdPosIni;
+
+    QGroupBox* fraSample4;
+    ClickLabel* LblSkinDir;   // the full path, or "None": the value that is stored
+    QLabel* LblSknDis;        // the same path shortened for display
+    QPushButton* CmdRoot;
+    QPushButton* CmdSDel;
+
+    QGroupBox* Frame13;
+    QCheckBox* ChkTMemo;
+    QScrollBar* HSTTimer;
+    QLabel* LblTShow;
+    QLabel* Label27;
+
+    QGroupBox* Frame16;
+    QCheckBox* ChkDSync;
+    QScrollBar* HSDSBar;
+    QLabel* LblDSShow;
+    QLabel* Label36;
+
+    // True when LblSkinDir names a picture (its trimmed text is not "None").
+    bool hasPicture() const;
+
+public slots:
+    void Cmdini_Click();
+    void CmdPosIni_Click();
+    void CmdRoot_Click();
+    void CmdSDel_Click();
+    void LblSkinDir_Change();
+    void HSTTimer_Change();
+    void HSDSBar_Change();
+
+private:
+    Services& s_;
+};
+
+// Check boxes can hold Daybrook's three values: 0 off, 1 on, 2 greyed.
+int checkValue(const QCheckBox* box);
+void setCheckValue(QCheckBox* box, int value);
+
+} // namespace td

@@ -1,0 +1,166 @@
+#include "ScreenPage.h"
+
+#include "DisplayControls.h"
+#include "platform/Controls.h"
+#include "platform/PageSize.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QScrollBar>
+
+namespace td {
+namespace {
+
+QLabel* label(const QString& name, const QString& text, int tag, QWidget* parent, QRect g)
+{
+    auto* l = new QLabel(text, parent);
+    nameControl(l, name, tag);
+    l->setGeometry(g);
+    return l;
+}
+
+// Value labels update when a change is complete: an arrow or track click, the
+// end of a drag, or code setting the value — not while the thumb moves.
+QScrollBar* bar(const QString& name, Qt::Orientation o, int min, int max, int small, int large, int value,
+                QWidget* parent, QRect g)
+{
+    auto* b = new QScrollBar(o, parent);
+    nameControl(b, name);
+    b->setRange(min, max);
+    b->setSingleStep(small);
+    b->setPageStep(large);
+    b->setValue(value);
+    b->setTracking(false);
+    b->setGeometry(g);
+    return b;
+}
+
+QLabel* valueLabel(const QString& name, int value, QWidget* parent, QRect g)
+{
+    auto* l = label(name, QString::number(value), 0, parent, g);
+    l->setAlignment(Qt::AlignCenter);
+    l->setFrameShape(QFrame::Panel);
+    l->setFrameShadow(QFrame::Sunken);
+    return l;
+}
+
+} // namespace
+
+ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s_(services)
+{
+    setFixedSize(kPageSize);
+
+    // Today marker: shape, colour and frame width.
+    Frame3 = new QGroupBox(this);
+    nameControl(Frame3, QStringLiteral("Frame3"), 1100);
+    Frame3->setGeometry(10, 8, 255, 170);
+    blinkOptions = new QButtonGroup(this);
+    const struct { int index; const char16_t* caption; int tag; } blinks[3] = {
+        {0, u"깜박임", 1101}, {1, u"사각틀", 1102}, {3, u"원형틀", 1103}};
+    for (int k = 0; k < 3; ++k) {
+        auto* b = new QRadioButton(QString::fromUtf16(blinks[k].caption), Frame3);
+        nameControl(b, QStringLiteral("OptBlink"), blinks[k].tag, blinks[k].index);
+        b->setGeometry(12, 24 + k * 30, 110, 26);
+        OptBlink[blinks[k].index] = b;
+        blinkOptions->addButton(b, blinks[k].index);
+    }
+    OptBlink[1]->setChecked(true);
+    LblColor11 = new ColorLabel(QStringLiteral("틀색상"), Frame3);
+    nameControl(LblColor11, QStringLiteral("LblColor"), 1104, 11);
+    LblColor11->setGeometry(12, 122, 110, 30);
+    LblColor11->setAlignment(Qt::AlignCenter);
+    LblColor11->setFrameShape(QFrame::Box);
+    LblColor11->setBackColor(8421631);
+    LblColor11->setCursor(Qt::PointingHandCursor);
+    Label8 = label(QStringLiteral("Label8"), QStringLiteral("틀 폭"), 1105, Frame3, {140, 24, 100, 22});
+    Label8->setAlignment(Qt::AlignCenter);
+    // The top of the vertical bars is the larger number.
+    VScroll1 = bar(QStringLiteral("VScroll1"), Qt::Vertical, 1, 4, 1, 1, 1, Frame3, {160, 50, 20, 100});
+    VScroll1->setInvertedAppearance(true);
+    VScroll1->setInvertedControls(false);
+    LblFWidth = valueLabel(QStringLiteral("LblFWidth"), 1, Frame3, {190, 88, 40, 24});
+
+    // Spacing: status bar border and memo offset.
+    Frame4 = new QGroupBox(this);
+    nameControl(Frame4, QStringLiteral("Frame4"), 1106);
+    Frame4->setGeometry(275, 8, 255, 170);
+    Label9 = label(QStringLiteral("Label9"), QString(), 1107, Frame4, {12, 24, 120, 22});
+    VScroll2 = bar(QStringLiteral("VScroll2"), Qt::Vertical, 0, 3, 1, 1, 1, Frame4, {150, 22, 20, 80});
+    VScroll2->setInvertedAppearance(true);
+    LblSBWidth = valueLabel(QStringLiteral("LblSBWidth"), 1, Frame4, {184, 50, 40, 24});
+    Label40 = label(QStringLiteral("Label40"), QString(), 1108, Frame4, {12, 110, 120, 22});
+    HSMWidth = bar(QStringLiteral("HSMWidth"), Qt::Horizontal, -200, 200, 1, 10, 0, Frame4, {12, 136, 170, 20});
+    LblMWidth = valueLabel(QStringLiteral("LblMWidth"), 0, Frame4, {190, 134, 50, 24});
+
+    Frame7 = new QGroupBox(this);
+    nameControl(Frame7, QStringLiteral("Frame7"), 1109);
+    Frame7->setGeometry(10, 186, 520, 60);
+    ChkDual = new QCheckBox(Frame7);
+    nameControl(ChkDual, QStringLiteral("ChkDual"), 1110);
+    ChkDual->setGeometry(12, 24, 490, 26);
+
+    // Screen positions: across for vertical windows, up/down for horizontal ones.
+    FrmVert = new QGroupBox(this);
+    nameControl(FrmVert, QStringLiteral("FrmVert"), 1115);
+    FrmVert->setGeometry(10, 254, 255, 100);
+    FrmHori = new QGroupBox(this);
+    nameControl(FrmHori, QStringLiteral("FrmHori"), 1111);
+    FrmHori->setGeometry(275, 254, 255, 100);
+    verticalPositions = new QButtonGroup(this);
+    horizontalPositions = new QButtonGroup(this);
+    const char16_t* vert[3] = {u"왼쪽", u"가운데", u"오른쪽"};
+    const char16_t* hori[3] = {u"위쪽", u"가운데", u"아랫쪽"};
+    for (int k = 0; k < 3; ++k) {
+        auto* v = new QRadioButton(QString::fromUtf16(vert[k]), FrmVert);
+        nameControl(v, QStringLiteral("OptPos"), 1116 + k, 3 + k);
+        v->setGeometry(12 + k * 80, 40, 76, 26);
+        OptPos[3 + k] = v;
+        verticalPositions->addButton(v, 3 + k);
+        auto* h = new QRadioButton(QString::fromUtf16(hori[k]), FrmHori);
+        nameControl(h, QStringLiteral("OptPos"), 1112 + k, 6 + k);
+        h->setGeometry(12 + k * 80, 40, 76, 26);
+        OptPos[6 + k] = h;
+        horizontalPositions->addButton(h, 6 + k);
+    }
+    OptPos[5]->setChecked(true);
+    OptPos[8]->setChecked(true);
+
+    connect(blinkOptions, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (on)
+            OptBlink_Click(id);
+    });
+    connect(LblColor11, &ClickLabel::clicked, this, [this] { LblColor_Click(11); });
+    connect(VScroll1, &QScrollBar::valueChanged, this, &ScreenPage::VScroll1_Change);
+    connect(VScroll2, &QScrollBar::valueChanged, this, &ScreenPage::VScroll2_Change);
+    connect(HSMWidth, &QScrollBar::valueChanged, this, &ScreenPage::HSMWidth_Change);
+}
+
+int ScreenPage::selectedBlink() const
+{
+    return blinkOptions->checkedId();
+}
+
+void ScreenPage::LblColor_Click(int)
+{
+    s_.CmDLG.Color = LblColor11->backColor();
+    s_.CmDLG.ShowColor();
+    LblColor11->setBackColor(s_.CmDLG.Color);
+}
+
+void ScreenPage::OptBlink_Click(int index)
+{
+    // A blinking date has no frame: its colour and width do not apply.
+    const bool framed = index != 0;
+    for (QWidget* w : {static_cast<QWidget*>(LblColor11), static_cast<QWidget*>(LblFWidth),
+                       static_cast<QWidget*>(VScroll1), static_cast<QWidget*>(Label8)})
+        w->setEnabled(framed);
+}
+
+void ScreenPage::VScroll1_Change() { LblFWidth->setText(QString::number(VScroll1->value())); }
+void ScreenPage::VScroll2_Change() { LblSBWidth->setText(QString::number(VScroll2->value())); }
+void ScreenPage::HSMWidth_Change() { LblMWidth->setText(QString::number(HSMWidth->value())); }
+
+} // namespace td

@@ -1,0 +1,59 @@
+#pragma once
+#include "platform/Services.h"
+
+#include <QStringList>
+#include <QWidget>
+#include <array>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace td {
+
+class ClickLabel;
+class ColorLabel;
+
+// Page 5: the week view's colours and font, edited on a preview of one of its two styles.
+class WeekViewPage : public QWidget {
+    Q_OBJECT
+public:
+    WeekViewPage(Services& services, QWidget* parent);
+
+    QGroupBox* Frame12;
+    QLabel* ImgWkView1;
+    QLabel* ImgWkView2;                 // covers the first picture while the second style is edited
+    ClickLabel* LblListButton;
+    std::array<ColorLabel*, 3> LblSun{};   // Sunday, weekday of the style shown, Saturday
+    std::array<ColorLabel*, 3> LblMemo{};  // memo colour; element 0 also shows the font
+    QPushButton* CmdWFont;
+    QLabel* Label20;
+
+    static constexpr int kShownLeft = 150;       // twips
+    static constexpr int kParkedLeft = -20000;   // twips
+    bool secondStyleShown() const;
+
+    // Loads the colours of the style shown, the shared colours and the font.
+    // Each key stands on its own: an unusable value leaves its control as it was.
+    void ReadWeekView();
+    // Stores under the key set of the second style (second) or the first.
+    // Returns the keys the store refused.
+    QStringList WriteWeekView(bool second);
+
+public slots:
+    void LblListButton_Click();
+    void CmdWFont_Click();
+    void LblSun_Click(int index);
+    void LblMemo_Click(int index);
+
+signals:
+    // Keys that could not be stored while switching styles.
+    void storeFailed(const QStringList& keys);
+
+private:
+    void loadStyleColours(bool second);
+    void repeatMemoColour();
+    Services& s_;
+};
+
+} // namespace td
