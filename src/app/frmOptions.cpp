@@ -52,6 +52,7 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
         nameControl(panel, QStringLiteral("picOptions"), 0, i);
         panel->setGeometry(twips(kParkedLeft), kTop, kPageSize.width(), kPageSize.height());
         panel->setEnabled(false);
+        panel->setAutoFillBackground(true);   // the about panel covers the page below it
         picOptions[i] = panel;
     }
 
