@@ -147,8 +147,6 @@ private slots:
         QTest::addColumn<QString>("title");
         // The fields start as 3 / 4 / solar / "old"; a part that cannot be read keeps its field.
         QTest::newRow("lunar") << "8/15(L)[Harvest]" << "8" << "15" << false << "Harvest";
-        QTest::newRow("spaces") << "1/1(S)[ Party ]" << "1" << "1" << true << "Party ";
-        QTest::newRow("brackets inside") << "3/1(S)[a]b)c]" << "3" << "1" << true << "a]b)c";
         QTest::newRow("lowercase s") << "5/5(s)[x]" << "5" << "5" << false << "x";
         QTest::newRow("month not in the list") << "13/40(L)[x]" << "3" << "4" << false << "x";
         QTest::newRow("no slash") << "12(L)[x]" << "3" << "12" << false << "x";
