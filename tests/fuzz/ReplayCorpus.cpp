@@ -1,0 +1,42 @@
+// Feeds every file of a fuzz target's corpus through the target once, as a
+// plain test: the seeds and every input that once broke a property stay checked.
+#include "FuzzSupport.h"
+
+#include <QDir>
+#include <QTest>
+#include <stdexcept>
+
+class ReplayCorpus : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        td::fuzz::failHandler() = [](const std::string& what) { throw std::runtime_error(what); };
+    }
+
+    void replay_data()
+    {
+        QTest::addColumn<QString>("path");
+        const QDir dir(QStringLiteral(FUZZ_CORPUS));
+        const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+        QVERIFY2(!names.isEmpty(), "the corpus is empty");
+        for (const QString& name : names)
+            QTest::newRow(qPrintable(name)) << dir.filePath(name);
+    }
+
+    void replay()
+    {
+        QFETCH(QString, path);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        try {
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+        } catch (const std::exception& e) {
+            QFAIL(e.what());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(ReplayCorpus)
+#include "ReplayCorpus.moc"

@@ -1,0 +1,102 @@
+// The CP949 codec: no byte is ever lost, and text that fits comes back unchanged.
+#include "FuzzSupport.h"
+#include "platform/Cp949.h"
+
+#include <iconv.h>
+
+using namespace td;
+using namespace td::fuzz;
+
+namespace {
+
+// glibc's own converter, as a second opinion on input that is valid throughout.
+std::optional<QString> iconvDecode(const QByteArray& bytes)
+{
+    static iconv_t cd = iconv_open("UTF-16LE", "CP949");
+    if (cd == iconv_t(-1))
+        return std::nullopt;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    QByteArray out(bytes.size() * 2 + 4, '\0');
+    char* in = const_cast<char*>(bytes.constData());
+    size_t inLeft = size_t(bytes.size());
+    char* o = out.data();
+    size_t outLeft = size_t(out.size());
+    if (iconv(cd, &in, &inLeft, &o, &outLeft) == size_t(-1) || inLeft != 0)
+        return std::nullopt;
+    return QString(reinterpret_cast<const QChar*>(out.constData()), (out.size() - qsizetype(outLeft)) / 2);
+}
+
+bool hasEscape(const QString& s)
+{
+    for (const QChar c : s)
+        if (Cp949::isEscape(c.unicode()))
+            return true;
+    return false;
+}
+
+void bytesSurvive(const QByteArray& bytes)
+{
+    bool clean = false;
+    const QString text = Cp949::decode(bytes, &clean);
+    require(clean == !hasEscape(text), "clean flag disagrees with the escapes of " + shown(bytes).toStdString());
+
+    const Cp949::Encoded back = Cp949::encode(text);
+    require(back.ok(), "decoded text does not encode again: " + shown(bytes).toStdString());
+    require(back.bytes == bytes, "bytes changed on decode and encode: " + shown(bytes).toStdString() + " -> "
+                                     + shown(back.bytes).toStdString());
+
+    if (const std::optional<QString> reference = iconvDecode(bytes)) {
+        require(clean, "valid CP949 decoded with escapes: " + shown(bytes).toStdString());
+        require(text == *reference, "decoding differs from iconv: " + shown(bytes).toStdString());
+    } else {
+        require(!clean, "iconv refuses what decoded clean: " + shown(bytes).toStdString());
+    }
+}
+
+void textSurvives(const QString& text)
+{
+    const Cp949::Encoded e = Cp949::encode(text);
+    // The first character that does not fit on its own is the one named.
+    QString firstBad;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u < 0x80 || Cp949::isEscape(u))
+            continue;
+        if (QChar::isSurrogate(u) || !Cp949::encode(QStringView(text).mid(i, 1)).ok()) {
+            firstBad = (QChar::isHighSurrogate(u) && i + 1 < text.size()) ? text.mid(i, 2) : text.mid(i, 1);
+            break;
+        }
+    }
+    require(e.badCharacter == firstBad, "wrong character named for " + shown(text).toStdString() + ": "
+                                            + shown(e.badCharacter).toStdString());
+    if (!e.ok()) {
+        require(e.bytes.isEmpty(), "a refused text still gave bytes");
+        return;
+    }
+    if (!hasEscape(text)) {
+        bool clean = false;
+        require(Cp949::decode(e.bytes, &clean) == text, "text changed on encode and decode: " + shown(text).toStdString());
+        require(clean, "encoded text decodes with escapes: " + shown(text).toStdString());
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray all(reinterpret_cast<const char*>(data), qsizetype(size));
+    bytesSurvive(all);
+
+    // The same input read as UTF-16 text, in both byte orders.
+    QString be, le;
+    for (size_t i = 0; i + 1 < size; i += 2) {
+        be.append(QChar(char16_t(data[i] << 8 | data[i + 1])));
+        le.append(QChar(char16_t(data[i + 1] << 8 | data[i])));
+    }
+    textSurvives(be);
+    textSurvives(le);
+    // And every character on its own, which a long text would otherwise hide behind its first misfit.
+    for (const QChar c : be)
+        textSurvives(QString(c));
+    return 0;
+}

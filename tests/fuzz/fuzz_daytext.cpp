@@ -1,0 +1,90 @@
+// Day text merge and removal: registering then removing an entry gives the
+// day's other entries back, a second registration changes nothing, and no
+// run of registrations and removals makes a day grow beyond what it holds.
+#include "FuzzSupport.h"
+#include "platform/Cp949.h"
+#include "schedule/DayFiles.h"
+
+#include <algorithm>
+
+using namespace td;
+using namespace td::fuzz;
+
+namespace {
+
+QString entryFrom(Input& in)
+{
+    // Markers and plan text as the generators join them; never a line break.
+    QString e = Cp949::decode(in.bytes(20));
+    e.remove(QLatin1Char('\n'));
+    e.remove(QLatin1Char('\r'));
+    return e.trimmed().isEmpty() ? QStringLiteral("[x]") : e;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    Input in(data, size);
+    QList<QString> pool;
+    const int poolSize = 1 + in.number(4);
+    for (int i = 0; i < poolSize; ++i) {
+        // Entries of one run differ, and none holds another (as "[Exam D-1]" and "[Exam D-10]").
+        const QString x = entryFrom(in);
+        const bool clash = std::any_of(pool.cbegin(), pool.cend(),
+                                       [&](const QString& p) { return p.contains(x) || x.contains(p); });
+        if (!clash)
+            pool.append(x);
+    }
+    const QByteArray ops = in.bytes(32);
+    // The day as a file of any bytes reads it.
+    const QString text = DayFiles::joinLines(in.rest());
+    const QString e = pool.first();
+    const std::string what = "entry " + shown(e).toStdString() + " day " + shown(text).toStdString();
+
+    const QString merged = DayFiles::mergeEntry(text, e);
+    const QStringList mergedParts = merged.split(QLatin1Char('\n'));
+    require(mergedParts.first() == e, "the entry is not on top: " + what);
+    require(merged.size() <= text.size() + e.size() + 1, "merge grew more than the entry: " + what);
+    require(DayFiles::mergeEntry(merged, e) == merged, "a second registration changed the day: " + what);
+    require(mergedParts.count(e) == 1, "the day holds the entry more than once: " + what);
+
+    // Every part that does not hold the entry survives the merge, in order.
+    QStringList others;
+    for (const QString& part : text.split(QLatin1Char('\n')))
+        if (!part.contains(e))
+            others.append(part);
+    if (text.isEmpty())
+        others.clear();
+    qsizetype at = 1;
+    for (const QString& part : others) {
+        while (at < mergedParts.size() && mergedParts[at] != part) ++at;
+        require(at < mergedParts.size(), "merge lost a part of the day: " + what);
+        ++at;
+    }
+
+    // A day whose parts do not hold the entry gets back exactly what it had.
+    const QString removed = DayFiles::removeEntry(merged, e);
+    if (!text.contains(e))
+        require(removed == text, "register and remove did not give the day back: " + what + " -> " + shown(removed).toStdString());
+    require(!removed.contains(e), "removal left the entry: " + what);
+    require(removed.size() <= merged.size(), "removal grew the day: " + what);
+
+    // Stored and read again, the buffer is what Daybrook's reading rule gives back.
+    const Cp949::Encoded file = Cp949::encode(merged);
+    require(file.ok(), "the merged day cannot be stored: " + what);
+    require(DayFiles::joinLines(file.bytes + "\r\n") == merged, "the stored day reads back otherwise: " + what);
+
+    // Any run of registrations and removals over a few entries: the day never
+    // holds more than its own text and each entry once.
+    QString day = text;
+    qsizetype bound = text.size();
+    for (const QString& p : pool)
+        bound += p.size() + 1;
+    for (const char op : ops) {
+        const QString& x = pool[static_cast<unsigned char>(op) % pool.size()];
+        day = (op & 0x80) ? DayFiles::removeEntry(day, x) : DayFiles::mergeEntry(day, x);
+        require(day.size() <= bound, "the day grew without bound: " + what);
+    }
+    return 0;
+}

@@ -1,0 +1,115 @@
+// The language-file lookup: it never crashes, and it ends the program exactly
+// for a file with a malformed line; otherwise every key gives the text of its last line.
+#include "FuzzSupport.h"
+#include "i18n/LanguageFile.h"
+#include "platform/Cp949.h"
+
+#include <QMap>
+
+using namespace td;
+using namespace td::fuzz;
+
+namespace {
+
+class SilentBoxes : public IMessageBoxes {
+public:
+    int shown = 0;
+    MsgAnswer show(const Message&) override { ++shown; return MsgAnswer::Ok; }
+};
+
+// An independent line checker. Lines end at CR or CR LF. A non-empty line
+// needs a space; what stands before the first space, blanks around it
+// allowed, must be a decimal 16-bit number with an optional sign. The text
+// starts at the 6th character; a line without one gives "??????".
+std::optional<QMap<int, QString>> check(const QByteArray& bytes)
+{
+    QMap<int, QString> texts;
+    QList<QByteArray> lines;
+    QByteArray line;
+    bool open = false;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r') {
+            lines.append(line);
+            line.clear();
+            open = false;
+            if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
+                ++i;
+        } else {
+            line.append(bytes[i]);
+            open = true;
+        }
+    }
+    if (open)
+        lines.append(line);
+
+    for (const QByteArray& raw : lines) {
+        if (raw.isEmpty())
+            continue;
+        const QString text = Cp949::decode(raw);
+        const qsizetype space = text.indexOf(QLatin1Char(' '));
+        if (space < 0)
+            return std::nullopt;
+        QString number = text.left(space);
+        auto isBlank = [](QChar c) { return c == QLatin1Char(' ') || (c.unicode() >= 9 && c.unicode() <= 13); };
+        while (!number.isEmpty() && isBlank(number.front())) number.remove(0, 1);
+        while (!number.isEmpty() && isBlank(number.back())) number.chop(1);
+        qsizetype i = 0;
+        const bool negative = number.startsWith(QLatin1Char('-'));
+        if (negative || number.startsWith(QLatin1Char('+')))
+            ++i;
+        if (i == number.size())
+            return std::nullopt;
+        long long value = 0;
+        for (; i < number.size(); ++i) {
+            const char16_t c = number[i].unicode();
+            if (c < '0' || c > '9')
+                return std::nullopt;
+            value = std::min<long long>(value * 10 + (c - '0'), 1000000);
+        }
+        if (negative)
+            value = -value;
+        if (value < -32768 || value > 32767)
+            return std::nullopt;
+        const QString caption = text.mid(5);
+        texts.insert(int(value), caption.isEmpty() ? QStringLiteral("??????") : caption);
+    }
+    return texts;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const std::optional<QMap<int, QString>> expected = check(bytes);
+    const std::optional<QHash<int, QString>> parsed = LanguageFile::parse(bytes);
+    require(parsed.has_value() == expected.has_value(),
+            std::string(expected ? "a well-formed file was refused: " : "a malformed file was taken: ")
+                + shown(bytes).toStdString());
+
+    MemoryFileSystem fs;
+    SilentBoxes boxes;
+    fs.files.insert(QStringLiteral("/prog/tuneKorean.lng"), bytes);
+    LanguageFile file(fs, boxes, QStringLiteral("/prog"), QStringLiteral("Korean"));
+
+    // The keys of the file, one the window uses, and one no file has.
+    QList<int> keys{1603, -1};
+    if (expected)
+        keys += expected->keys();
+    for (const int key : keys) {
+        bool ended = false;
+        QString text;
+        try {
+            text = file.GetLngText(key, QStringLiteral("tuneKorean.lng"));
+        } catch (const ProgramEnd&) {
+            ended = true;
+        }
+        require(ended == !expected, "the program ending does not follow the file's lines: " + shown(bytes).toStdString());
+        require(boxes.shown == 0, "a present file gave a message");
+        if (ended)
+            break;
+        require(text == expected->value(key), "key " + std::to_string(key) + " gives " + shown(text).toStdString()
+                                                  + " in " + shown(bytes).toStdString());
+    }
+    return 0;
+}
