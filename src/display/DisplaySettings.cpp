@@ -61,8 +61,11 @@ QString DisplaySettings::profilePath() const
 
 QString DisplaySettings::ReadProfile(int index, const QString& key)
 {
+    const QString section = p0_->CmbDefault->itemText(index);
+    if (snapshot_)
+        return ProfileFile::readFrom(*snapshot_, section, key, QString(), 60);
     ProfileFile file(s_.fs);
-    return file.read(profilePath(), p0_->CmbDefault->itemText(index), key, QString(), 60);
+    return file.read(profilePath(), section, key, QString(), 60);
 }
 
 IoStatus DisplaySettings::WriteProfile(int index, const QString& key, const QString& value)
@@ -76,6 +79,16 @@ void DisplaySettings::Main_ReadColor(int index)
     PresetsPage& p0 = *p0_;
     ScreenPage& p1 = *p1_;
     MiscPage& p7 = *p7_;
+
+    // One reading of the file serves every preset key of this load; an unreadable
+    // file reads key by key, where each read gives the empty text.
+    snapshot_.emplace();
+    if (!ProfileFile(s_.fs).load(profilePath(), *snapshot_))
+        snapshot_.reset();
+    struct Release {
+        std::optional<ProfileDocument>& s;
+        ~Release() { s.reset(); }
+    } release{snapshot_};
 
     for (const auto& ck : kColourKeys) {
         const auto colour = conv::toColour(ReadProfile(index, QLatin1String(ck.key)));

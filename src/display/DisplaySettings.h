@@ -1,9 +1,11 @@
 #pragma once
 #include "platform/IoStatus.h"
+#include "platform/ProfileFile.h"
 #include "platform/Services.h"
 
 #include <QObject>
 #include <QStringList>
+#include <optional>
 
 namespace td {
 
@@ -48,6 +50,8 @@ private:
     void reportFailures(const QStringList& failures);
 
     Services& s_;
+    // The file as read once at the start of a load: 22 keys from one reading.
+    std::optional<ProfileDocument> snapshot_;
     PresetsPage* p0_;
     ScreenPage* p1_;
     WeekViewPage* p5_;

@@ -76,6 +76,7 @@ private slots:
     void firstStartShowsDesignAndDefaults();
     void firstStartOkWritesEveryKey();
     void loadsStoredPreset();
+    void unreadableFileLeavesControls();
     void twoWayTests_data();
     void twoWayTests();
     void refusedValuesKeepControls_data();
@@ -201,6 +202,20 @@ void TestDisplay::loadsStoredPreset()
     QCOMPARE(w.store("DualMonitor"), QStringLiteral("1"));
     QCOMPARE(w.store("FDay Border"), QStringLiteral("1"));
     QVERIFY(w.fileValue(kPreset0, "HorizontalPosition") == QStringLiteral("<missing>"));
+}
+
+void TestDisplay::unreadableFileLeavesControls()
+{
+    Window w;
+    w.writeIni(sectionText(kPreset0, {{"SunColor", "65280"}, {"DayFont", "Arial,10"}}));
+    w.f.fs.failPathPart = QStringLiteral("Daybrook.ini");
+    w.load();
+    QCOMPARE(w.p0.LblColor[3]->foreColor(), 255);
+    QCOMPARE(w.p0.LblDName[0]->text(), QString());
+    w.f.fs.failPathPart.clear();
+    w.display.Main_ReadColor(0);
+    QCOMPARE(w.p0.LblColor[3]->foreColor(), 65280);
+    QCOMPARE(w.p0.LblDName[0]->text(), QStringLiteral("Arial,10"));
 }
 
 // Each row: a store or preset key, its stored text, and what the control must show.

@@ -1,0 +1,147 @@
+// Load and store of one display preset (Main_ReadColor + Main_WriteColor) on a
+// Daybrook.ini with all nine presets and 200 other sections.
+#include "display/DisplaySettings.h"
+#include "display/MiscPage.h"
+#include "display/PresetsPage.h"
+#include "display/ScreenPage.h"
+#include "display/WeekViewPage.h"
+#include "i18n/BuiltinCaptions.h"
+#include "platform/Cp949.h"
+#include "platform/ProfileFile.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMap>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace td;
+
+namespace {
+
+class CountingFileSystem : public QtFileSystem {
+public:
+    int rewrites = 0;
+    IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability d) override
+    {
+        ++rewrites;
+        return QtFileSystem::writeAtomic(path, bytes, d);
+    }
+};
+
+class MapStore : public ISettingsStore {
+public:
+    QMap<QString, QString> values;
+    QString get(const QString& k, const QString& d) const override { return values.value(k, d); }
+    bool save(const QString& k, const QString& v) override { values.insert(k, v); return true; }
+    bool removeSection() override { values.clear(); return true; }
+};
+
+class SilentBoxes : public IMessageBoxes {
+public:
+    int shown = 0;
+    MsgAnswer show(const Message& m) override { ++shown; return m.defaultButton; }
+};
+
+class NoDialog : public CommonDialog {
+public:
+    bool ShowColor() override { return false; }
+    bool ShowFont() override { return false; }
+    bool ShowOpen() override { return false; }
+    bool ShowSave() override { return false; }
+};
+
+QByteArray buildFile(const QStringList& presets)
+{
+    QString text;
+    for (int s = 0; s < 200; ++s) {
+        text += QStringLiteral("[Other section %1]\r\n").arg(s);
+        for (int k = 0; k < 20; ++k)
+            text += QStringLiteral("Key%1=value %2 of section %3\r\n").arg(k).arg(k * s).arg(s);
+        if (s == 100)   // the presets sit in the middle of the file
+            for (int p = 0; p < presets.size(); ++p) {
+                text += QLatin1Char('[') + presets[p] + QStringLiteral("]\r\n");
+                const char* keys[] = {"TitleColor", "TitleMonthColor", "TitleBorderColor", "EMonthColor", "AnniColor",
+                                      "LunarColor", "YearColor", "SunColor", "SatColor", "WeekColor", "MemoColor",
+                                      "BackColor"};
+                for (const char* k : keys)
+                    text += QStringLiteral("%1=%2\r\n").arg(QLatin1String(k)).arg(1000 * p + 7);
+                text += QStringLiteral("DayFont=굴림,9\r\nMemoFont=굴림,9\r\nLunarFont=굴림,8\r\nTitleWeek=Arial,9\r\n"
+                                       "TitleYear=Arial,10\r\nYearBold=1\r\nTitleMonth=Arial,28\r\nMonthBold=1\r\n"
+                                       "TitlePosition=1\r\nDisplayMode=%1\r\n").arg(p % 7);
+            }
+    }
+    return Cp949::encode(text).bytes;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    CountingFileSystem fs;
+    MapStore store;
+    SilentBoxes boxes;
+    NoDialog dialog;
+    Services services{fs, store, boxes, dialog, dir.path()};
+
+    PresetsPage p0(services, nullptr);
+    ScreenPage p1(services, nullptr);
+    WeekViewPage p5(services, nullptr);
+    MiscPage p7(services, nullptr);
+    DisplaySettings display(services, &p0, &p1, &p5, &p7);
+    const QStringList presets = BuiltinCaptions::presets(true);
+    {
+        const QSignalBlocker b1(p0.CmbDefault), b2(p0.CmbSMode);
+        p0.CmbDefault->addItems(presets);
+        p0.CmbSMode->addItems(BuiltinCaptions::displayModes(true));
+    }
+    const QString ini = services.programFile(QStringLiteral("Daybrook.ini"));
+    const QByteArray original = buildFile(presets);
+    {
+        QFile f(ini);
+        f.open(QIODevice::WriteOnly);
+        f.write(original);
+    }
+
+    // One rewrite per OK must give the file that key-by-key writes give.
+    display.Main_ReadColor(5);
+    const auto values = display.presetValues();
+    ProfileFile pf(fs);
+    QElapsedTimer kt;
+    kt.start();
+    for (const auto& kv : values)
+        pf.write(ini, presets[5], kv.first, kv.second);
+    const double keyByKeyMs = kt.nsecsElapsed() / 1e6;
+    QByteArray keyByKey;
+    fs.readAll(ini, keyByKey);
+    fs.writeAtomic(ini, original, Durability::Synced);
+    pf.writeMany(ini, presets[5], values);
+    QByteArray many;
+    fs.readAll(ini, many);
+    std::printf("file size %lld bytes; one rewrite equals %lld key-by-key rewrites: %s\n",
+                (long long)original.size(), (long long)values.size(), many == keyByKey ? "identical" : "DIFFERENT");
+    std::printf("preset keys written key by key: %.2f ms\n", keyByKeyMs);
+
+    const int rounds = 50;
+    QElapsedTimer t;
+    qint64 readNs = 0, writeNs = 0;
+    fs.rewrites = 0;
+    for (int r = 0; r < rounds; ++r) {
+        const int i = r % 9;
+        t.start();
+        display.Main_ReadColor(i);
+        readNs += t.nsecsElapsed();
+        t.start();
+        display.Main_WriteColor(i);
+        writeNs += t.nsecsElapsed();
+    }
+    std::printf("Main_ReadColor: %.2f ms, Main_WriteColor: %.2f ms (mean of %d, synced writes)\n",
+                readNs / 1e6 / rounds, writeNs / 1e6 / rounds, rounds);
+    std::printf("whole-file rewrites per OK: %.1f; messages shown: %d\n", double(fs.rewrites) / rounds, boxes.shown);
+    return many == keyByKey && boxes.shown == 0 ? 0 : 1;
+}
