@@ -164,29 +164,31 @@ void ExportPage::CmdTitle_Click()
     const xl::Application app(server.get());
     const xl::Worksheet sheet = startExportSheet(app);
 
+    // The two fields are hidden and no event is processed during the loop, so
+    // they are given the texts of the range's last day once, after it: laying
+    // out text in a line edit for every day cost more than writing the sheet.
+    QString memo;
+    QString done;
     int rows = 0;
     for (int i = 0; i <= range->span; ++i) {
         const QDate day = range->firstDay.addDays(i);
-        QString memo;
-        QString done;
-        Textmemo->clear();
-        textdone->clear();
+        memo.clear();
+        done.clear();
         const QString dayFile = DayFiles::dayFile(s_.DataFolder, day);
         if (s_.fs.fileExists(dayFile)) {
             // A file that cannot be read still gets its row, with what was read.
             DayFiles::read(s_.fs, dayFile, memo);
-            Textmemo->setText(memo);
             const QString companion = DayFiles::companionFile(s_.DataFolder, day);
             const bool hasDone = s_.fs.fileExists(companion);
-            if (hasDone) {
+            if (hasDone)
                 DayFiles::read(s_.fs, companion, done);
-                textdone->setText(done);
-            }
             writeDayRow(sheet, rows + 3, day, memo, hasDone ? &done : nullptr, locale);
             ++rows;
         }
         pBar->setValue(exportProgress(i, range->span));
     }
+    Textmemo->setText(memo);
+    textdone->setText(done);
 
     const bool show = ChkShow->isChecked();
     app.Visible(show);
