@@ -20,9 +20,14 @@ RunPump::~RunPump()
     QCoreApplication::instance()->removeEventFilter(this);
 }
 
+bool RunPump::due() const
+{
+    return !since_.isValid() || since_.elapsed() >= kPumpIntervalMs;
+}
+
 void RunPump::pump(bool force)
 {
-    if (!force && since_.isValid() && since_.elapsed() < kPumpIntervalMs)
+    if (!force && !due())
         return;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     since_.start();

@@ -19,6 +19,8 @@ public:
     // Lets pending paint and timer events through; at most every few
     // milliseconds unless forced.
     void pump(bool force = false);
+    // True when the next pump would let events through.
+    bool due() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -44,9 +44,13 @@ void runAndReport(Services& s, PercentBar* bar, const DayRange& range, DayAction
         RunPump pump;
         bar->setPercent(0);
         pump.pump(true);
+        // The bar moves when the window is let to paint: a progress bar repaints
+        // at once on every visible step, which would cost more than the files.
         result = runDays(s.fs, s.DataFolder, range, action, entryFor, [&](double percent) {
-            bar->setPercent(percent);
-            pump.pump();
+            if (pump.due() || percent >= 100.0) {
+                bar->setPercent(percent);
+                pump.pump(true);
+            }
         });
         pump.pump(true);
     }
