@@ -273,19 +273,32 @@ QByteArray ProfileFile::cutToBytes(const QByteArray& bytes, qsizetype maxBytes)
     return bytes.left(i);
 }
 
-QString ProfileFile::refusal(const QString& text, const QString& what)
+namespace {
+
+// The text in the file's code page, or why it cannot go there (what names it).
+template <typename What>
+std::optional<QString> encodeForFile(const QString& text, What what, QByteArray& bytes)
 {
     for (const QChar c : text) {
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-            return QStringLiteral("%1 holds a line break").arg(what);
+            return QStringLiteral("%1 holds a line break").arg(what());
         if (c.unicode() == 0)
-            return QStringLiteral("%1 holds a zero character").arg(what);
+            return QStringLiteral("%1 holds a zero character").arg(what());
     }
-    const Cp949::Encoded e = Cp949::encode(text);
+    Cp949::Encoded e = Cp949::encode(text);
     if (!e.ok())
         return QStringLiteral("%1 holds \"%2\", which the Korean code page (CP949) cannot hold")
-            .arg(what, e.badCharacter);
-    return {};
+            .arg(what(), e.badCharacter);
+    bytes = std::move(e.bytes);
+    return std::nullopt;
+}
+
+} // namespace
+
+QString ProfileFile::refusal(const QString& text, const QString& what)
+{
+    QByteArray unused;
+    return encodeForFile(text, [&] { return what; }, unused).value_or(QString());
 }
 
 IoStatus ProfileFile::load(const QString& path, ProfileDocument& document) const
@@ -344,19 +357,21 @@ IoStatus ProfileFile::writeAll(const QString& path, const QList<ProfileWrite>& w
     for (const ProfileWrite& w : writes) {
         const QString section = trimSpaces(w.section);
         const QString key = trimSpaces(w.key);
-        QString why = refusal(section, QStringLiteral("The section name \"%1\"").arg(section));
-        if (why.isEmpty() && section.contains(QLatin1Char(']')))
+        Encoded e;
+        std::optional<QString> why =
+            encodeForFile(section, [&] { return QStringLiteral("The section name \"%1\"").arg(section); }, e.section);
+        if (!why && section.contains(QLatin1Char(']')))
             why = QStringLiteral("The section name \"%1\" holds \"]\"").arg(section);
-        if (why.isEmpty())
-            why = refusal(key, QStringLiteral("The key name \"%1\"").arg(key));
-        if (why.isEmpty() && (key.isEmpty() || key.contains(QLatin1Char('=')) || key.startsWith(QLatin1Char('['))
-                              || key.startsWith(QLatin1Char(';'))))
+        if (!why)
+            why = encodeForFile(key, [&] { return QStringLiteral("The key name \"%1\"").arg(key); }, e.key);
+        if (!why && (key.isEmpty() || key.contains(QLatin1Char('=')) || key.startsWith(QLatin1Char('['))
+                     || key.startsWith(QLatin1Char(';'))))
             why = QStringLiteral("\"%1\" cannot be a key name").arg(key);
-        if (why.isEmpty())
-            why = refusal(w.value, QStringLiteral("The value of \"%1\"").arg(key));
-        if (!why.isEmpty())
-            return IoStatus::failure(path, why);
-        encoded.append({Cp949::encode(section).bytes, Cp949::encode(key).bytes, Cp949::encode(w.value).bytes});
+        if (!why)
+            why = encodeForFile(w.value, [&] { return QStringLiteral("The value of \"%1\"").arg(key); }, e.value);
+        if (why)
+            return IoStatus::failure(path, *why);
+        encoded.append(std::move(e));
     }
 
     ProfileDocument doc;
