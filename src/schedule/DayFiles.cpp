@@ -92,18 +92,25 @@ IoStatus DayFiles::RemoveDayEntry(const IFileSystem& fs, const QString& dayFileP
 
 IoStatus DayFiles::WriteDayFile(IFileSystem& fs, const QString& monthFolderPath, const QString& dayFilePath, const QString& buffer)
 {
-    // A buffer of nothing but blanks and line feeds holds no entry.
-    if (buffer.trimmed().isEmpty())
-        return fs.fileExists(dayFilePath) ? fs.remove(dayFilePath) : IoStatus::success();
-    if (!fs.dirExists(monthFolderPath)) {
-        const IoStatus st = fs.makeDir(monthFolderPath);
-        if (!st.ok)
-            return st;
+    // A buffer of nothing but blanks and line feeds holds no entry. A day file
+    // that is not there needs no deleting: that is only asked after a failure,
+    // which keeps a run over thousands of days at one call per day.
+    if (buffer.trimmed().isEmpty()) {
+        const IoStatus st = fs.remove(dayFilePath);
+        return st.ok || fs.fileExists(dayFilePath) ? st : IoStatus::success();
     }
     const Cp949::Encoded encoded = Cp949::encode(buffer);
     if (!encoded.ok())
         return IoStatus::failure(dayFilePath, QStringLiteral("the code page cannot hold \"%1\"").arg(encoded.badCharacter));
-    return fs.writeAtomic(dayFilePath, encoded.bytes + QByteArrayLiteral("\r\n"), Durability::Deferred);
+    const QByteArray bytes = encoded.bytes + QByteArrayLiteral("\r\n");
+    // Likewise the month folder is created when a write finds it missing.
+    IoStatus st = fs.writeAtomic(dayFilePath, bytes, Durability::Deferred);
+    if (st.ok || fs.dirExists(monthFolderPath))
+        return st;
+    st = fs.makeDir(monthFolderPath);
+    if (!st.ok)
+        return st;
+    return fs.writeAtomic(dayFilePath, bytes, Durability::Deferred);
 }
 
 } // namespace td
