@@ -105,7 +105,6 @@ void writeDirectly(const std::vector<Day>& days, const QLocale& locale, const QS
     lxw_format* columnA = format(true, 8, 0, 0, 0, false);
     worksheet_set_column(ws, 0, 0, 18, columnA);
     worksheet_set_column(ws, 1, 2, 36, column);
-    worksheet_set_column(ws, 3, 16383, LXW_DEF_COL_WIDTH, column);
     worksheet_set_row(ws, 0, 18, nullptr);
     worksheet_write_string(ws, 0, 0, "Daybrook Data List", title);
     worksheet_write_string(ws, 1, 0, "Date", headA);

@@ -10,8 +10,6 @@ namespace td::xl {
 
 namespace {
 
-constexpr int kMaxColumn = 16384;
-
 bool validSheetName(const QString& name)
 {
     if (name.isEmpty() || name.size() > 31)
@@ -374,19 +372,13 @@ IoStatus XlsxServer::writeWorkbook(const Sheet& sheet, IFileSystem& fs, const QS
     if (ws) {
         FormatCache formats(wb);
         const bool baseChanged = !(sheet.base == CellStyle());
-        int next = 1;   // first column not yet given its width and format
-        auto fillTo = [&](int last) {
-            if (baseChanged && next <= last)
-                check(worksheet_set_column(ws, lxw_col_t(next - 1), lxw_col_t(last - 1), LXW_DEF_COL_WIDTH,
-                                           formats.get(sheet.base)));
-        };
+        // Only the columns the sheet names carry a format. Formatting every
+        // column would stretch the sheet's used range to column XFD, which some
+        // spreadsheet programs refuse to load in full.
         for (const auto& [c, col] : sheet.columns) {
-            fillTo(c - 1);
             lxw_format* f = col.style ? formats.get(*col.style) : baseChanged ? formats.get(sheet.base) : nullptr;
             check(worksheet_set_column(ws, lxw_col_t(c - 1), lxw_col_t(c - 1), col.width.value_or(LXW_DEF_COL_WIDTH), f));
-            next = c + 1;
         }
-        fillTo(kMaxColumn);
 
         int row = 0;
         double tallest = 0;

@@ -35,6 +35,7 @@ def main(path):
         "gridlines": ws.sheet_view.showGridLines,
         "widths": widths,
         "maxRow": ws.max_row,
+        "maxColumn": ws.max_column,
         "cells": cells,
     }, ensure_ascii=False))
 

@@ -119,6 +119,8 @@ void TestExportWorkbook::sheet()
     QVERIFY(qAbs(widths[QStringLiteral("C")].toDouble() - 36) < 1);
     // Rows from 3 without gaps: six days have day files.
     QCOMPARE(english_[QStringLiteral("maxRow")].toInt(), 8);
+    // The used range ends at column C, not at the sheet's last column.
+    QCOMPARE(english_[QStringLiteral("maxColumn")].toInt(), 3);
 }
 
 void TestExportWorkbook::titleAndHeader_data()
