@@ -82,7 +82,7 @@ int main(int argc, char** argv)
         SilentBoxes boxes;
         NoStore store;
         NoDialog dialog;
-        td::Services services{fs, store, boxes, dialog, dir.path(), QStringLiteral("Korean"), {}, {}, {}};
+        td::Services services{fs, store, boxes, dialog, dir.path()};
         writeHeld(path, kHeld);
         td::HolidayPage held(services, nullptr);
         for (const QString& e : list)

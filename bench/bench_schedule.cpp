@@ -125,8 +125,8 @@ std::pair<double, double> pageRun(const QString& data, bool dday)
     NoStore store;
     QuietBoxes boxes;
     QtCommonDialog dialog;
-    Services s{fs, store, boxes, dialog, data, QStringLiteral("Korean"), [] { return QDate::currentDate(); },
-               [](const QUrl&) { return false; }, data};
+    Services s{fs, store, boxes, dialog, data};
+    s.DataFolder = data;
     QElapsedTimer t;
     double write = 0, remove = 0;
     if (dday) {

@@ -13,6 +13,11 @@ namespace td {
 
 // Everything a page needs from the outside world, wired in main (real) or in a test (fakes).
 struct Services {
+    Services(IFileSystem& fs, ISettingsStore& store, IMessageBoxes& boxes, CommonDialog& dialog, QString programFolder)
+        : fs(fs), store(store), boxes(boxes), CmDLG(dialog), programFolder(std::move(programFolder))
+    {
+    }
+
     IFileSystem& fs;
     ISettingsStore& store;
     IMessageBoxes& boxes;
