@@ -1,0 +1,36 @@
+// Runs the widest countdown registration (2000/1/1 to 2009/12/31, every day)
+// over the data folder given as the argument, printing its progress, so that a
+// test can kill it half-way.
+#include "platform/FileSystem.h"
+#include "schedule/DayEntry.h"
+#include "schedule/DayRun.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+using namespace td;
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s DATAFOLDER/\n", argv[0]);
+        return 2;
+    }
+    const QString dataFolder = QString::fromLocal8Bit(argv[1]);
+    const DDayChoices widest{QStringLiteral("2000"), QStringLiteral("1"), QStringLiteral("1"),
+                             QStringLiteral("2009"), QStringLiteral("12"), QStringLiteral("31"), QStringLiteral("1")};
+    const std::optional<DayRange> range = ddayDays(widest);
+    if (!range)
+        return 3;
+    QtFileSystem fs;
+    const DayRunResult r = runDays(
+        fs, dataFolder, *range, DayAction::Register,
+        [](const MatchedDay& d) { return DayEntry::countdown(QStringLiteral("["), QStringLiteral("Exam"), QStringLiteral("]"), d.remaining); },
+        [](double percent) {
+            std::printf("%.3f\n", percent);
+            std::fflush(stdout);
+        });
+    std::printf("done %d %d\n", r.changedDays, r.failedDays);
+    return r.ok() ? 0 : 1;
+}

@@ -1,0 +1,229 @@
+// A countdown registration killed half-way leaves every day file as it was or
+// as the complete run leaves it: never cut short, never empty, and the
+// temporary files of the write in flight are never taken for day files.
+#include "TestSupport.h"
+#include "platform/Cp949.h"
+#include "platform/FileSystem.h"
+#include "schedule/DayEntry.h"
+#include "schedule/DayFiles.h"
+#include "schedule/DayRun.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace td;
+
+namespace {
+
+using Snapshot = QHash<QString, QByteArray>;   // path under the data folder -> bytes
+
+const QDate kFirst(2000, 1, 1), kLast(2009, 12, 31);
+const DDayChoices kWidest{QStringLiteral("2000"), QStringLiteral("1"), QStringLiteral("1"),
+                          QStringLiteral("2009"), QStringLiteral("12"), QStringLiteral("31"), QStringLiteral("1")};
+
+QString entryFor(int remaining)
+{
+    return DayEntry::countdown(QStringLiteral("["), QStringLiteral("Exam"), QStringLiteral("]"), remaining);
+}
+
+// The complete run done here needs no flush: nothing is killed under it.
+class NoFlushFileSystem : public QtFileSystem {
+public:
+    IoStatus flush(const QString&) override { return IoStatus::success(); }
+};
+
+// Day files that already hold other notes, in the shapes Daybrook and this
+// tool leave them; 2003 has none, so its month folders do not exist yet.
+void writeNotes(const QString& folder)
+{
+    const QString data = folder + QLatin1Char('/');
+    int i = 0;
+    for (QDate d = kFirst; d <= kLast; d = d.addDays(1), ++i) {
+        if (d.year() == 2003)
+            continue;
+        QByteArray note;
+        if (i % 3 == 0) note = "[Meeting]\r\n";
+        if (i % 7 == 0) note = "[A]\r\n[B]\r\nline three\r\n";
+        if (i % 11 == 0) note = "\xff\xfe stray bytes\r\n";
+        if (i % 13 == 0)   // this run's own entry is there already
+            note = Cp949::encode(entryFor(int(d.daysTo(kLast)))).bytes + "\n[old]\r\n";
+        if (i % 19 == 0) note = Cp949::encode(QStringLiteral("[회의] 3시\n")).bytes + "\r\n";
+        if (note.isEmpty() && i % 17 != 0)
+            continue;
+        QDir().mkpath(DayFiles::monthFolder(data, d));
+        if (!note.isEmpty())
+            test::writeFile(DayFiles::dayFile(data, d), note);
+        if (i % 17 == 0)   // finished items, which a run never touches
+            test::writeFile(DayFiles::companionFile(data, d), "[done]\r\n");
+    }
+}
+
+Snapshot snapshot(const QString& folder)
+{
+    Snapshot s;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        s.insert(QDir(folder).relativeFilePath(path), test::readFile(path));
+    }
+    return s;
+}
+
+// A kill ends the process, not the machine: what reached the page cache stays,
+// so a memory-backed folder shows the same and keeps the test off a busy disk.
+QString scratchRoot()
+{
+    const QString shm = QStringLiteral("/dev/shm");
+    return QFileInfo(shm).isDir() && QFileInfo(shm).isWritable() ? shm : QDir::tempPath();
+}
+
+struct ScratchDir : QTemporaryDir {
+    ScratchDir() : QTemporaryDir(scratchRoot() + QStringLiteral("/tunedesk-killed-run-XXXXXX")) {}
+};
+
+// Starts the runner; with a stop percentage, kills it (SIGKILL) once its progress passes it.
+struct Run {
+    QProcess process;
+    bool finished = false;
+
+    void start(const QString& folder)
+    {
+        process.start(QStringLiteral(TD_DDAY_RUNNER), {folder + QLatin1Char('/')});
+    }
+    bool killAt(double percent)
+    {
+        QByteArray pending;
+        while (process.waitForReadyRead(20000)) {
+            pending += process.readAllStandardOutput();
+            qsizetype nl;
+            while ((nl = pending.indexOf('\n')) >= 0) {
+                const QByteArray line = pending.left(nl);
+                pending.remove(0, nl + 1);
+                if (line.startsWith("done"))
+                    return false;
+                if (line.toDouble() >= percent) {
+                    process.kill();
+                    process.waitForFinished(20000);
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+};
+
+const QRegularExpression& dayFileName()
+{
+    static const QRegularExpression re(QStringLiteral("^(\\d{4})_(\\d{1,2})/\\1_\\2\\.\\d{1,2}(_D)?$"));
+    return re;
+}
+
+} // namespace
+
+class TestKilledRun : public QObject {
+    Q_OBJECT
+
+    ScratchDir beforeDir_, afterDir_;
+    Snapshot before_, after_;
+
+private slots:
+    void initTestCase()
+    {
+        writeNotes(beforeDir_.path());
+        before_ = snapshot(beforeDir_.path());
+
+        // What a complete run leaves, run here with the same schedule core.
+        writeNotes(afterDir_.path());
+        NoFlushFileSystem fs;
+        const DayRunResult done = runDays(fs, afterDir_.path() + QLatin1Char('/'), *ddayDays(kWidest), DayAction::Register,
+                                          [](const MatchedDay& d) { return entryFor(d.remaining); });
+        QVERIFY(done.ok());
+        after_ = snapshot(afterDir_.path());
+
+        const int days = int(kFirst.daysTo(kLast)) + 1;
+        int dayFiles = 0;
+        for (auto it = after_.cbegin(); it != after_.cend(); ++it) {
+            QVERIFY2(dayFileName().match(it.key()).hasMatch(), qPrintable(it.key()));
+            QVERIFY2(!it.value().isEmpty(), qPrintable(it.key()));
+            if (!it.key().endsWith(QLatin1String("_D")))
+                ++dayFiles;
+        }
+        QCOMPARE(dayFiles, days);
+        QVERIFY(before_.size() > 1000);
+    }
+
+    void killedRunLeavesWholeFiles_data()
+    {
+        QTest::addColumn<double>("percent");
+        QTest::addColumn<bool>("runAgain");
+        QTest::newRow("early") << 10.0 << false;
+        QTest::newRow("half-way") << 50.0 << true;
+        QTest::newRow("late") << 80.0 << false;
+    }
+
+    void killedRunLeavesWholeFiles()
+    {
+        QFETCH(double, percent);
+        QFETCH(bool, runAgain);
+        ScratchDir dir;
+        writeNotes(dir.path());
+
+        Run run;
+        run.start(dir.path());
+        QVERIFY2(run.killAt(percent), "the run ended before it could be killed");
+        QCOMPARE(run.process.exitStatus(), QProcess::CrashExit);
+
+        const Snapshot now = snapshot(dir.path());
+        int asBefore = 0, asAfter = 0, leftovers = 0;
+        for (auto it = now.cbegin(); it != now.cend(); ++it) {
+            const QString& name = it.key();
+            if (!before_.contains(name) && !after_.contains(name)) {
+                // Only the write in flight may leave its temporary file, hidden
+                // so that no lookup of a day file can find it.
+                ++leftovers;
+                QVERIFY2(QFileInfo(name).fileName().startsWith(QLatin1Char('.')), qPrintable(name));
+                QVERIFY2(!dayFileName().match(name).hasMatch(), qPrintable(name));
+                QVERIFY(!QtFileSystem().fileExists(dir.path() + QLatin1Char('/') + name));
+                continue;
+            }
+            QVERIFY2(!it.value().isEmpty(), qPrintable(name));
+            const bool old = before_.contains(name) && it.value() == before_.value(name);
+            const bool done = after_.contains(name) && it.value() == after_.value(name);
+            QVERIFY2(old || done, qPrintable(QStringLiteral("%1 is neither as before nor as after").arg(name)));
+            if (before_.value(name) != after_.value(name))
+                (done ? asAfter : asBefore)++;
+        }
+        // A day file that was there stays there.
+        for (auto it = before_.cbegin(); it != before_.cend(); ++it)
+            QVERIFY2(now.contains(it.key()), qPrintable(it.key()));
+        // A day the run had not reached yet and that had no file has none.
+        for (auto it = after_.cbegin(); it != after_.cend(); ++it)
+            if (!now.contains(it.key()))
+                ++asBefore;
+        QVERIFY(leftovers <= 1);
+        QVERIFY2(asAfter > 100 && asBefore > 100,
+                 qPrintable(QStringLiteral("killed with %1 days done and %2 to go").arg(asAfter).arg(asBefore)));
+
+        if (!runAgain)
+            return;
+        // Running again finishes the job: the complete run's files, whatever was killed.
+        Run again;
+        again.start(dir.path());
+        QVERIFY(again.process.waitForFinished(120000));
+        QCOMPARE(again.process.exitCode(), 0);
+        Snapshot finished = snapshot(dir.path());
+        for (auto it = finished.begin(); it != finished.end();) {
+            if (!after_.contains(it.key()) && QFileInfo(it.key()).fileName().startsWith(QLatin1Char('.')))
+                it = finished.erase(it);
+            else
+                ++it;
+        }
+        QCOMPARE(finished.size(), after_.size());
+        QVERIFY(finished == after_);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKilledRun)
+#include "tst_killed_run.moc"
