@@ -121,8 +121,11 @@ QPixmap weekViewPicture(int style)
 
     p.setPen(frame);
     p.drawRect(0, 0, size.width() - 1, size.height() - 1);
-    // Title strip with the list button at its left.
-    p.fillRect(1, 1, size.width() - 2, 18, QColor(58, 64, 76));
+    // Title strip with the list button at its left. The second picture lies a little
+    // up and left of the first, so its content is moved to sit under the same swatches.
+    p.fillRect(1, 1, size.width() - 2, style == 1 ? 18 : 26, QColor(58, 64, 76));
+    if (style == 2)
+        p.translate(2, 8);
     p.setPen(title);
     p.drawRect(8, 4, 43, 12);
     for (int y = 7; y <= 13; y += 3)
@@ -149,13 +152,13 @@ QPixmap weekViewPicture(int style)
         for (int c = 0; c <= 7; ++c)
             p.drawLine(8 + c * 21, 24, 8 + c * 21, 96);
         p.drawLine(8, 60, 155, 60);
-        p.drawRect(160, 24, 165, 50);
+        p.drawRect(160, 24, 162, 50);
         for (int y = 34; y < 74; y += 10)
-            p.drawLine(164, y, 321, y);
+            p.drawLine(164, y, 318, y);
         p.drawRect(8, 78, 146, 18);
-        p.drawRect(160, 78, 165, 18);
-        p.drawRect(8, 100, 146, 20);
-        p.drawRect(160, 100, 165, 20);
+        p.drawRect(160, 78, 162, 18);
+        p.drawRect(8, 98, 146, 18);
+        p.drawRect(160, 98, 162, 18);
     }
     return pm;
 }

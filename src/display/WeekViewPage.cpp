@@ -143,20 +143,16 @@ QStringList WeekViewPage::WriteWeekView(bool second)
 void WeekViewPage::LblListButton_Click()
 {
     const bool leavingSecond = secondStyleShown();
-    ImgWkView2->move(twips(leavingSecond ? kParkedLeft : kShownLeft), ImgWkView2->y());
-    if (!leavingSecond)
-        ImgWkView2->raise();
-    // The swatches stay above whichever picture is shown.
-    for (QWidget* w : {static_cast<QWidget*>(LblListButton), static_cast<QWidget*>(CmdWFont)})
-        w->raise();
-    for (auto* l : LblSun) l->raise();
-    for (auto* l : LblMemo) l->raise();
-
+    // The style that is left is stored first; when the store refuses, the user is
+    // told and the style stays on show, so its colours are not lost.
     const QStringList failed = WriteWeekView(leavingSecond);
+    if (!failed.isEmpty()) {
+        emit storeFailed(failed);
+        return;
+    }
+    ImgWkView2->move(twips(leavingSecond ? kParkedLeft : kShownLeft), ImgWkView2->y());
     loadStyleColours(!leavingSecond);
     repeatMemoColour();
-    if (!failed.isEmpty())
-        emit storeFailed(failed);
 }
 
 void WeekViewPage::CmdWFont_Click()

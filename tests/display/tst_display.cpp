@@ -781,9 +781,13 @@ void TestDisplay::refusedStoreIsReported()
     QVERIFY(w.f.boxes.shown[0].text.contains(QStringLiteral("FDay Color")));
     QVERIFY(w.f.boxes.shown[0].text.contains(QStringLiteral("WeekViewA1")));
     QCOMPARE(w.fileValue(kPreset0, "TitlePosition"), QStringLiteral("1"));
-    // A style switch that cannot store says so too.
+    // A style switch that cannot store says so, and keeps the style and its colours.
+    w.p5.LblSun[1]->setBackColor(5);
     w.p5.LblListButton_Click();
     QCOMPARE(w.f.boxes.shown.size(), 2);
+    QVERIFY(w.f.boxes.shown[1].text.contains(QStringLiteral("WeekViewA1")));
+    QVERIFY(!w.p5.secondStyleShown());
+    QCOMPARE(w.p5.LblSun[1]->backColor(), 5);
 }
 
 void TestDisplay::resetsFromMiscPage()
