@@ -99,13 +99,6 @@ QString frmOptions::captionFor(int minor, int revision)
     return QStringLiteral("Tune Desk for Daybrook build") + QString::number(minor) + QString::number(revision);
 }
 
-QString frmOptions::dataFolderFor(const QString& dataSaveDir, const QString& programFolder)
-{
-    if (!dataSaveDir.isEmpty())
-        return dataSaveDir;
-    return programFolder.endsWith(QLatin1Char('/')) ? programFolder : programFolder + QLatin1Char('/');
-}
-
 void frmOptions::showPanel(int index, bool shown)
 {
     QWidget* panel = picOptions[index];
@@ -123,7 +116,7 @@ bool frmOptions::Form_Load()
     // Each step stands on its own: a failure skips it, except that the
     // language file may end the program.
     try {
-        s_.DataFolder = dataFolderFor(s_.store.get(QStringLiteral("DataSaveDir"), QString()), s_.programFolder);
+        s_.refreshDataFolder();
     } catch (...) {
     }
     try {

@@ -38,8 +38,6 @@ public:
 
     // "Tune Desk for Daybrook build" + minor + revision.
     static QString captionFor(int minor, int revision);
-    // The day-file folder: "DataSaveDir" as stored, else the program folder with a separator.
-    static QString dataFolderFor(const QString& dataSaveDir, const QString& programFolder);
 
     // Panel geometry in twips: shown at 1140, parked at -20000.
     static constexpr int kShownLeft = 1140;

@@ -60,13 +60,6 @@ int weekdayColorIndex(const QDate& date)
     }
 }
 
-QString exportDataFolder(const QString& dataSaveDir, const QString& programFolder)
-{
-    if (!dataSaveDir.isEmpty())
-        return dataSaveDir;
-    return programFolder.endsWith(QLatin1Char('/')) ? programFolder : programFolder + QLatin1Char('/');
-}
-
 QString workbookFileName(const QString& chosen)
 {
     if (chosen.isEmpty())

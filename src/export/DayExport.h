@@ -29,10 +29,6 @@ QString exportDateText(const QDate& date, const QLocale& locale);
 // Palette index of the date's font: 3 (red) on Sundays, 5 (blue) on Saturdays, 0 otherwise.
 int weekdayColorIndex(const QDate& date);
 
-// Daybrook's data folder: the stored "DataSaveDir" as it stands, else the
-// program folder with a separator (added only when missing).
-QString exportDataFolder(const QString& dataSaveDir, const QString& programFolder);
-
 // The workbook name for what the save dialog returned: a name without an
 // extension gets ".xlsx", and an ".xls" one becomes ".xlsx" (the file is an
 // Open XML workbook, which spreadsheet programs refuse under ".xls").

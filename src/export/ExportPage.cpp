@@ -138,7 +138,7 @@ bool ExportPage::GetSaveFile()
     CommonDialog& dlg = s_.CmDLG;
     dlg.Filter = QStringLiteral("Save as Excel Files(*.xlsx)|*.xlsx|");
     dlg.InitDir = s_.DataFolder;
-    s_.DataFolder = exportDataFolder(s_.store.get(QStringLiteral("DataSaveDir"), QString()), s_.programFolder);
+    s_.refreshDataFolder();
     if (!dlg.ShowSave())
         return false;
     const QString target = workbookFileName(dlg.FileName);

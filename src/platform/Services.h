@@ -28,6 +28,16 @@ struct Services {
     std::function<bool(const QUrl&)> openUrl = [](const QUrl&) { return false; };
     QString DataFolder;                       // Daybrook's day files; set at load, refreshed by the export
 
+    // Daybrook's data folder: "DataSaveDir" as stored, else the program folder
+    // with a separator (added only when missing). Set at load, refreshed by the export.
+    static QString dataFolderFor(const QString& dataSaveDir, const QString& programFolder)
+    {
+        if (!dataSaveDir.isEmpty())
+            return dataSaveDir;
+        return programFolder.endsWith(QLatin1Char('/')) ? programFolder : programFolder + QLatin1Char('/');
+    }
+    void refreshDataFolder() { DataFolder = dataFolderFor(store.get(QStringLiteral("DataSaveDir"), QString()), programFolder); }
+
     bool isKorean() const { return currentLanguage == QLatin1String("Korean"); }
     // Folder + separator (added only when missing) + name.
     QString programFile(const QString& name) const

@@ -26,8 +26,6 @@ private slots:
     void progress();
     void dateText_data();
     void dateText();
-    void dataFolder_data();
-    void dataFolder();
     void fileName_data();
     void fileName();
     void palette_data();
@@ -128,26 +126,6 @@ void TestExportCore::dateText()
     QFETCH(int, colour);
     QCOMPARE(exportDateText(date, locale), text);
     QCOMPARE(weekdayColorIndex(date), colour);
-}
-
-void TestExportCore::dataFolder_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("program");
-    QTest::addColumn<QString>("folder");
-    QTest::newRow("program folder") << "" << "/opt/tunedesk" << "/opt/tunedesk/";
-    QTest::newRow("program folder with separator") << "" << "/opt/tunedesk/" << "/opt/tunedesk/";
-    QTest::newRow("root") << "" << "/" << "/";
-    QTest::newRow("stored without separator") << "/home/u/plans" << "/opt/tunedesk" << "/home/u/plans";
-    QTest::newRow("stored with separator") << "/home/u/plans/" << "/opt/tunedesk" << "/home/u/plans/";
-}
-
-void TestExportCore::dataFolder()
-{
-    QFETCH(QString, stored);
-    QFETCH(QString, program);
-    QFETCH(QString, folder);
-    QCOMPARE(exportDataFolder(stored, program), folder);
 }
 
 void TestExportCore::fileName_data()

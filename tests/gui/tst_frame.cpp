@@ -60,7 +60,7 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, program);
         QFETCH(QString, folder);
-        QCOMPARE(frmOptions::dataFolderFor(stored, program), folder);
+        QCOMPARE(Services::dataFolderFor(stored, program), folder);
     }
 
     void loadShowsPageZeroWithoutSelection()
