@@ -2,6 +2,8 @@
 
 #include "platform/Cp949.h"
 
+#include <QRegularExpression>
+
 namespace td {
 
 LanguageFile::LanguageFile(IFileSystem& fs, IMessageBoxes& boxes, QString programFolder, QString currentLanguage)
@@ -20,9 +22,11 @@ std::optional<QHash<int, QString>> LanguageFile::parse(const QByteArray& bytes)
         if (space < 0)
             return std::nullopt;
         // The key: everything up to the first space, as a 16-bit integer.
-        bool ok = false;
+        // Blanks, a sign and digits only: toInt alone would stop at a zero character.
         const QString keyText = line.left(space).trimmed();
-        const int key = keyText.toInt(&ok);
+        static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
+        bool ok = false;
+        const int key = number.match(keyText).hasMatch() ? keyText.toInt(&ok) : 0;
         if (!ok || key < -32768 || key > 32767)
             return std::nullopt;
         // The text starts at the 6th character, whatever the key's width.

@@ -360,11 +360,17 @@ IoStatus ProfileFile::writeAll(const QString& path, const QList<ProfileWrite>& w
         Encoded e;
         std::optional<QString> why =
             encodeForFile(section, [&] { return QStringLiteral("The section name \"%1\"").arg(section); }, e.section);
+        // The file's names are trimmed of tabs too: a name with an outer tab would never read back.
+        auto outerTab = [](const QString& n) {
+            return n.startsWith(QLatin1Char('\t')) || n.endsWith(QLatin1Char('\t'));
+        };
+        if (!why && outerTab(section))
+            why = QStringLiteral("The section name \"%1\" begins or ends with a tab").arg(section);
         if (!why && section.contains(QLatin1Char(']')))
             why = QStringLiteral("The section name \"%1\" holds \"]\"").arg(section);
         if (!why)
             why = encodeForFile(key, [&] { return QStringLiteral("The key name \"%1\"").arg(key); }, e.key);
-        if (!why && (key.isEmpty() || key.contains(QLatin1Char('=')) || key.startsWith(QLatin1Char('['))
+        if (!why && (key.isEmpty() || outerTab(key) || key.contains(QLatin1Char('=')) || key.startsWith(QLatin1Char('['))
                      || key.startsWith(QLatin1Char(';'))))
             why = QStringLiteral("\"%1\" cannot be a key name").arg(key);
         if (!why)
