@@ -8,6 +8,7 @@
 #include "platform/InstanceLock.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -129,6 +130,33 @@ private slots:
         QCOMPARE(fx.boxes.shown[0].icon, MsgIcon::Information);
         QCOMPARE(fx.boxes.shown[0].buttons, MsgButtons::Ok);
         QVERIFY(!fx.window.isVisible());
+    }
+
+    void failedStoreAtOkKeepsWindowOpen_data()
+    {
+        QTest::addColumn<QString>("failing");
+        QTest::newRow("settings file") << QStringLiteral("Daybrook.ini");
+        QTest::newRow("holiday file") << QStringLiteral("Holiday.dat");
+    }
+    void failedStoreAtOkKeepsWindowOpen()
+    {
+        QFETCH(QString, failing);
+        WindowFixture fx;
+        QVERIFY(fx.window.Form_Load());
+        fx.window.show();
+        fx.fs.failPathPart = failing;
+        fx.window.cmdOK->click();
+        QVERIFY(fx.window.isVisible());
+        QCOMPARE(fx.boxes.shown.size(), 2);   // the prompt, then one message naming the file
+        QVERIFY2(fx.boxes.shown[1].text.contains(failing), qPrintable(fx.boxes.shown[1].text));
+        QVERIFY(!QFile::exists(fx.path(failing)));
+
+        // Once the disk is writable again, OK stores both files and closes.
+        fx.fs.failPathPart.clear();
+        fx.window.cmdOK->click();
+        QVERIFY(!fx.window.isVisible());
+        QVERIFY(QFile::exists(fx.path(QStringLiteral("Daybrook.ini"))));
+        QVERIFY(QFile::exists(fx.path(QStringLiteral("Holiday.dat"))));
     }
 
     void cancelClosesWithoutWriting()
