@@ -1,5 +1,7 @@
 #include "AboutPanel.h"
 
+#include "frmSplash.h"
+
 #include "platform/Controls.h"
 #include "platform/PageSize.h"
 
@@ -96,16 +98,13 @@ QPixmap AboutPanel::picture()
     p.drawEllipse(QPointF(140, 32), 16, 16);
     p.setBrush(QColor(20, 30, 66));
     p.drawEllipse(QPointF(148, 27), 14, 14);
-    p.setBrush(QColor(245, 245, 240));
-    p.drawRoundedRect(QRectF(26, 40, 70, 62), 5, 5);
-    p.setBrush(QColor(214, 64, 64));
-    p.drawRoundedRect(QRectF(26, 40, 70, 16), 5, 5);
+    frmSplash::drawLeaf(p, QRectF(26, 40, 70, 62), QString(), QColor());
     p.setPen(QColor(120, 120, 120));
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 5; ++c)
             p.drawPoint(QPointF(36 + c * 12, 66 + r * 12));
-    p.setBrush(QColor(214, 64, 64));
     p.setPen(Qt::NoPen);
+    p.setBrush(QColor(214, 64, 64));
     p.drawEllipse(QPointF(60, 78), 4, 4);
     return pm;
 }

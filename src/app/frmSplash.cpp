@@ -39,6 +39,24 @@ void frmSplash::Timer1_Timer()
         openOptions_();
 }
 
+// A calendar leaf with a red binding and a letter on it: the program's mark.
+void frmSplash::drawLeaf(QPainter& p, const QRectF& r, const QString& letter, const QColor& ink)
+{
+    const qreal band = r.height() * 0.28;
+    const qreal radius = r.width() / 8;
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(250, 250, 245));
+    p.drawRoundedRect(r, radius, radius);
+    p.setBrush(QColor(214, 64, 64));
+    p.drawRoundedRect(QRectF(r.left(), r.top(), r.width(), band), radius, radius);
+    p.drawRect(QRectF(r.left(), r.top() + band / 2, r.width(), band / 2));
+    if (letter.isEmpty())
+        return;
+    p.setPen(ink);
+    p.setFont(QFont(QStringLiteral("Arial"), int(r.height() / 3), QFont::Bold));
+    p.drawText(QRectF(r.left(), r.top() + band, r.width(), r.height() - band), Qt::AlignCenter, letter);
+}
+
 QPixmap frmSplash::picture()
 {
     QPixmap pm(256, 101);
@@ -48,23 +66,11 @@ QPixmap frmSplash::picture()
     sky.setColorAt(0, QColor(28, 44, 86));
     sky.setColorAt(1, QColor(78, 110, 170));
     p.fillRect(pm.rect(), sky);
-    // A small calendar leaf.
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(250, 250, 245));
-    p.drawRoundedRect(QRectF(16, 18, 56, 64), 6, 6);
-    p.setBrush(QColor(214, 64, 64));
-    p.drawRoundedRect(QRectF(16, 18, 56, 18), 6, 6);
-    p.drawRect(QRectF(16, 28, 56, 8));
-    p.setPen(QColor(40, 40, 40));
-    QFont big(QStringLiteral("Arial"), 22, QFont::Bold);
-    p.setFont(big);
-    p.drawText(QRectF(16, 38, 56, 42), Qt::AlignCenter, QStringLiteral("D"));
+    drawLeaf(p, QRectF(16, 18, 56, 64), QStringLiteral("D"), QColor(40, 40, 40));
     p.setPen(Qt::white);
-    QFont title(QStringLiteral("Arial"), 17, QFont::Bold);
-    p.setFont(title);
+    p.setFont(QFont(QStringLiteral("Arial"), 17, QFont::Bold));
     p.drawText(QRectF(84, 22, 166, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Tunedesk"));
-    QFont sub(QStringLiteral("굴림"), 9);
-    p.setFont(sub);
+    p.setFont(QFont(QStringLiteral("굴림"), 9));
     p.setPen(QColor(210, 222, 245));
     p.drawText(QRectF(84, 54, 166, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("데이브룩 환경설정"));
     return pm;
@@ -76,15 +82,7 @@ QPixmap frmSplash::icon()
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(250, 250, 245));
-    p.drawRoundedRect(QRectF(6, 8, 52, 50), 7, 7);
-    p.setBrush(QColor(214, 64, 64));
-    p.drawRoundedRect(QRectF(6, 8, 52, 16), 7, 7);
-    p.drawRect(QRectF(6, 18, 52, 6));
-    p.setPen(QColor(28, 44, 86));
-    p.setFont(QFont(QStringLiteral("Arial"), 20, QFont::Bold));
-    p.drawText(QRectF(6, 24, 52, 34), Qt::AlignCenter, QStringLiteral("D"));
+    drawLeaf(p, QRectF(6, 8, 52, 50), QStringLiteral("D"), QColor(28, 44, 86));
     return pm;
 }
 

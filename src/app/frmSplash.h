@@ -2,6 +2,8 @@
 #include "platform/InstanceLock.h"
 
 #include <QTimer>
+
+class QPainter;
 #include <QWidget>
 #include <functional>
 
@@ -23,6 +25,7 @@ public:
     static QPixmap picture();
     // The application icon, 64 x 64.
     static QPixmap icon();
+    static void drawLeaf(QPainter& p, const QRectF& r, const QString& letter, const QColor& ink);
 
 protected:
     void paintEvent(QPaintEvent*) override;
