@@ -1,6 +1,5 @@
 #include "TestSupport.h"
 
-#include "platform/Cp949.h"
 #include "schedule/DayEntry.h"
 #include "schedule/DayFiles.h"
 #include "schedule/DayRun.h"
@@ -79,7 +78,6 @@ private slots:
         QTest::newRow("leading empty lines") << QByteArray("\r\n\r\nA\r\nB\r\n") << "A\nB";
         QTest::newRow("later empty lines stay") << QByteArray("A\r\n\r\nB\r\n") << "A\n\nB";
         QTest::newRow("empty file") << QByteArray() << "";
-        QTest::newRow("CP949") << cp949(QStringLiteral("[회의]\r\n[똠]\r\n")) << "[회의]\n[똠]";
     }
     void readingRule()
     {
@@ -153,22 +151,6 @@ private slots:
         QVERIFY(DayFiles::WriteDayFile(fx.fs, folder, path, "").ok);
     }
 
-    void writeCreatesFolderAndReplaces()
-    {
-        RecordingFileSystem fs;
-        QTemporaryDir dir;
-        const QString folder = dir.path() + "/2004_3", path = folder + "/2004_3.5";
-        QVERIFY(DayFiles::WriteDayFile(fs, folder, path, QStringLiteral("[회의]\n[B]")).ok);
-        QCOMPARE(readFile(path), cp949(QStringLiteral("[회의]\n[B]\r\n")));
-        // An existing file is replaced whole, never appended to.
-        QVERIFY(DayFiles::WriteDayFile(fs, folder, path, QStringLiteral("[C]")).ok);
-        QCOMPARE(readFile(path), QByteArray("[C]\r\n"));
-        QCOMPARE(fs.makeDirs, 1);
-        QVERIFY(!fs.durabilities.contains(Durability::Synced));
-        // No temporary file is left beside the day file.
-        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"2004_3.5"});
-    }
-
     void unreadableDayIsLeftAlone()
     {
         for (DayAction action : {DayAction::Register, DayAction::Remove}) {
@@ -185,78 +167,65 @@ private slots:
         }
     }
 
+    // Register twice, then remove: each day holds its own countdown entry on top of
+    // what it held, then reads as before; a day that held only the entry loses its file.
     void registerThenRemoveGivesEveryDayBack()
     {
         Fixture fx;
         const QString data = fx.services.DataFolder;
+        // Every 2nd day from 27 February 2004 (over the 29th) to 12 March: eight days.
+        const DayRange range = *ddayDays({"2004", "2", "27", "2004", "3", "12", "2"});
         // Files as Daybrook and this tool leave them, one with a byte CP949 does not
         // know; a null entry is a day without a file.
         const QList<QByteArray> before{cp949(QStringLiteral("[회의]\r\n[B]\r\n")), "[X]\n[Y]\r\n", "\r\n\r\n[X]\r\n",
-                                       "[X]\r\n\r\n[Y]\r\n", QByteArray(""), "[Meet]\r\n", QByteArray(),
+                                       "[X]\r\n\r\n[Y]\r\n", QByteArray(""), "[Exam D-10]\r\n", QByteArray(),
                                        "\xffx\r\n[B]\r\n"};
-        QList<QDate> days;
+        QCOMPARE(range.days.size(), before.size());
+        const QString notVisited = DayFiles::dayFile(data, QDate(2004, 3, 1));
+        writeFile(notVisited, "[Exam D-11]\r\n");
         QStringList textBefore;
         for (int i = 0; i < before.size(); ++i) {
-            days << QDate(2004, 2, 27).addDays(i);   // over 29 February into March
             if (!before[i].isNull())
-                writeFile(DayFiles::dayFile(data, days[i]), before[i]);
-            textBefore << dayText(DayFiles::dayFile(data, days[i]));
+                writeFile(DayFiles::dayFile(data, range.days[i].date), before[i]);
+            textBefore << dayText(DayFiles::dayFile(data, range.days[i].date));
         }
-        const DayRange range = rangeOf(days);
-        DayRunResult r = runDays(fx.fs, data, range, DayAction::Register, fixed("[Meeting]"));
-        QVERIFY(r.ok());
-        QCOMPARE(r.changedDays, days.size());
-        for (const QDate& d : days)
-            QVERIFY(dayText(DayFiles::dayFile(data, d)).startsWith("[Meeting]"));
+        auto entryFor = [](const MatchedDay& d) { return DayEntry::countdown("[", "Exam", "]", d.remaining); };
+        for (int run = 0; run < 2; ++run) {
+            QVERIFY(runDays(fx.fs, data, range, DayAction::Register, entryFor).ok());
+            for (int i = 0; i < before.size(); ++i) {
+                const QString entry = entryFor(range.days[i]);
+                QCOMPARE(dayText(DayFiles::dayFile(data, range.days[i].date)),
+                         textBefore[i].isEmpty() ? entry : entry + "\n" + textBefore[i]);
+            }
+        }
 
-        QVERIFY(runDays(fx.fs, data, range, DayAction::Remove, fixed("[Meeting]")).ok());
-        for (int i = 0; i < days.size(); ++i) {
-            const QString path = DayFiles::dayFile(data, days[i]);
+        QVERIFY(runDays(fx.fs, data, range, DayAction::Remove, entryFor).ok());
+        for (int i = 0; i < before.size(); ++i) {
+            const QString path = DayFiles::dayFile(data, range.days[i].date);
             if (textBefore[i].isEmpty())
-                QVERIFY2(!QFileInfo::exists(path), qPrintable(path));   // it held only the entry
+                QVERIFY2(!QFileInfo::exists(path), qPrintable(path));
             else
                 QCOMPARE(dayText(path), textBefore[i]);
         }
-        QCOMPARE(fx.fs.flushes, 2);
+        QCOMPARE(readFile(notVisited), QByteArray("[Exam D-11]\r\n"));
+        QCOMPARE(fx.fs.flushes, 3);
     }
 
-    void countdownOverExistingFiles()
-    {
-        Fixture fx;
-        auto march = [&](int day) { return DayFiles::dayFile(fx.services.DataFolder, QDate(2004, 3, day)); };
-        // 1 to 31 March 2004, step 10: 1, 11, 21 and 31 March; 11 and 31 have notes.
-        const DayRange range = *ddayDays({"2004", "3", "1", "2004", "3", "31", "10"});
-        writeFile(march(11), "[Dentist]\r\n[Call mum]\r\n");
-        writeFile(march(31), "[Dentist]\n[Trip]\r\n");
-        writeFile(march(12), "[Not visited]\r\n");
-        auto entryFor = [](const MatchedDay& d) { return DayEntry::countdown("[", "Exam", "]", d.remaining); };
-
-        // Twice: registering again changes nothing.
-        for (int run = 0; run < 2; ++run) {
-            QVERIFY(runDays(fx.fs, fx.services.DataFolder, range, DayAction::Register, entryFor).ok());
-            QCOMPARE(dayText(march(1)), QStringLiteral("[Exam D-30]"));
-            QCOMPARE(dayText(march(11)), QStringLiteral("[Exam D-20]\n[Dentist]\n[Call mum]"));
-            QCOMPARE(dayText(march(21)), QStringLiteral("[Exam D-10]"));
-            QCOMPARE(dayText(march(31)), QStringLiteral("[Exam D-0]\n[Dentist]\n[Trip]"));
-            QCOMPARE(dayText(march(12)), QStringLiteral("[Not visited]"));
-        }
-
-        QVERIFY(runDays(fx.fs, fx.services.DataFolder, range, DayAction::Remove, entryFor).ok());
-        QVERIFY(!QFileInfo::exists(march(1)));
-        QVERIFY(!QFileInfo::exists(march(21)));
-        QCOMPARE(dayText(march(11)), QStringLiteral("[Dentist]\n[Call mum]"));
-        QCOMPARE(dayText(march(31)), QStringLiteral("[Dentist]\n[Trip]"));
-    }
-
+    // Each day is stored as CP949 text + CR LF, replaced atomically but not synced
+    // by itself: the run flushes once, after its last write.
     void progressAndOneFlushAtTheEnd()
     {
         RecordingFileSystem fs;
         QTemporaryDir dir;
         const DayRange range = *ddayDays({"2004", "3", "1", "2004", "3", "31", "7"});
         QList<double> seen;
-        const DayRunResult r = runDays(fs, dir.path() + "/", range, DayAction::Register, fixed("[A]"),
-                                       [&](double p) { seen << p; });
-        QVERIFY(r.ok());
+        QVERIFY(runDays(fs, dir.path() + "/", range, DayAction::Register, fixed("[회의]"), [&](double p) { seen << p; })
+                    .ok());
+        QCOMPARE(readFile(dir.path() + "/2004_3/2004_3.31"), cp949(QStringLiteral("[회의]\r\n")));
+        QCOMPARE(fs.makeDirs, 1);
+        // Five day files and no temporary file beside them.
+        QCOMPARE(QDir(dir.path() + "/2004_3").entryList(QDir::Files | QDir::Hidden).size(), 5);
+        QVERIFY(!fs.durabilities.contains(Durability::Synced));
         QCOMPARE(fs.flushes, 1);
         QCOMPARE(fs.writesAtFlush, fs.writes);   // after the last write
         QCOMPARE(seen.last(), 100.0);

@@ -19,7 +19,6 @@ private slots:
         QTest::addColumn<QStringList>("expected");
 
         const int none = -1, sunday = 0, monday = 1, tuesday = 2;
-        const QStringList sundays{"2004-02-01", "2004-02-08", "2004-02-15", "2004-02-22", "2004-02-29"};
         QTest::newRow("31st over April to June") << "2004/4" << "2004/6" << false << "31" << none << none << 90
                                                 << QStringList{"2004-05-31"};
         QTest::newRow("29th in a leap year") << "2004/1" << "2004/3" << false << "29" << none << none << 90
@@ -30,9 +29,8 @@ private slots:
         QTest::newRow("2nd Tuesday of March 2004") << "2004/3" << "2004/3" << true << "" << 1 << tuesday << 30
                                                   << QStringList{"2004-03-09"};
         QTest::newRow("all Sundays of February 2004") << "2004/2" << "2004/2" << true << "" << 4 << sunday << 28
-                                                     << sundays;
-        QTest::newRow("no occurrence chosen is every one") << "2004/2" << "2004/2" << true << "" << none << sunday
-                                                          << 28 << sundays;
+                                                     << QStringList{"2004-02-01", "2004-02-08", "2004-02-15",
+                                                                    "2004-02-22", "2004-02-29"};
         // March 2004 starts on a Monday: the counter restarts every month.
         QTest::newRow("1st Monday in each month") << "2004/3" << "2004/5" << true << "" << 0 << monday << 91
                                                  << QStringList{"2004-03-01", "2004-04-05", "2004-05-03"};
