@@ -13,10 +13,8 @@ using namespace td;
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s DATAFOLDER/\n", argv[0]);
+    if (argc != 2)
         return 2;
-    }
     const QString dataFolder = QString::fromLocal8Bit(argv[1]);
     const DDayChoices widest{QStringLiteral("2000"), QStringLiteral("1"), QStringLiteral("1"),
                              QStringLiteral("2009"), QStringLiteral("12"), QStringLiteral("31"), QStringLiteral("1")};
@@ -27,10 +25,7 @@ int main(int argc, char** argv)
     const DayRunResult r = runDays(
         fs, dataFolder, *range, DayAction::Register,
         [](const MatchedDay& d) { return DayEntry::countdown(QStringLiteral("["), QStringLiteral("Exam"), QStringLiteral("]"), d.remaining); },
-        [](double percent) {
-            std::printf("%.3f\n", percent);
-            std::fflush(stdout);
-        });
+        [](double percent) { std::printf("%.3f\n", percent), std::fflush(stdout); });
     std::printf("done %d %d\n", r.changedDays, r.failedDays);
     return r.ok() ? 0 : 1;
 }
