@@ -1,4 +1,5 @@
-"""Reads a workbook with openpyxl and prints what the export tests check, as JSON."""
+"""Reads a workbook with openpyxl and prints, one line each, the sheet and every
+cell with what the export tests check: value, font, fill, borders, alignment."""
 import json
 import sys
 
@@ -7,37 +8,31 @@ import openpyxl
 
 def colour(c):
     if c is None or c.type != "rgb" or c.rgb in (None, "00000000"):
-        return None
+        return "-"
     return c.rgb
 
 
-def side(s):
-    return {"style": s.style, "color": colour(s.color) if s.style else None}
+def border(b):
+    sides = [f"{s.style} {colour(s.color)}" if s.style else "-" for s in (b.left, b.right, b.top, b.bottom)]
+    return sides[0] if len(set(sides)) == 1 else "/".join(sides)
 
 
 def main(path):
     book = openpyxl.load_workbook(path)
     ws = book.active
-    cells = {}
+    widths = " ".join(f"{k}={d.width:g}" for k, d in sorted(ws.column_dimensions.items()) if d.customWidth)
+    print(f"sheets {','.join(book.sheetnames)}; gridlines {ws.sheet_view.showGridLines}; "
+          f"{ws.max_row} rows, {ws.max_column} columns; widths {widths}")
     for (row, col), c in sorted(ws._cells.items()):
-        fill = c.fill
-        cells[c.coordinate] = {
-            "value": c.value,
-            "font": {"name": c.font.name, "size": c.font.sz, "bold": bool(c.font.b), "color": colour(c.font.color)},
-            "fill": colour(fill.fgColor) if fill.fill_type == "solid" else None,
-            "border": {k: side(getattr(c.border, k)) for k in ("left", "right", "top", "bottom")},
-            "horizontal": c.alignment.horizontal,
-            "vertical": c.alignment.vertical,
-        }
-    widths = {k: d.width for k, d in ws.column_dimensions.items() if d.customWidth}
-    print(json.dumps({
-        "sheets": book.sheetnames,
-        "gridlines": ws.sheet_view.showGridLines,
-        "widths": widths,
-        "maxRow": ws.max_row,
-        "maxColumn": ws.max_column,
-        "cells": cells,
-    }, ensure_ascii=False))
+        f = c.font
+        print(" ".join([
+            c.coordinate,
+            json.dumps(c.value, ensure_ascii=False),
+            f"{f.name} {f.sz:g}{' bold' if f.b else ''} {colour(f.color)}",
+            "fill " + (colour(c.fill.fgColor) if c.fill.fill_type == "solid" else "-"),
+            "border " + border(c.border),
+            f"align {c.alignment.horizontal or '-'}/{c.alignment.vertical or '-'}",
+        ]))
 
 
 if __name__ == "__main__":
