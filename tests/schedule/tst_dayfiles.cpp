@@ -34,20 +34,7 @@ public:
 // The text of a day file as the reading rule reads it; a null string when absent.
 QString dayText(const QString& path)
 {
-    if (!QFileInfo::exists(path))
-        return QString();
-    QString text = QStringLiteral("");
-    DayFiles::read(QtFileSystem(), path, text);
-    return text;
-}
-
-DayRange rangeOf(const QList<QDate>& dates)
-{
-    DayRange r;
-    r.dayCount = int(dates.first().daysTo(dates.last()));
-    for (const QDate& d : dates)
-        r.days.append({d, int(dates.first().daysTo(d)), int(d.daysTo(dates.last()))});
-    return r;
+    return QFileInfo::exists(path) ? DayFiles::joinLines(readFile(path)) : QString();
 }
 
 auto fixed(const QString& entry)
@@ -266,13 +253,12 @@ private slots:
         Fixture fx;
         QString data = fx.services.DataFolder;
         // 1 and 31 March, 30 April.
-        const DayRange range = rangeOf({QDate(2004, 3, 1), QDate(2004, 3, 31), QDate(2004, 4, 30)});
+        const DayRange range = *ddayDays({"2004", "3", "1", "2004", "4", "30", "30"});
         if (action == int(DayAction::Remove)) {
             for (const MatchedDay& d : range.days)
                 writeFile(DayFiles::dayFile(data, d.date), "[A]\r\n");
         }
         const QString month = data + "2004_3";
-        const int n = how.section(' ', 1).toInt();
         if (how == "missing") {
             data += "missing/";
         } else if (how == "read-only") {
@@ -286,7 +272,7 @@ private slots:
             }
         } else {
             (how.startsWith("write") ? fx.fs.failWriteAt : how.startsWith("delete") ? fx.fs.failRemoveAt
-             : how.startsWith("read") ? fx.fs.failReadAt : fx.fs.failMakeDirAt) = n;
+             : how.startsWith("read") ? fx.fs.failReadAt : fx.fs.failMakeDirAt) = how.section(' ', 1).toInt();
         }
 
         const DayRunResult r = runDays(fx.fs, data, range, DayAction(action), fixed("[A]"));
