@@ -5,12 +5,14 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <type_traits>
 
 namespace td::fuzz {
 
@@ -25,29 +27,42 @@ inline std::function<void(const std::string&)>& failHandler()
     return handler;
 }
 
-inline QByteArray shown(const QByteArray& bytes)
+// A failing input in printable form: ASCII as it is, every other unit escaped.
+template <typename Text>
+std::string shown(const Text& text)
 {
-    QByteArray out;
-    for (const char c : bytes) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u >= 0x20 && u < 0x7F && u != '\\')
-            out.append(c);
+    std::string out;
+    for (const auto c : text) {
+        unsigned u;
+        if constexpr (std::is_same_v<Text, QString>)
+            u = c.unicode();
         else
-            out.append("\\x" + QByteArray::number(u, 16).rightJustified(2, '0'));
+            u = static_cast<unsigned char>(c);
+        char buf[8] = {char(u)};
+        if (u < 0x20 || u >= 0x7F || u == '\\')
+            std::snprintf(buf, sizeof buf, u > 0xFF ? "\\u%04x" : "\\x%02x", u);
+        out += buf;
     }
     return out;
 }
 
-inline QByteArray shown(const QString& text)
+// Lines as a reader of these files splits them: each ends at CR, CR LF or, when
+// lfEnds, a lone LF; keepEnds leaves the end on its line. A last unended line counts.
+inline QList<QByteArray> splitLines(const QByteArray& b, bool lfEnds, bool keepEnds = false)
 {
-    QByteArray out;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u >= 0x20 && u < 0x7F && u != '\\')
-            out.append(char(u));
-        else
-            out.append("\\u" + QByteArray::number(u, 16).rightJustified(4, '0'));
+    QList<QByteArray> out;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < b.size(); ++i) {
+        if (b[i] != '\r' && !(lfEnds && b[i] == '\n'))
+            continue;
+        const qsizetype end = i;
+        if (b[i] == '\r' && i + 1 < b.size() && b[i + 1] == '\n')
+            ++i;
+        out.append(b.mid(start, (keepEnds ? i + 1 : end) - start));
+        start = i + 1;
     }
+    if (start < b.size())
+        out.append(b.mid(start));
     return out;
 }
 
@@ -86,9 +101,9 @@ public:
     }
     QByteArray rest()
     {
-        QByteArray out(reinterpret_cast<const char*>(data_ + std::min(pos_, size_)), qsizetype(size_ - std::min(pos_, size_)));
+        const size_t from = std::min(pos_, size_);
         pos_ = size_;
-        return out;
+        return QByteArray(reinterpret_cast<const char*>(data_ + from), qsizetype(size_ - from));
     }
 
 private:
@@ -106,10 +121,9 @@ public:
     bool dirExists(const QString&) const override { return true; }
     IoStatus readAll(const QString& path, QByteArray& bytes) const override
     {
-        const auto it = files.constFind(path);
-        if (it == files.cend())
+        if (!files.contains(path))
             return IoStatus::failure(path, QStringLiteral("no such file"));
-        bytes = *it;
+        bytes = files.value(path);
         return IoStatus::success();
     }
     IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability) override

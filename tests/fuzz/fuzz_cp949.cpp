@@ -2,6 +2,7 @@
 #include "FuzzSupport.h"
 #include "platform/Cp949.h"
 
+#include <algorithm>
 #include <iconv.h>
 
 using namespace td;
@@ -28,28 +29,24 @@ std::optional<QString> iconvDecode(const QByteArray& bytes)
 
 bool hasEscape(const QString& s)
 {
-    for (const QChar c : s)
-        if (Cp949::isEscape(c.unicode()))
-            return true;
-    return false;
+    return std::any_of(s.cbegin(), s.cend(), [](QChar c) { return Cp949::isEscape(c.unicode()); });
 }
 
 void bytesSurvive(const QByteArray& bytes)
 {
     bool clean = false;
     const QString text = Cp949::decode(bytes, &clean);
-    require(clean == !hasEscape(text), "clean flag disagrees with the escapes of " + shown(bytes).toStdString());
+    require(clean == !hasEscape(text), "clean flag disagrees with the escapes of " + shown(bytes));
 
     const Cp949::Encoded back = Cp949::encode(text);
-    require(back.ok(), "decoded text does not encode again: " + shown(bytes).toStdString());
-    require(back.bytes == bytes, "bytes changed on decode and encode: " + shown(bytes).toStdString() + " -> "
-                                     + shown(back.bytes).toStdString());
+    require(back.ok(), "decoded text does not encode again: " + shown(bytes));
+    require(back.bytes == bytes, "bytes changed on decode and encode: " + shown(bytes) + " -> " + shown(back.bytes));
 
     if (const std::optional<QString> reference = iconvDecode(bytes)) {
-        require(clean, "valid CP949 decoded with escapes: " + shown(bytes).toStdString());
-        require(text == *reference, "decoding differs from iconv: " + shown(bytes).toStdString());
+        require(clean, "valid CP949 decoded with escapes: " + shown(bytes));
+        require(text == *reference, "decoding differs from iconv: " + shown(bytes));
     } else {
-        require(!clean, "iconv refuses what decoded clean: " + shown(bytes).toStdString());
+        require(!clean, "iconv refuses what decoded clean: " + shown(bytes));
     }
 }
 
@@ -67,16 +64,15 @@ void textSurvives(const QString& text)
             break;
         }
     }
-    require(e.badCharacter == firstBad, "wrong character named for " + shown(text).toStdString() + ": "
-                                            + shown(e.badCharacter).toStdString());
+    require(e.badCharacter == firstBad, "wrong character named for " + shown(text) + ": " + shown(e.badCharacter));
     if (!e.ok()) {
         require(e.bytes.isEmpty(), "a refused text still gave bytes");
         return;
     }
     if (!hasEscape(text)) {
         bool clean = false;
-        require(Cp949::decode(e.bytes, &clean) == text, "text changed on encode and decode: " + shown(text).toStdString());
-        require(clean, "encoded text decodes with escapes: " + shown(text).toStdString());
+        require(Cp949::decode(e.bytes, &clean) == text, "text changed on encode and decode: " + shown(text));
+        require(clean, "encoded text decodes with escapes: " + shown(text));
     }
 }
 

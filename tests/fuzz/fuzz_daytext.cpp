@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The day as a file of any bytes reads it.
     const QString text = DayFiles::joinLines(in.rest());
     const QString e = pool.first();
-    const std::string what = "entry " + shown(e).toStdString() + " day " + shown(text).toStdString();
+    const std::string what = "entry " + shown(e) + " day " + shown(text);
 
     const QString merged = DayFiles::mergeEntry(text, e);
     const QStringList mergedParts = merged.split(QLatin1Char('\n'));
@@ -52,23 +52,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     require(mergedParts.count(e) == 1, "the day holds the entry more than once: " + what);
 
     // Every part that does not hold the entry survives the merge, in order.
-    QStringList others;
-    for (const QString& part : text.split(QLatin1Char('\n')))
-        if (!part.contains(e))
-            others.append(part);
-    if (text.isEmpty())
-        others.clear();
     qsizetype at = 1;
-    for (const QString& part : others) {
+    for (const QString& part : text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'))) {
+        if (part.contains(e))
+            continue;
         while (at < mergedParts.size() && mergedParts[at] != part) ++at;
-        require(at < mergedParts.size(), "merge lost a part of the day: " + what);
-        ++at;
+        require(at++ < mergedParts.size(), "merge lost a part of the day: " + what);
     }
 
     // A day whose parts do not hold the entry gets back exactly what it had.
     const QString removed = DayFiles::removeEntry(merged, e);
     if (!text.contains(e))
-        require(removed == text, "register and remove did not give the day back: " + what + " -> " + shown(removed).toStdString());
+        require(removed == text, "register and remove did not give the day back: " + what + " -> " + shown(removed));
     require(removed.size() <= merged.size(), "removal grew the day: " + what);
 
     // Stored and read again, the buffer is what Daybrook's reading rule gives back.

@@ -38,12 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
         const QString entry = HolidayEntry::build(monthText, dayText, solar, title);
         const HolidayEntry::Fields f = HolidayEntry::parse(entry);
-        const std::string what = shown(entry).toStdString();
+        const std::string what = shown(entry);
         require(f.month == (month ? std::optional<int>(month) : std::nullopt), "month lost: " + what);
         require(f.day == (day ? std::optional<int>(day) : std::nullopt), "day lost: " + what);
         require(f.solar == std::optional<bool>(solar), "kind lost: " + what);
-        require(f.title == std::optional<QString>(shownTitle(title)), "title lost: " + what + " gave "
-                                                                          + shown(f.title.value_or("<none>")).toStdString());
+        require(f.title == std::optional<QString>(shownTitle(title)), "title lost: " + what + " gave " + shown(f.title.value_or("<none>")));
         if (HolidayEntry::refusal(entry, true).isEmpty()) {
             require(Cp949::encode(entry).bytes.size() <= HolidayEntry::kMaxBytes, "an entry too long for Daybrook passed: " + what);
             entries.append(entry);
@@ -59,7 +58,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const IoStatus st = HolidayFile::store(fs, path, entries);
     require(st.ok, "storing accepted entries failed: " + st.reason.toStdString());
     const QStringList loaded = HolidayFile::load(fs, path);
-    require(loaded == entries, "the list did not load back: stored " + std::to_string(entries.size()) + ", loaded "
-                                   + std::to_string(loaded.size()) + " over " + shown(old).toStdString());
+    require(loaded == entries, "the list did not load back: stored " + std::to_string(entries.size()) + ", loaded " + std::to_string(loaded.size()) + " over " + shown(old));
     return 0;
 }

@@ -24,39 +24,16 @@ public:
 std::optional<QMap<int, QString>> check(const QByteArray& bytes)
 {
     QMap<int, QString> texts;
-    QList<QByteArray> lines;
-    QByteArray line;
-    bool open = false;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r') {
-            lines.append(line);
-            line.clear();
-            open = false;
-            if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                ++i;
-        } else {
-            line.append(bytes[i]);
-            open = true;
-        }
-    }
-    if (open)
-        lines.append(line);
-
-    for (const QByteArray& raw : lines) {
+    for (const QByteArray& raw : splitLines(bytes, false)) {
         if (raw.isEmpty())
             continue;
         const QString text = Cp949::decode(raw);
         const qsizetype space = text.indexOf(QLatin1Char(' '));
         if (space < 0)
             return std::nullopt;
-        QString number = text.left(space);
-        auto isBlank = [](QChar c) { return c.isSpace(); };
-        while (!number.isEmpty() && isBlank(number.front())) number.remove(0, 1);
-        while (!number.isEmpty() && isBlank(number.back())) number.chop(1);
-        qsizetype i = 0;
+        const QString number = text.left(space).trimmed();
         const bool negative = number.startsWith(QLatin1Char('-'));
-        if (negative || number.startsWith(QLatin1Char('+')))
-            ++i;
+        qsizetype i = (negative || number.startsWith(QLatin1Char('+'))) ? 1 : 0;
         if (i == number.size())
             return std::nullopt;
         long long value = 0;
@@ -66,8 +43,7 @@ std::optional<QMap<int, QString>> check(const QByteArray& bytes)
                 return std::nullopt;
             value = std::min<long long>(value * 10 + (c - '0'), 1000000);
         }
-        if (negative)
-            value = -value;
+        value = negative ? -value : value;
         if (value < -32768 || value > 32767)
             return std::nullopt;
         const QString caption = text.mid(5);
@@ -82,16 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const std::optional<QMap<int, QString>> expected = check(bytes);
-    const std::optional<QHash<int, QString>> parsed = LanguageFile::parse(bytes);
-    require(parsed.has_value() == expected.has_value(),
-            std::string(expected ? "a well-formed file was refused: " : "a malformed file was taken: ")
-                + shown(bytes).toStdString());
+    require(LanguageFile::parse(bytes).has_value() == expected.has_value(),
+            (expected ? "a well-formed file was refused: " : "a malformed file was taken: ") + shown(bytes));
 
     MemoryFileSystem fs;
     SilentBoxes boxes;
     fs.files.insert(QStringLiteral("/prog/tuneKorean.lng"), bytes);
     LanguageFile file(fs, boxes, QStringLiteral("/prog"), QStringLiteral("Korean"));
-
     // The keys of the file, one the window uses, and one no file has.
     QList<int> keys{1603, -1};
     if (expected)
@@ -104,12 +77,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         } catch (const ProgramEnd&) {
             ended = true;
         }
-        require(ended == !expected, "the program ending does not follow the file's lines: " + shown(bytes).toStdString());
+        require(ended == !expected, "the program ending does not follow the file's lines: " + shown(bytes));
         require(boxes.shown == 0, "a present file gave a message");
         if (ended)
             break;
-        require(text == expected->value(key), "key " + std::to_string(key) + " gives " + shown(text).toStdString()
-                                                  + " in " + shown(bytes).toStdString());
+        require(text == expected->value(key), "key " + std::to_string(key) + " gives " + shown(text) + " in " + shown(bytes));
     }
     return 0;
 }

@@ -4,99 +4,68 @@
 #include "platform/Cp949.h"
 #include "platform/ProfileFile.h"
 
-#include <QList>
 #include <QMap>
+#include <cstring>
 
 using namespace td;
 using namespace td::fuzz;
 
 namespace {
 
-// An independent reading of the private-profile rules, line by line.
-struct Model {
-    // folded section -> (folded key -> value); only the first section and key of a name count.
-    QMap<QByteArray, QMap<QByteArray, QByteArray>> sections;
-
-    static bool blank(char c) { return c == ' ' || c == '\t'; }
-    static QByteArray trim(const QByteArray& s)
-    {
-        qsizetype b = 0, e = s.size();
-        while (b < e && blank(s[b])) ++b;
-        while (e > b && blank(s[e - 1])) --e;
-        return s.mid(b, e - b);
-    }
-    static QByteArray fold(const QByteArray& name)
-    {
-        QByteArray out = name;
-        for (qsizetype i = 0; i < out.size(); ++i) {
-            const auto c = static_cast<unsigned char>(out[i]);
-            if (c >= 0x81 && c <= 0xFE && i + 1 < out.size())
-                ++i;   // the trail byte of a Korean character is not a letter
-            else if (c >= 'A' && c <= 'Z')
-                out[i] = char(c + 32);
-        }
-        return out;
-    }
-    static QList<QByteArray> lines(const QByteArray& bytes)
-    {
-        QList<QByteArray> out;
-        QByteArray line;
-        for (qsizetype i = 0; i < bytes.size(); ++i) {
-            const char c = bytes[i];
-            if (c == '\r' || c == '\n') {
-                out.append(line);
-                line.clear();
-                if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                    ++i;
-            } else {
-                line.append(c);
-            }
-        }
-        if (!line.isEmpty())
-            out.append(line);
-        return out;
-    }
-
-    explicit Model(const QByteArray& bytes)
-    {
-        QMap<QByteArray, QByteArray>* current = nullptr;
-        QMap<QByteArray, QByteArray> ignored;   // a repeated section is never searched
-        for (const QByteArray& raw : lines(bytes)) {
-            const QByteArray t = trim(raw);
-            if (t.startsWith('[')) {
-                QByteArray name = t.mid(1);
-                if (const qsizetype close = name.indexOf(']'); close >= 0)
-                    name.truncate(close);
-                const QByteArray folded = fold(trim(name));
-                if (sections.contains(folded)) {
-                    ignored.clear();
-                    current = &ignored;
-                } else {
-                    current = &sections[folded];
-                }
-                continue;
-            }
-            if (!current || t.startsWith(';'))
-                continue;
-            const qsizetype eq = raw.indexOf('=');
-            if (eq < 0)
-                continue;
-            const QByteArray key = fold(trim(raw.left(eq)));
-            if (current->contains(key))
-                continue;
-            QByteArray value = trim(raw.mid(eq + 1));
-            if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
-                value = value.mid(1, value.size() - 2);
-            current->insert(key, value);
-        }
-    }
-};
-
-QByteArray trimSpaces(QByteArray s)
+QByteArray trim(const QByteArray& s, const char* blanks = " \t")
 {
-    while (s.startsWith(' ')) s.remove(0, 1);
-    while (s.endsWith(' ')) s.chop(1);
-    return s;
+    auto blank = [&](char c) { return std::memchr(blanks, c, std::strlen(blanks)) != nullptr; };
+    qsizetype b = 0, e = s.size();
+    while (b < e && blank(s[b])) ++b;
+    while (e > b && blank(s[e - 1])) --e;
+    return s.mid(b, e - b);
+}
+
+// One pair of matching quotes around a value is dropped.
+QByteArray unquote(const QByteArray& v)
+{
+    return v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0] ? v.mid(1, v.size() - 2) : v;
+}
+
+QByteArray fold(QByteArray name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c >= 0x81 && c <= 0xFE && i + 1 < name.size())
+            ++i;   // the trail byte of a Korean character is not a letter
+        else if (c >= 'A' && c <= 'Z')
+            name[i] = char(c + 32);
+    }
+    return name;
+}
+
+// An independent reading of the private-profile rules, line by line:
+// folded section -> (folded key -> value); only the first section and key of a name count.
+using Model = QMap<QByteArray, QMap<QByteArray, QByteArray>>;
+Model model(const QByteArray& bytes)
+{
+    Model sections;
+    QMap<QByteArray, QByteArray>* current = nullptr;
+    QMap<QByteArray, QByteArray> ignored;   // a repeated section is never searched
+    for (const QByteArray& raw : splitLines(bytes, true)) {
+        const QByteArray t = trim(raw);
+        if (t.startsWith('[')) {
+            QByteArray name = t.mid(1);
+            if (const qsizetype close = name.indexOf(']'); close >= 0)
+                name.truncate(close);
+            const QByteArray folded = fold(trim(name));
+            ignored.clear();
+            current = sections.contains(folded) ? &ignored : &sections[folded];
+            continue;
+        }
+        const qsizetype eq = raw.indexOf('=');
+        if (!current || t.startsWith(';') || eq < 0)
+            continue;
+        const QByteArray key = fold(trim(raw.left(eq)));
+        if (!current->contains(key))
+            current->insert(key, unquote(trim(raw.mid(eq + 1))));
+    }
+    return sections;
 }
 
 // The writer must refuse what cannot stand in a profile line unchanged.
@@ -115,32 +84,14 @@ bool refusable(const QByteArray& section, const QByteArray& key, const QByteArra
 // inserted (an unended line before them may gain its line end).
 void onlyOnePlaceChanged(const QByteArray& before, const QByteArray& after, const std::string& what)
 {
-    auto split = [](const QByteArray& b) {
-        QList<QByteArray> out;
-        qsizetype start = 0;
-        for (qsizetype i = 0; i < b.size(); ++i) {
-            if (b[i] == '\r' && i + 1 < b.size() && b[i + 1] == '\n')
-                ++i;
-            if (b[i] == '\r' || b[i] == '\n') {
-                out.append(b.mid(start, i + 1 - start));
-                start = i + 1;
-            }
-        }
-        if (start < b.size())
-            out.append(b.mid(start));
-        return out;
-    };
-    const QList<QByteArray> a = split(before), b = split(after);
-    qsizetype head = 0;
+    const QList<QByteArray> a = splitLines(before, true, true), b = splitLines(after, true, true);
+    qsizetype head = 0, tail = 0;
     while (head < a.size() && head < b.size() && a[head] == b[head]) ++head;
-    qsizetype tail = 0;
     while (tail < a.size() - head && tail < b.size() - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) ++tail;
     const qsizetype removed = a.size() - head - tail, added = b.size() - head - tail;
-    bool fine = false;
-    if (removed == 0)
-        fine = added <= 2;   // the same line written again, a new key, or a new section with its key
-    else if (removed == 1)
-        fine = added == 1 || (b[head] == a[head] + "\r\n" && (added == 2 || added == 3));
+    // No line removed: the same line written again, a new key, or a new section with its key.
+    const bool fine = removed == 0 ? added <= 2
+        : removed == 1 && (added == 1 || (b[head] == a[head] + "\r\n" && (added == 2 || added == 3)));
     require(fine, what + ": " + std::to_string(removed) + " lines became " + std::to_string(added));
 }
 
@@ -165,63 +116,52 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const ProfileDocument doc = ProfileDocument::parse(original);
     require(doc.bytes() == original, "a parsed file does not give back its bytes");
-
-    const Model before(original);
     // The reader agrees with the independent reading of every key.
-    for (auto s = before.sections.cbegin(); s != before.sections.cend(); ++s)
+    const Model before = model(original);
+    for (auto s = before.cbegin(); s != before.cend(); ++s)
         for (auto k = s->cbegin(); k != s->cend(); ++k)
             require(doc.value(s.key(), k.key()) == std::optional<QByteArray>(*k),
-                    "reader disagrees on [" + shown(s.key()).toStdString() + "] " + shown(k.key()).toStdString());
+                    "reader disagrees on [" + shown(s.key()) + "] " + shown(k.key()));
 
     MemoryFileSystem fs;
     const QString path = QStringLiteral("/p/Daybrook.ini");
     if (!(mode & 2))
         fs.files.insert(path, original);   // otherwise the write creates the file
     const QByteArray start = fs.files.value(path);
-    const Model startModel(start);
+    const Model startModel = model(start);
 
     ProfileFile profile(fs);
     const IoStatus st = profile.write(path, section, key, value);
-
     const Cp949::Encoded es = Cp949::encode(section), ek = Cp949::encode(key), ev = Cp949::encode(value);
-    const bool encodable = es.ok() && ek.ok() && ev.ok();
-    const QByteArray s = trimSpaces(es.bytes), k = trimSpaces(ek.bytes);
-    const std::string what = "[" + shown(section).toStdString() + "] " + shown(key).toStdString() + "="
-        + shown(value).toStdString();
-
+    const bool writable = es.ok() && ek.ok() && ev.ok() && !refusable(trim(es.bytes, " "), trim(ek.bytes, " "), ev.bytes);
+    const std::string what = "[" + shown(section) + "] " + shown(key) + "=" + shown(value);
     if (!st.ok) {
-        require(!encodable || refusable(s, k, ev.bytes), "a writable key was refused: " + what);
+        require(!writable, "a writable key was refused: " + what);
         require(!st.reason.isEmpty(), "a refusal without a reason: " + what);
         require(fs.files.value(path) == start && fs.files.contains(path) == !(mode & 2),
                 "a refused write touched the file: " + what);
         return 0;
     }
-    require(encodable && !refusable(s, k, ev.bytes), "a key that cannot stand in the file was written: " + what);
+    require(writable, "a key that cannot stand in the file was written: " + what);
     const QByteArray written = fs.files.value(path);
     onlyOnePlaceChanged(start, written, what);
 
     // The key reads back, trimmed and unquoted as the platform delivers it.
-    QByteArray expected = Model::trim(ev.bytes);
-    if (expected.size() >= 2 && (expected[0] == '"' || expected[0] == '\'') && expected.back() == expected[0])
-        expected = expected.mid(1, expected.size() - 2);
     const QString got = profile.read(path, section, key, QStringLiteral("<none>"), 0);
-    require(got == Cp949::decode(expected), "written key reads back as " + shown(got).toStdString() + ": " + what);
+    require(got == Cp949::decode(unquote(trim(ev.bytes))), "written key reads back as " + shown(got) + ": " + what);
 
     // Every other key reads as before, and no key appeared besides the written one.
-    const Model after(written);
-    const QByteArray fs_ = Model::fold(s), fk = Model::fold(k);
-    for (auto sec = startModel.sections.cbegin(); sec != startModel.sections.cend(); ++sec) {
-        require(after.sections.contains(sec.key()), "section lost: " + shown(sec.key()).toStdString() + " by " + what);
-        for (auto kv = sec->cbegin(); kv != sec->cend(); ++kv) {
-            if (sec.key() == fs_ && kv.key() == fk)
-                continue;
-            require(after.sections[sec.key()].value(kv.key(), "<gone>") == *kv,
-                    "[" + shown(sec.key()).toStdString() + "] " + shown(kv.key()).toStdString() + " changed by " + what);
-        }
-    }
-    for (auto sec = after.sections.cbegin(); sec != after.sections.cend(); ++sec)
+    const Model after = model(written);
+    const QByteArray fs_ = fold(trim(es.bytes, " ")), fk = fold(trim(ek.bytes, " "));
+    for (auto sec = startModel.cbegin(); sec != startModel.cend(); ++sec) {
+        require(after.contains(sec.key()), "section lost: " + shown(sec.key()) + " by " + what);
         for (auto kv = sec->cbegin(); kv != sec->cend(); ++kv)
-            require(startModel.sections.value(sec.key()).contains(kv.key()) || (sec.key() == fs_ && kv.key() == fk),
-                    "key appeared: [" + shown(sec.key()).toStdString() + "] " + shown(kv.key()).toStdString() + " by " + what);
+            require((sec.key() == fs_ && kv.key() == fk) || after[sec.key()].value(kv.key(), "<gone>") == *kv,
+                    "[" + shown(sec.key()) + "] " + shown(kv.key()) + " changed by " + what);
+    }
+    for (auto sec = after.cbegin(); sec != after.cend(); ++sec)
+        for (auto kv = sec->cbegin(); kv != sec->cend(); ++kv)
+            require(startModel.value(sec.key()).contains(kv.key()) || (sec.key() == fs_ && kv.key() == fk),
+                    "key appeared: [" + shown(sec.key()) + "] " + shown(kv.key()) + " by " + what);
     return 0;
 }
