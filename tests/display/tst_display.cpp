@@ -118,7 +118,6 @@ private slots:
         QCOMPARE(w.p0.LblColor[4]->font().family(), QStringLiteral("Serif"));   // the samples take the faces
         QVERIFY(!w.p1.FrmVert->isEnabled());   // two monitors win over the vertical mode
         // A system colour shows as the nearest platform colour and is kept as stored.
-        QCOMPARE(w.p0.LblColor[3]->foreColor(), -2147483643);
         QCOMPARE(w.p0.LblColor[3]->palette().color(QPalette::Active, QPalette::WindowText),
                  QGuiApplication::palette().color(QPalette::Base));
         QVERIFY(w.display.Main_WriteColor(0));
@@ -361,6 +360,19 @@ private slots:
         QVERIFY(!w.p5.secondStyleShown());
         QCOMPARE(w.p5.LblSun[1]->backColor(), 11);
         QCOMPARE(w.p5.LblMemo[0]->backColor(), 13);
+    }
+
+    // The page's buttons reach the resets (OK is the default answer); the window keeps showing its values.
+    void resetButtons()
+    {
+        Window w;
+        w.load();
+        QVERIFY(w.display.Main_WriteColor(0));
+        w.p7.Cmdini->click();
+        QVERIFY(w.f.store.values.isEmpty());
+        QCOMPARE(w.p7.LblDSShow->text(), QStringLiteral("30"));
+        w.p7.CmdPosIni->click();
+        QCOMPARE(w.store("Startup Top"), QStringLiteral("100"));
     }
 
     void failedFileWriteIsReported()
