@@ -93,10 +93,12 @@ private slots:
     {
         WindowFixture fx;
         QVERIFY(fx.window.Form_Load());
+        fx.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fx.window));
         fx.window.showPanel(8, true);   // the about panel has no entry of its own
+        QListWidget* list = fx.window.LstOption;
         for (int page : {3, 0, 7}) {
-            fx.window.LstOption->setCurrentRow(page);
-            fx.window.LstOption_Click();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(page)).center());
             for (int i = 0; i < 9; ++i) {
                 QCOMPARE(fx.window.isPanelShown(i), i == page);
                 QCOMPARE(fx.window.picOptions[i]->isEnabled(), i == page);
@@ -105,18 +107,6 @@ private slots:
         }
     }
 
-    void pageListClickByMouse()
-    {
-        WindowFixture fx;
-        QVERIFY(fx.window.Form_Load());
-        fx.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&fx.window));
-        QListWidget* list = fx.window.LstOption;
-        const QRect r = list->visualItemRect(list->item(4));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
-        QVERIFY(fx.window.isPanelShown(4));
-        QCOMPARE(fx.window.LblOptTitle->text(), QStringLiteral("자료변환"));
-    }
 
     void okShowsPromptAndCloses()
     {
@@ -310,11 +300,6 @@ private slots:
         QCOMPARE(fx.window.LblOptTitle->text(), QStringLiteral("공휴일입력"));
     }
 
-    void splashPictureSize()
-    {
-        QCOMPARE(frmSplash::picture().size(), QSize(256, 101));
-        QCOMPARE(frmSplash::icon().size(), QSize(64, 64));
-    }
 };
 
 QTEST_MAIN(TestFrame)

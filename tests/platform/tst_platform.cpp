@@ -160,19 +160,6 @@ private slots:
         QCOMPARE(qtFilterFromCommon(common), qt);
     }
 
-    void cancelledDialogKeepsProperties()
-    {
-        ScriptedCommonDialog d;
-        d.Color = 255;
-        d.FileName = QStringLiteral("/tmp/book.xlsx");
-        d.cancelNext();
-        QVERIFY(!d.ShowColor());
-        QCOMPARE(d.Color, 255);
-        d.confirmWith([](CommonDialog& c) { c.Color = 65280; });
-        QVERIFY(d.ShowColor());
-        QCOMPARE(d.Color, 65280);
-        QCOMPARE(d.FileName, QStringLiteral("/tmp/book.xlsx"));   // kept across dialogs
-    }
 };
 
 QTEST_MAIN(TestPlatform)
