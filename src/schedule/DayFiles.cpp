@@ -70,24 +70,31 @@ QString DayFiles::removeEntry(const QString& dayText, const QString& entry)
     return text;
 }
 
-IoStatus DayFiles::MergeDayEntry(const IFileSystem& fs, const QString& dayFilePath, const QString& entry, QString& buffer)
+namespace {
+
+// Fills the buffer from the day file through one of the text rules; a file that
+// cannot be read leaves the buffer empty, so the day is never rewritten from half a read.
+template <typename Rule>
+IoStatus fillBuffer(const IFileSystem& fs, const QString& dayFilePath, QString& buffer, Rule rule)
 {
     buffer.clear();
     QString text;
-    const IoStatus st = read(fs, dayFilePath, text);
+    const IoStatus st = DayFiles::read(fs, dayFilePath, text);
     if (st.ok)
-        buffer = mergeEntry(text, entry);
+        buffer = rule(text);
     return st;
+}
+
+} // namespace
+
+IoStatus DayFiles::MergeDayEntry(const IFileSystem& fs, const QString& dayFilePath, const QString& entry, QString& buffer)
+{
+    return fillBuffer(fs, dayFilePath, buffer, [&](const QString& text) { return mergeEntry(text, entry); });
 }
 
 IoStatus DayFiles::RemoveDayEntry(const IFileSystem& fs, const QString& dayFilePath, const QString& entry, QString& buffer)
 {
-    buffer.clear();
-    QString text;
-    const IoStatus st = read(fs, dayFilePath, text);
-    if (st.ok)
-        buffer = removeEntry(text, entry);
-    return st;
+    return fillBuffer(fs, dayFilePath, buffer, [&](const QString& text) { return removeEntry(text, entry); });
 }
 
 IoStatus DayFiles::WriteDayFile(IFileSystem& fs, const QString& monthFolderPath, const QString& dayFilePath, const QString& buffer)
