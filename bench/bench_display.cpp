@@ -1,5 +1,6 @@
 // Load and store of one display preset (Main_ReadColor + Main_WriteColor) on a
 // Daybrook.ini with all nine presets and 200 other sections.
+#include "BenchFiles.h"
 #include "display/DisplaySettings.h"
 #include "display/MiscPage.h"
 #include "display/PresetsPage.h"
@@ -53,29 +54,6 @@ public:
     bool ShowSave() override { return false; }
 };
 
-QByteArray buildFile(const QStringList& presets)
-{
-    QString text;
-    for (int s = 0; s < 200; ++s) {
-        text += QStringLiteral("[Other section %1]\r\n").arg(s);
-        for (int k = 0; k < 20; ++k)
-            text += QStringLiteral("Key%1=value %2 of section %3\r\n").arg(k).arg(k * s).arg(s);
-        if (s == 100)   // the presets sit in the middle of the file
-            for (int p = 0; p < presets.size(); ++p) {
-                text += QLatin1Char('[') + presets[p] + QStringLiteral("]\r\n");
-                const char* keys[] = {"TitleColor", "TitleMonthColor", "TitleBorderColor", "EMonthColor", "AnniColor",
-                                      "LunarColor", "YearColor", "SunColor", "SatColor", "WeekColor", "MemoColor",
-                                      "BackColor"};
-                for (const char* k : keys)
-                    text += QStringLiteral("%1=%2\r\n").arg(QLatin1String(k)).arg(1000 * p + 7);
-                text += QStringLiteral("DayFont=굴림,9\r\nMemoFont=굴림,9\r\nLunarFont=굴림,8\r\nTitleWeek=Arial,9\r\n"
-                                       "TitleYear=Arial,10\r\nYearBold=1\r\nTitleMonth=Arial,28\r\nMonthBold=1\r\n"
-                                       "TitlePosition=1\r\nDisplayMode=%1\r\n").arg(p % 7);
-            }
-    }
-    return Cp949::encode(text).bytes;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -101,7 +79,7 @@ int main(int argc, char** argv)
         p0.CmbSMode->addItems(BuiltinCaptions::displayModes(true));
     }
     const QString ini = services.programFile(QStringLiteral("Daybrook.ini"));
-    const QByteArray original = buildFile(presets);
+    const QByteArray original = bench::daybrookIni(presets, 200);
     {
         QFile f(ini);
         f.open(QIODevice::WriteOnly);

@@ -1,6 +1,10 @@
 // Start-up: from nothing to the options window shown and painted (the 2.5 s
-// splash delay left out), against a plain read of the same files.
+// splash delay left out), against a plain read of the same files: the nine
+// presets Daybrook writes and a Holiday.dat of holidays and anniversaries.
+#include "BenchFiles.h"
 #include "app/frmOptions.h"
+#include "holidays/HolidayPage.h"
+#include "i18n/BuiltinCaptions.h"
 #include "i18n/LanguageFile.h"
 #include "platform/CommonDialog.h"
 #include "platform/Cp949.h"
@@ -11,6 +15,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -30,20 +35,10 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
+    const int kHolidays = 60;
     QFile::copy(QStringLiteral(TUNEDESK_SOURCE_DIR "/data/tuneKorean.lng"), dir.filePath(QStringLiteral("tuneKorean.lng")));
-    QByteArray ini;
-    for (int p = 0; p < 9; ++p) {
-        ini += "[preset " + QByteArray::number(p) + "]\r\n";
-        for (int k = 0; k < 22; ++k)
-            ini += "Key" + QByteArray::number(k) + "=" + QByteArray::number(k * 1000) + "\r\n";
-    }
-    write(dir.filePath(QStringLiteral("Daybrook.ini")), ini);
-    QByteArray holidays = "[Holiday Day]\r\n";
-    for (int i = 1; i <= 100; ++i)
-        holidays += "Holi" + QByteArray::number(i) + "=" + QByteArray::number(i % 12 + 1) + "/" +
-                    QByteArray::number(i % 28 + 1) + "(S)[" + td::Cp949::encode(QStringLiteral("기념일")).bytes + "]\r\n";
-    holidays += "Contents No=100\r\n";
-    write(dir.filePath(QStringLiteral("Holiday.dat")), holidays);
+    write(dir.filePath(QStringLiteral("Daybrook.ini")), bench::daybrookIni(td::BuiltinCaptions::presets(true)));
+    write(dir.filePath(QStringLiteral("Holiday.dat")), bench::holidayDat(bench::holidayEntries(kHolidays)));
 
     const int rounds = 20;
     double ours = 0, plain = 0;
@@ -63,6 +58,8 @@ int main(int argc, char** argv)
             window.show();
             QCoreApplication::processEvents();
             ours += t.nsecsElapsed() / 1e6;
+            if (window.holidayPage->LstHoli->count() != kHolidays)
+                return 1;   // the files were not what the window read
         }
         lngReads = lng.fileReads();
 
