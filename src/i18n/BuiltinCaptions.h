@@ -9,6 +9,9 @@ struct BuiltinCaptions {
     static QStringList pages(bool korean);
     static QStringList displayModes(bool korean);
     static QStringList presets(bool korean);
+    // The weekday-occurrence list of the recurring plan page: "1st" to "All" as
+    // designed, in both languages, then the fifth and the last.
+    static QStringList weekdayOccurrences(bool korean);
 };
 
 } // namespace td

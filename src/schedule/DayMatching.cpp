@@ -58,7 +58,14 @@ std::optional<DayRange> regularDays(const RegularChoices& c)
                 counter = 0;
             if (sundayFirstWeekday(date) == wanted) {
                 ++counter;
-                matches = (c.occurrence >= 0 && c.occurrence <= 3) ? counter == c.occurrence + 1 : true;
+                if (c.occurrence >= 0 && c.occurrence <= 3)
+                    matches = counter == c.occurrence + 1;
+                else if (c.occurrence == kFifthOccurrence)
+                    matches = counter == 5;
+                else if (c.occurrence == kLastOccurrence)
+                    matches = date.addDays(7).month() != date.month();
+                else
+                    matches = true;
             }
         } else {
             matches = !c.monthDay.isEmpty() && QString::number(date.day()) == c.monthDay;

@@ -22,6 +22,10 @@ struct DayRange {
     QList<MatchedDay> days;
 };
 
+// Entries of the weekday-occurrence list after "All".
+inline constexpr int kFifthOccurrence = 5;
+inline constexpr int kLastOccurrence = 6;
+
 // The choices of the recurring plan page, as its lists show them. An empty
 // text or an index of -1 is a list with nothing chosen.
 struct RegularChoices {
@@ -29,7 +33,8 @@ struct RegularChoices {
     QString toYear, toMonth;       // last month of the range
     bool byWeekday = false;        // weekday rule; otherwise the fixed day of the month
     QString monthDay;              // "1" to "31"
-    int occurrence = -1;           // 0 to 3: 1st to 4th; 4 ("All") or none: every one
+    int occurrence = -1;           // 0 to 3: 1st to 4th; 4 ("All") or none: every one;
+                                   // 5: the 5th; 6: the last in the month
     int weekday = -1;              // 0 = Sunday to 6 = Saturday
 };
 

@@ -3,6 +3,7 @@
 #include "DayEntry.h"
 #include "PercentBar.h"
 #include "ScheduleWidgets.h"
+#include "i18n/BuiltinCaptions.h"
 #include "platform/Controls.h"
 #include "platform/PageSize.h"
 
@@ -71,8 +72,7 @@ RegularPage::RegularPage(Services& services, QWidget* parent) : QWidget(parent),
     nameControl(CmbMDay, QStringLiteral("CmbMDay"));
     OptWeek = new QRadioButton(QStringLiteral("요일기준"), this);
     nameControl(OptWeek, QStringLiteral("OptWeek"), 1307);
-    CmbWSel = schedule::makeList(this, {QStringLiteral("1st"), QStringLiteral("2nd"), QStringLiteral("3rd"),
-                                        QStringLiteral("4th"), QStringLiteral("All")});
+    CmbWSel = schedule::makeList(this, BuiltinCaptions::weekdayOccurrences(s_.isKorean()));
     nameControl(CmbWSel, QStringLiteral("CmbWSel"));
     CmbWDay = schedule::makeList(this, {QStringLiteral("Sunday"), QStringLiteral("Monday"), QStringLiteral("Tuesday"),
                                         QStringLiteral("Wednesday"), QStringLiteral("Thursday"),

@@ -34,6 +34,14 @@ private slots:
         // March 2004 starts on a Monday: the counter restarts every month.
         QTest::newRow("1st Monday in each month") << "2004/3" << "2004/5" << true << "" << 0 << monday << 91
                                                  << QStringList{"2004-03-01", "2004-04-05", "2004-05-03"};
+        // Written out from a calendar: months without a fifth Monday get nothing.
+        const int fifth = 5, last = 6, friday = 5;
+        QTest::newRow("last Friday over 2004") << "2004/1" << "2004/12" << true << "" << last << friday << 365
+                                              << QStringList{"2004-01-30", "2004-02-27", "2004-03-26", "2004-04-30",
+                                                             "2004-05-28", "2004-06-25", "2004-07-30", "2004-08-27",
+                                                             "2004-09-24", "2004-10-29", "2004-11-26", "2004-12-31"};
+        QTest::newRow("5th Monday over 2004") << "2004/1" << "2004/12" << true << "" << fifth << monday << 365
+                                             << QStringList{"2004-03-29", "2004-05-31", "2004-08-30", "2004-11-29"};
         QTest::newRow("no weekday chosen") << "2004/3" << "2004/5" << true << "" << 4 << none << 91 << QStringList{};
         QTest::newRow("To before From") << "2004/5" << "2004/4" << false << "1" << none << none << -1 << QStringList{};
         QTest::newRow("no From month") << "2004/" << "2004/6" << false << "1" << none << none << -1 << QStringList{};

@@ -7,6 +7,7 @@
 #include "schedule/RegularPage.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -177,6 +178,38 @@ private slots:
         QVERIFY(!QFileInfo::exists(dayPath(fx, 2004, 3, 9)));
         QCOMPARE(readFile(dayPath(fx, 2004, 4, 13)), QByteArray("[Dentist]\r\n"));
         QCOMPARE(fx.boxes.shown.size(), 3);
+    }
+
+    // The fifth and the last follow "All" in the list, in the build's language.
+    void lastWeekdayFromTheList_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("korean") << "Korean" << QStringList{"1st", "2nd", "3rd", "4th", "All", "다섯째", "마지막"};
+        QTest::newRow("english") << "English" << QStringList{"1st", "2nd", "3rd", "4th", "All", "5th", "Last"};
+    }
+    void lastWeekdayFromTheList()
+    {
+        QFETCH(QString, language);
+        QFETCH(QStringList, items);
+        Fixture fx(language);
+        RegularPage r(fx.services, nullptr);
+        QStringList shown;
+        for (int i = 0; i < r.CmbWSel->count(); ++i)
+            shown << r.CmbWSel->itemText(i);
+        QCOMPARE(shown, items);
+
+        chooseRegular(r, "2004/1", "2004/2");
+        r.OptWeek->setChecked(true);
+        choose(r.CmbWSel, items.last());
+        choose(r.CmbWDay, "Friday");
+        r.TxtRegPlan->setText("Pay");
+        r.CmdDataInput[0]->click();
+        QCOMPARE(readFile(dayPath(fx, 2004, 1, 30)), QByteArray("[Pay]\r\n"));
+        QCOMPARE(readFile(dayPath(fx, 2004, 2, 27)), QByteArray("[Pay]\r\n"));
+        for (const QString& path : {dayPath(fx, 2004, 1, 30), dayPath(fx, 2004, 2, 27)})
+            QCOMPARE(QFileInfo(path).dir().entryList(QDir::Files), QStringList{QFileInfo(path).fileName()});
+        QCOMPARE(fx.boxes.shown.size(), 1);
     }
 
     // A failing day is never reported as success, and the run goes on with the next day.
