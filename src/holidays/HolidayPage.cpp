@@ -1,5 +1,6 @@
 #include "HolidayPage.h"
 
+#include "HolidayDates.h"
 #include "HolidayEntry.h"
 #include "HolidayFile.h"
 #include "platform/Controls.h"
@@ -8,6 +9,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QItemSelectionModel>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +31,13 @@ HolidayPage::HolidayPage(Services& services, QWidget* parent) : QWidget(parent),
     LstHoli = new QListWidget(this);
     nameControl(LstHoli, QStringLiteral("LstHoli"));
     LstHoli->setSelectionMode(QAbstractItemView::SingleSelection);
+    LblNextDate = new QLabel(this);
+    nameControl(LblNextDate, QStringLiteral("LblNextDate"));
+    LblNextDate->setWordWrap(true);
+    LblNextDate->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for the date and the note of a moved lunar 30th, so the list does not jump.
+    LblNextDate->setMinimumHeight(2 * LblNextDate->fontMetrics().lineSpacing() + 4);
+    LblNextDate->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Cmbmonth = new QComboBox(this);
     nameControl(Cmbmonth, QStringLiteral("Cmbmonth"));
@@ -81,6 +90,7 @@ HolidayPage::HolidayPage(Services& services, QWidget* parent) : QWidget(parent),
     auto* listColumn = new QVBoxLayout;
     listColumn->addWidget(Label3);
     listColumn->addWidget(LstHoli, 1);
+    listColumn->addWidget(LblNextDate);
     page->addLayout(listColumn, 1);
 
     auto* fields = new QVBoxLayout;
@@ -122,6 +132,8 @@ HolidayPage::HolidayPage(Services& services, QWidget* parent) : QWidget(parent),
         if (row >= 0)
             LstHoli_Click();
     });
+    // Whatever changes the selection (also a deletion or an emptied list) changes the line.
+    connect(LstHoli->selectionModel(), &QItemSelectionModel::selectionChanged, this, &HolidayPage::showNextDate);
     connect(CmdAdd, &QPushButton::clicked, this, &HolidayPage::CmdAdd_Click);
     connect(CmdDel, &QPushButton::clicked, this, &HolidayPage::CmdDel_Click);
     connect(CmdMod, &QPushButton::clicked, this, &HolidayPage::CmdMod_Click);
@@ -162,6 +174,7 @@ void HolidayPage::Main_ReadProfile()
     const QSignalBlocker quiet(LstHoli);
     LstHoli->clear();
     LstHoli->addItems(all);
+    showNextDate();
 }
 
 bool HolidayPage::Main_WriteProfile()
@@ -184,8 +197,16 @@ void HolidayPage::TxtAnni_Change()
     CmdAdd->setEnabled(!TxtAnni->text().isEmpty());
 }
 
+void HolidayPage::showNextDate()
+{
+    const QListWidgetItem* item = LstHoli->currentItem();
+    LblNextDate->setText(item && item->isSelected() ? HolidayDates::line(item->text(), s_.today(), s_.isKorean())
+                                                    : QString());
+}
+
 void HolidayPage::LstHoli_Click()
 {
+    showNextDate();
     QListWidgetItem* item = LstHoli->currentItem();
     if (!item || !item->isSelected())
         return;
@@ -234,6 +255,7 @@ void HolidayPage::CmdDel_Click()
         LstHoli->setCurrentRow(-1);
         LstHoli->clearSelection();
     }
+    showNextDate();
     CmdDel->setEnabled(false);
     CmdMod->setEnabled(false);
 }

@@ -40,6 +40,7 @@ public:
     QPushButton* CmdDel;
     QPushButton* CmdMod;
 
+    QLabel* LblNextDate;   // under the list: the next solar date of the selected entry
     QLabel* Label3;    // over the list
     QLabel* Label25;   // the title field
     QLabel* Label1;    // "월"
@@ -55,6 +56,8 @@ public slots:
 
 private:
     void insertSorted(const QString& entry);
+    // Shows the selected entry's next solar date, or nothing.
+    void showNextDate();
     // Tells the user why the fields cannot make an entry; true when they can.
     bool acceptable(const QString& entry);
     QString holidayPath() const;

@@ -3,6 +3,7 @@
 #include "holidays/HolidayPage.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -137,6 +138,38 @@ private slots:
         // The fields still hold the deleted entry: adding puts it back.
         p.CmdAdd_Click();
         QCOMPARE(p.entries(), (QStringList{"1/1(S)[A]", "2/2(L)[B]"}));
+    }
+
+    // The line under the list follows the selection by mouse and keyboard; the entries
+    // and Holiday.dat stay as they were.
+    void nextSolarDateLine()
+    {
+        Fixture fx;
+        fx.services.today = [] { return QDate(2026, 2, 18); };
+        const QByteArray file = holidayFile({"1/1(L)[설날]", "8/15(L)[추석]", "x(S)[broken]"});
+        writeFile(fx.path("Holiday.dat"), file);
+        HolidayPage p(fx.services, nullptr);
+        p.Main_ReadProfile();
+        p.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&p));
+        QCOMPARE(p.LblNextDate->text(), QString());
+
+        QTest::mouseClick(p.LstHoli->viewport(), Qt::LeftButton, {},
+                          p.LstHoli->visualItemRect(p.LstHoli->item(0)).center());
+        QCOMPARE(p.LblNextDate->text(), QStringLiteral("다음 양력 날짜: 2027-02-07 (일)"));
+        QTest::keyClick(p.LstHoli, Qt::Key_Down);
+        QCOMPARE(p.LblNextDate->text(), QStringLiteral("다음 양력 날짜: 2026-09-25 (금)"));
+        QTest::keyClick(p.LstHoli, Qt::Key_Down);
+        QCOMPARE(p.LblNextDate->text(), QString());
+        QVERIFY(fx.boxes.shown.isEmpty());
+
+        QTest::keyClick(p.LstHoli, Qt::Key_Up);
+        QVERIFY(!p.LblNextDate->text().isEmpty());
+        QTest::mouseClick(p.CmdDel, Qt::LeftButton);
+        QCOMPARE(p.LblNextDate->text(), QString());
+        p.CmdAdd_Click();   // the fields still hold the deleted entry
+        QVERIFY(p.Main_WriteProfile());
+        QCOMPARE(readFile(fx.path("Holiday.dat")), file);
     }
 
     void refusedEntries_data()
