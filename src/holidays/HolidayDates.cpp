@@ -51,8 +51,8 @@ QString line(const QString& entry, const QDate& today, bool korean)
                           : QStringLiteral("Next solar date: %1 (%2)").arg(date, weekday);
     if (n->clamped) {
         const int month = *HolidayEntry::parse(entry).month;
-        text += korean ? QStringLiteral("\n그 해 음력 %1월은 29일까지라 29일로 옮겼습니다.").arg(month)
-                       : QStringLiteral("\nLunar month %1 has 29 days that year: moved to the 29th.").arg(month);
+        text += korean ? QStringLiteral("\n그 해 음력 %1월은 29일까지: 29일로 옮김").arg(month)
+                       : QStringLiteral("\nLunar month %1 has 29 days that year: moved to the 29th").arg(month);
     }
     return text;
 }

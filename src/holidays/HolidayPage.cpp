@@ -35,8 +35,8 @@ HolidayPage::HolidayPage(Services& services, QWidget* parent) : QWidget(parent),
     nameControl(LblNextDate, QStringLiteral("LblNextDate"));
     LblNextDate->setWordWrap(true);
     LblNextDate->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // Room for the date and the note of a moved lunar 30th, so the list does not jump.
-    LblNextDate->setMinimumHeight(2 * LblNextDate->fontMetrics().lineSpacing() + 4);
+    // Room for the date and the (wrapped) note of a moved lunar 30th, so the list does not jump.
+    LblNextDate->setFixedHeight(3 * LblNextDate->fontMetrics().lineSpacing() + 4);
     LblNextDate->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Cmbmonth = new QComboBox(this);

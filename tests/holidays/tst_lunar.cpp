@@ -95,10 +95,10 @@ private slots:
         QTest::newRow("korean") << "1/1(L)[설날]" << "2026-02-18" << true << "다음 양력 날짜: 2027-02-07 (일)";
         QTest::newRow("english") << "1/1(L)[설날]" << "2026-02-18" << false << "Next solar date: 2027-02-07 (Sun)";
         QTest::newRow("korean, moved") << "12/30(L)[그믐]" << "2025-01-01" << true
-                                       << "다음 양력 날짜: 2025-01-28 (화)\n그 해 음력 12월은 29일까지라 29일로 옮겼습니다.";
+                                       << "다음 양력 날짜: 2025-01-28 (화)\n그 해 음력 12월은 29일까지: 29일로 옮김";
         QTest::newRow("english, moved") << "12/30(L)[그믐]" << "2025-01-01" << false
                                         << "Next solar date: 2025-01-28 (Tue)\nLunar month 12 has 29 days that year: "
-                                           "moved to the 29th.";
+                                           "moved to the 29th";
         QTest::newRow("unreadable") << "x(S)[x]" << "2025-01-01" << true << "";
     }
     void line()
