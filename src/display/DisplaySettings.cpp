@@ -7,6 +7,7 @@
 #include "ScreenPage.h"
 #include "WeekViewPage.h"
 #include "platform/ProfileFile.h"
+#include "platform/Spaces.h"
 #include "settings/StoreKeys.h"
 
 #include <QCheckBox>
@@ -61,11 +62,13 @@ QString DisplaySettings::profilePath() const
 
 QString DisplaySettings::ReadProfile(int index, const QString& key)
 {
+    // Values are read whole: a cut value would be written back cut at OK, and
+    // font descriptions of long faces would lose their size.
     const QString section = p0_->CmbDefault->itemText(index);
     if (snapshot_)
-        return ProfileFile::readFrom(*snapshot_, section, key, QString(), 60);
+        return ProfileFile::readFrom(*snapshot_, section, key, QString(), 0);
     ProfileFile file(s_.fs);
-    return file.read(profilePath(), section, key, QString(), 60);
+    return file.read(profilePath(), section, key, QString(), 0);
 }
 
 IoStatus DisplaySettings::WriteProfile(int index, const QString& key, const QString& value)
@@ -263,7 +266,7 @@ bool DisplaySettings::Main_WriteColor(int index)
     save(keys::kTodayMemoEnable, QString::number(checkValue(p7.ChkTMemo)));
     save(keys::kDataSyncInterval, QString::number(p7.HSDSBar->value()));
     save(keys::kDataSync, QString::number(checkValue(p7.ChkDSync)));
-    save(keys::kBackground, p7.hasPicture() ? p7.LblSkinDir->text().trimmed() : QString());
+    save(keys::kBackground, p7.hasPicture() ? trimSpaces(p7.LblSkinDir->text()) : QString());
 
     refusedKeys += p5_->WriteWeekView(p5_->secondStyleShown());
     if (!refusedKeys.isEmpty())

@@ -4,6 +4,7 @@
 #include "DisplayControls.h"
 #include "platform/Controls.h"
 #include "platform/PageSize.h"
+#include "platform/Spaces.h"
 #include "settings/Resets.h"
 
 #include <QCheckBox>
@@ -138,7 +139,7 @@ MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
 
 bool MiscPage::hasPicture() const
 {
-    return LblSkinDir->text().trimmed() != kNone;
+    return trimSpaces(LblSkinDir->text()) != kNone;
 }
 
 void MiscPage::Cmdini_Click()

@@ -42,7 +42,7 @@ public:
     QLabel* LblDSShow;
     QLabel* Label36;
 
-    // True when LblSkinDir names a picture (its trimmed text is not "None").
+    // True when LblSkinDir names a picture (its text, spaces trimmed, is not "None").
     bool hasPicture() const;
 
 public slots:

@@ -180,8 +180,12 @@ void PresetsPage::CmdDFont_Click(int index)
     if (const auto size = conv::wholeSizeOf(l->text()))
         dlg.FontSize = float(*size);
     dlg.FontBold = l->font().bold();
+    const QString face = dlg.FontName;
+    const float size = dlg.FontSize;
+    const bool bold = dlg.FontBold;
     // A cancelled choice changes nothing: the label keeps its text and its stored size.
-    if (!dlg.ShowFont())
+    // Nor does one confirmed unchanged: the face keeps its name and the size its fraction.
+    if (!dlg.ShowFont() || (dlg.FontName == face && dlg.FontSize == size && dlg.FontBold == bold))
         return;
     if (index == 4 || index == 6)
         setFontBold(l, dlg.FontBold);

@@ -163,8 +163,10 @@ void WeekViewPage::CmdWFont_Click()
     dlg.Flags = 771;
     if (const auto size = conv::wholeSizeOf(l->text()))
         dlg.FontSize = float(*size);
-    // A cancelled choice keeps the caption, and with it the stored size.
-    if (!dlg.ShowFont())
+    const QString face = dlg.FontName;
+    const float size = dlg.FontSize;
+    // A cancelled choice keeps the caption, and with it the stored size; so does one confirmed unchanged.
+    if (!dlg.ShowFont() || (dlg.FontName == face && dlg.FontSize == size))
         return;
     QFont f = l->font();
     f.setFamily(dlg.FontName);

@@ -3,6 +3,9 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QStringList>
 
 namespace td {
@@ -21,13 +24,48 @@ QString qtFilterFromCommon(const QString& filter)
     return out.join(QLatin1String(";;"));
 }
 
+QColor paintedColour(qint32 colour, const QPalette& p)
+{
+    if (colour >= 0)
+        return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    // The Windows system colour indices, mapped to the palette role that paints the same thing.
+    switch (colour & 0xFF) {
+    case 0: return p.color(QPalette::Button);           // scroll bar
+    case 1: return p.color(QPalette::Window);           // desktop
+    case 2: return p.color(QPalette::Highlight);        // active caption
+    case 3: return p.color(QPalette::Mid);              // inactive caption
+    case 4: return p.color(QPalette::Window);           // menu
+    case 5: return p.color(QPalette::Base);             // window
+    case 6: return p.color(QPalette::Shadow);           // window frame
+    case 7: return p.color(QPalette::WindowText);       // menu text
+    case 8: return p.color(QPalette::Text);             // window text
+    case 9: return p.color(QPalette::HighlightedText);  // caption text
+    case 10: case 11: return p.color(QPalette::Mid);    // borders
+    case 12: return p.color(QPalette::Dark);            // application workspace
+    case 13: return p.color(QPalette::Highlight);
+    case 14: return p.color(QPalette::HighlightedText);
+    case 15: return p.color(QPalette::Button);
+    case 16: return p.color(QPalette::Dark);            // button shadow
+    case 17: return p.color(QPalette::Disabled, QPalette::Text);   // grey text
+    case 18: return p.color(QPalette::ButtonText);
+    case 19: return p.color(QPalette::Text);            // inactive caption text
+    case 20: return p.color(QPalette::Light);           // 3D highlight
+    case 21: return p.color(QPalette::Shadow);          // 3D dark shadow
+    case 22: return p.color(QPalette::Midlight);        // 3D light
+    case 23: return p.color(QPalette::ToolTipText);
+    default: return p.color(QPalette::ToolTipBase);
+    }
+}
+
 bool QtCommonDialog::ShowColor()
 {
-    const QColor initial(Color & 0xFF, (Color >> 8) & 0xFF, (Color >> 16) & 0xFF);
+    // Open on the colour the label shows, a system colour included.
+    const QColor initial = paintedColour(Color, QGuiApplication::palette());
     const QColor c = QColorDialog::getColor(initial, parent_);
     if (!c.isValid())
         return false;
-    Color = c.red() + 256 * c.green() + 65536 * c.blue();
+    if (c.rgb() != initial.rgb())
+        Color = c.red() + 256 * c.green() + 65536 * c.blue();
     return true;
 }
 
@@ -37,13 +75,19 @@ bool QtCommonDialog::ShowFont()
     if (FontSize > 0)
         initial.setPointSizeF(FontSize);
     initial.setBold(FontBold);
+    // A face drawn through a substitute (Daybrook's Windows faces) is not in the
+    // dialog's list: open on the family that really draws, so the dialog shows it.
+    initial.setFamily(QFontInfo(initial).family());
     bool ok = false;
     const QFont f = QFontDialog::getFont(&ok, initial, parent_);
     if (!ok)
         return false;
-    FontName = f.family();
-    FontSize = float(f.pointSizeF());
-    FontBold = f.bold();
+    if (f.family() != initial.family())
+        FontName = f.family();
+    if (!qFuzzyCompare(f.pointSizeF(), initial.pointSizeF()))
+        FontSize = float(f.pointSizeF());
+    if (f.bold() != initial.bold())
+        FontBold = f.bold();
     return true;
 }
 

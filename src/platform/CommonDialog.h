@@ -1,6 +1,8 @@
 #pragma once
+#include <QColor>
 #include <QString>
 
+class QPalette;
 class QWidget;
 
 namespace td {
@@ -20,7 +22,9 @@ public:
     QString InitDir;
     QString FileName;
 
-    // Each returns true when the user confirmed.
+    // Each returns true when the user confirmed. A property the user left as
+    // it was shown keeps its value exactly (a system colour, a face drawn
+    // through a substitute, a size with a fraction).
     virtual bool ShowColor() = 0;
     virtual bool ShowFont() = 0;
     virtual bool ShowOpen() = 0;
@@ -40,6 +44,10 @@ public:
 private:
     QWidget* parent_;
 };
+
+// The colour a stored colour value paints with: RGB values as they are, system
+// colours (negative) as the nearest colour of the palette.
+QColor paintedColour(qint32 colour, const QPalette& palette);
 
 // "Pictures(*.jpg)|*.jpg;*.bmp|All|*.*|" -> "Pictures(*.jpg) (*.jpg *.bmp);;All (*.*)"
 QString qtFilterFromCommon(const QString& filter);

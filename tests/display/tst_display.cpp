@@ -10,7 +10,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QTimer>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -34,16 +38,29 @@ QString sectionText(const QString& name, const QList<QPair<QString, QString>>& k
     return s;
 }
 
+// The fixture's services, with the real common dialog in place of the scripted one.
+Services withDialog(const Services& s, CommonDialog& dialog)
+{
+    Services out(s.fs, s.store, s.boxes, dialog, s.programFolder);
+    out.currentLanguage = s.currentLanguage;
+    out.DataFolder = s.DataFolder;
+    return out;
+}
+
 // The four display pages wired as the options window wires them, with the lists filled.
 struct Window {
     Fixture f;
-    PresetsPage p0{f.services, nullptr};
-    ScreenPage p1{f.services, nullptr};
-    WeekViewPage p5{f.services, nullptr};
-    MiscPage p7{f.services, nullptr};
-    DisplaySettings display{f.services, &p0, &p1, &p5, &p7};
+    QtCommonDialog qtDialog;
+    Services services;
+    PresetsPage p0{services, nullptr};
+    ScreenPage p1{services, nullptr};
+    WeekViewPage p5{services, nullptr};
+    MiscPage p7{services, nullptr};
+    DisplaySettings display{services, &p0, &p1, &p5, &p7};
 
-    Window()
+    // realDialogs: the Qt colour and font dialogs, answered by acceptNextDialog.
+    explicit Window(bool realDialogs = false)
+        : services(realDialogs ? withDialog(f.services, qtDialog) : f.services)
     {
         const QSignalBlocker b1(p0.CmbDefault), b2(p0.CmbSMode);
         p0.CmbDefault->addItems(BuiltinCaptions::presets(true));
@@ -66,6 +83,35 @@ struct Window {
     QString store(const QString& key) const { return f.store.values.value(key, QStringLiteral("<missing>")); }
     const Message& lastBox() const { return f.boxes.shown.last(); }
 };
+
+// Confirms the next modal dialog once it is open, after change(dialog) has
+// made a choice in it (none: confirmed as it opened). What the dialog showed
+// when it opened is kept in opened.
+struct DialogAnswer {
+    QFont openedFont;
+    QColor openedColour;
+    bool answered = false;
+};
+void acceptNextDialog(DialogAnswer& answer, std::function<void(QDialog*)> change = {})
+{
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, &answer, change] {
+        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        if (auto* fd = qobject_cast<QFontDialog*>(d))
+            answer.openedFont = fd->currentFont();
+        if (auto* cd = qobject_cast<QColorDialog*>(d))
+            answer.openedColour = cd->currentColor();
+        if (change)
+            change(d);
+        answer.answered = true;
+        d->accept();
+        poll->deleteLater();
+    });
+    poll->start();
+}
 
 } // namespace
 
@@ -96,7 +142,8 @@ private slots:
         QVERIFY(w.f.boxes.shown.isEmpty());
     }
 
-    // Every key stored away from its default is loaded and written back unchanged.
+    // Every key stored away from its default is loaded and written back unchanged,
+    // a value longer than 59 bytes too.
     void storedValuesRoundTrip()
     {
         Window w;
@@ -104,7 +151,7 @@ private slots:
             {"TitleColor", "-2147483624"}, {"TitleMonthColor", "2"}, {"TitleBorderColor", "3"}, {"EMonthColor", "4"},
             {"AnniColor", "5"}, {"LunarColor", "6"}, {"YearColor", "7"}, {"SunColor", "-2147483643"}, {"SatColor", "9"},
             {"WeekColor", "10"}, {"MemoColor", "11"}, {"BackColor", "12"}, {"DayFont", "Arial,10"}, {"MemoFont", "Courier"},
-            {"LunarFont", "굴림,9"}, {"TitleWeek", "Serif,9"}, {"TitleYear", "Courier,12"}, {"YearBold", "0"},
+            {"LunarFont", "아주 긴 이름을 가진 한글 글꼴의 설명은 예순 바이트를 넘는다,10.5"}, {"TitleWeek", "Serif,9"}, {"TitleYear", "Courier,12"}, {"YearBold", "0"},
             {"TitleMonth", "Arial,11.5"}, {"MonthBold", "0"}, {"TitlePosition", "2"}, {"DisplayMode", "3"}});
         w.writeIni(section);
         const QMap<QString, QString> store = {
@@ -301,6 +348,55 @@ private slots:
         QCOMPARE(w.store("WeekViewFontSize"), QStringLiteral("10"));
     }
 
+    // The Qt dialogs, confirmed without a change, keep every value as stored:
+    // faces drawn through substitutes, a size with a fraction, the bold flag, a
+    // system colour. A change made in them is taken.
+    void realDialogsConfirmedUnchanged()
+    {
+        Window w(true);
+        w.writeIni(sectionText(kPreset0, {{"LunarColor", "-2147483644"}, {"DayFont", "Arial,10.5"},
+                                          {"TitleMonth", "굴림,12"}, {"MonthBold", "1"}}));
+        w.f.store.values = {{"WeekViewFont", "굴림"}, {"WeekViewFontSize", "9"}};
+        w.load();
+        DialogAnswer a;
+        for (int i : {0, 6}) {
+            const QString drawn = QFontInfo(w.p0.LblDName[i]->font()).family();
+            acceptNextDialog(a);
+            w.p0.CmdDFont[i]->click();
+            QVERIFY(a.answered);
+            QCOMPARE(a.openedFont.family(), drawn);   // the face that draws, not a fallback
+            QCOMPARE(a.openedFont.bold(), i == 6);
+        }
+        acceptNextDialog(a);
+        w.p5.CmdWFont->click();
+        QCOMPARE(a.openedFont.family(), QFontInfo(w.p5.LblMemo[0]->font()).family());
+        const QColor shown = w.p0.LblColor[6]->palette().color(QPalette::Active, QPalette::WindowText);
+        acceptNextDialog(a);
+        w.p0.LblColor_Click(6);
+        QCOMPARE(a.openedColour, shown);
+        QVERIFY(w.display.Main_WriteColor(0));
+        QCOMPARE(w.fileValue(kPreset0, "LunarColor"), QStringLiteral("-2147483644"));
+        QCOMPARE(w.fileValue(kPreset0, "DayFont"), QStringLiteral("Arial,10.5"));
+        QCOMPARE(w.fileValue(kPreset0, "TitleMonth"), QStringLiteral("굴림,12"));
+        QCOMPARE(w.fileValue(kPreset0, "MonthBold"), QStringLiteral("1"));
+        QCOMPARE(w.store("WeekViewFont"), QStringLiteral("굴림"));
+        QCOMPARE(w.store("WeekViewFontSize"), QStringLiteral("9"));
+
+        // Only the size changed: the face keeps its name.
+        acceptNextDialog(a, [](QDialog* d) {
+            auto* fd = static_cast<QFontDialog*>(d);
+            QFont f = fd->currentFont();
+            f.setPointSize(14);
+            fd->setCurrentFont(f);
+        });
+        w.p0.CmdDFont[6]->click();
+        QCOMPARE(w.p0.LblDName[6]->text(), QStringLiteral("굴림,14"));
+        QVERIFY(w.p0.fontBold(6));
+        acceptNextDialog(a, [](QDialog* d) { static_cast<QColorDialog*>(d)->setCurrentColor(QColor(0, 0, 255)); });
+        w.p0.LblColor_Click(6);
+        QCOMPARE(w.p0.LblColor[6]->foreColor(), 16711680);
+    }
+
     void picture_data()
     {
         QTest::addColumn<QString>("stored");
@@ -315,6 +411,8 @@ private slots:
         QTest::newRow("empty") << "" << "None" << false << "";
         QTest::newRow("None with blanks") << "  None " << "  None " << false << "";
         QTest::newRow("path with blanks") << " /a.jpg " << " /a.jpg " << true << "/a.jpg";
+        QTest::newRow("tab and ideographic space are kept") << "\t/a.jpg\u3000 " << "\t/a.jpg\u3000 " << true << "\t/a.jpg\u3000";
+        QTest::newRow("None with a tab is a path") << "None\t" << "None\t" << true << "None\t";
     }
 
     void picture()
