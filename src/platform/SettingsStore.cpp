@@ -1,12 +1,113 @@
 #include "SettingsStore.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <cctype>
+#include <optional>
 
 namespace td {
 namespace {
 const QString kSection = QStringLiteral("Options");
 QString qualified(const QString& key) { return kSection + QLatin1Char('/') + key; }
+
+// A section or key name as the INI file spells it: %XX and %UXXXX stand for one character.
+QString unescapedName(QStringView s)
+{
+    QString out;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        bool ok = false;
+        if (s[i] == u'%' && i + 5 < s.size() && s[i + 1] == u'U') {
+            const uint c = s.mid(i + 2, 4).toUInt(&ok, 16);
+            if (ok) {
+                out += QChar(char16_t(c));
+                i += 5;
+                continue;
+            }
+        } else if (s[i] == u'%' && i + 2 < s.size()) {
+            const uint c = s.mid(i + 1, 2).toUInt(&ok, 16);
+            if (ok) {
+                out += QChar(char16_t(c));
+                i += 2;
+                continue;
+            }
+        }
+        out += s[i];
+    }
+    return out;
+}
+
+// A value as text: quotes and backslash escapes as the store writes them are
+// undone, and nothing else. Commas and semicolons are plain text, so a value
+// another program wrote unquoted ("a, b.jpg") is not taken for a list.
+QString unescapedValue(QStringView s)
+{
+    if (s.startsWith(u"@@"))
+        s = s.mid(1);
+    else if (s.startsWith(u"@ByteArray(") && s.endsWith(u')'))
+        s = s.mid(11, s.size() - 12);
+    QString out;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (c == u'"')
+            continue;
+        if (c != u'\\' || i + 1 == s.size()) {
+            out += c;
+            continue;
+        }
+        const QChar e = s[++i];
+        switch (e.unicode()) {
+        case 'a': out += QChar(7); break;
+        case 'b': out += QChar(8); break;
+        case 'f': out += QChar(12); break;
+        case 'n': out += QChar(10); break;
+        case 'r': out += QChar(13); break;
+        case 't': out += QChar(9); break;
+        case 'v': out += QChar(11); break;
+        case 'x': {
+            qsizetype j = i + 1;
+            while (j < s.size() && j < i + 5 && isxdigit(s[j].toLatin1()))
+                ++j;
+            out += QChar(char16_t(s.mid(i + 1, j - i - 1).toUInt(nullptr, 16)));
+            i = j - 1;
+            break;
+        }
+        case '0': {
+            qsizetype j = i + 1;
+            while (j < s.size() && j < i + 4 && s[j] >= u'0' && s[j] <= u'7')
+                ++j;
+            out += QChar(char16_t(s.mid(i + 1, j - i - 1).toUInt(nullptr, 8)));
+            i = j - 1;
+            break;
+        }
+        default: out += e; break;   // \\ \" \' \? \; \, and the rest stand for themselves
+        }
+    }
+    return out;
+}
+
+// The text of key in the section of the file's contents; nothing when the
+// section or the key is missing.
+std::optional<QString> rawValue(const QByteArray& contents, const QString& key)
+{
+    const QString text = QString::fromUtf8(contents);
+    std::optional<QString> found;
+    bool inSection = false;
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        line = line.trimmed();
+        if (line.startsWith(u'[')) {
+            const qsizetype end = line.indexOf(u']');
+            inSection = end > 0 && unescapedName(line.mid(1, end - 1).trimmed()) == kSection;
+            continue;
+        }
+        if (!inSection || line.startsWith(u';') || line.startsWith(u'#'))
+            continue;
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq > 0 && unescapedName(line.left(eq).trimmed()) == key)
+            found = unescapedValue(line.mid(eq + 1).trimmed());   // the last one wins, as in the store
+    }
+    return found;
+}
 } // namespace
 
 QtSettingsStore::QtSettingsStore(const QString& iniPath)
@@ -18,9 +119,14 @@ QtSettingsStore::~QtSettingsStore() = default;
 
 QString QtSettingsStore::get(const QString& key, const QString& defaultValue) const
 {
-    // Re-read the file: Daybrook may have changed it since the last call.
+    // Re-read the file: Daybrook may have changed it since the last call. The
+    // value is read as its text: the store's own reading would make a list of
+    // an unquoted "a, b" and give it back empty.
     settings_->sync();
-    return settings_->value(qualified(key), defaultValue).toString();
+    QFile file(settings_->fileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return file.exists() ? settings_->value(qualified(key), defaultValue).toString() : defaultValue;
+    return rawValue(file.readAll(), key).value_or(defaultValue);
 }
 
 bool QtSettingsStore::save(const QString& key, const QString& value)

@@ -84,6 +84,36 @@ private slots:
         QSettings check(path, QSettings::IniFormat);
         QCOMPARE(check.value(QStringLiteral("Other/Kept")).toString(), QStringLiteral("yes"));
     }
+
+    // Values another program wrote by hand read as their text, and what the store
+    // saves reads back as saved.
+    void storeValuesReadAsText_data()
+    {
+        QTest::addColumn<QByteArray>("line");   // "" saves value through the store
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("comma and space") << QByteArray("Daybrook%20BG=/pics/a, b.jpg") << "Daybrook BG" << "/pics/a, b.jpg";
+        QTest::newRow("commas only") << QByteArray("DataSaveDir=/a,b,c/") << "DataSaveDir" << "/a,b,c/";
+        QTest::newRow("semicolon and Korean") << QByteArray("Daybrook%20BG=/사진/a;b.jpg") << "Daybrook BG" << "/사진/a;b.jpg";
+        QTest::newRow("quoted") << QByteArray("WeekViewFont=\"a, b\"") << "WeekViewFont" << "a, b";
+        QTest::newRow("saved: quotes, backslash, tab, comma") << QByteArray() << "Daybrook BG" << "a \"q\" \\ x\t, y;z";
+        QTest::newRow("saved: outer blanks and an at sign") << QByteArray() << "DataSaveDir" << " @x ";
+    }
+    void storeValuesReadAsText()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        Fixture f;
+        const QString path = f.path(QStringLiteral("Daybrook.conf"));
+        QtSettingsStore store(path);
+        if (line.isEmpty())
+            QVERIFY(store.save(key, value));
+        else
+            writeFile(path, "[General]\r\nDaybrook%20BG=elsewhere\r\n[Options]\r\nFDay%20Color=255\r\n" + line + "\r\n");
+        QCOMPARE(store.get(key, QStringLiteral("<missing>")), value);
+        QCOMPARE(store.get(QStringLiteral("Startup Left"), QStringLiteral("<missing>")), QStringLiteral("<missing>"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSettings)
