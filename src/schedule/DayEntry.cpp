@@ -1,12 +1,13 @@
 #include "DayEntry.h"
 
 #include "platform/Cp949.h"
+#include "platform/Spaces.h"
 
 namespace td {
 
 QString DayEntry::regular(const QString& left, const QString& plan, const QString& right)
 {
-    return left.trimmed() + plan.trimmed() + right.trimmed();
+    return trimSpaces(left) + trimSpaces(plan) + trimSpaces(right);
 }
 
 QString DayEntry::countdownSuffix(int remaining)
@@ -16,7 +17,7 @@ QString DayEntry::countdownSuffix(int remaining)
 
 QString DayEntry::countdown(const QString& left, const QString& plan, const QString& right, int remaining)
 {
-    return left.trimmed() + plan.trimmed() + countdownSuffix(remaining) + right.trimmed();
+    return trimSpaces(left) + trimSpaces(plan) + countdownSuffix(remaining) + trimSpaces(right);
 }
 
 DayEntry::Check DayEntry::check(const QString& left, const QString& plan, const QString& right, const QString& entry)
@@ -37,7 +38,7 @@ DayEntry::Check DayEntry::check(const QString& left, const QString& plan, const 
         if (!e.ok())
             return {Problem::NotStorable, e.badCharacter};
     }
-    if (entry.trimmed().isEmpty())
+    if (trimSpaces(entry).isEmpty())
         return {Problem::Empty, {}};
     return {};
 }

@@ -6,7 +6,7 @@ namespace td {
 // The marked entries the generators write into day files, and the checks a
 // plan must pass before anything is written.
 struct DayEntry {
-    // Left marker, plan text, right marker, each trimmed: "[Meeting]".
+    // Left marker, plan text, right marker, each trimmed of spaces: "[Meeting]".
     static QString regular(const QString& left, const QString& plan, const QString& right);
     // " D-30": what a countdown entry adds to its plan text.
     static QString countdownSuffix(int remaining);

@@ -1,6 +1,7 @@
 #include "DayFiles.h"
 
 #include "platform/Cp949.h"
+#include "platform/Spaces.h"
 
 #include <QStringList>
 
@@ -34,6 +35,14 @@ QString DayFiles::joinLines(const QByteArray& bytes)
     return text;
 }
 
+QString DayFiles::allLines(const QByteArray& bytes)
+{
+    QStringList lines;
+    for (const QByteArray& line : splitCrLines(bytes))
+        lines.append(Cp949::decode(line));
+    return lines.join(QLatin1Char('\n'));
+}
+
 IoStatus DayFiles::read(const IFileSystem& fs, const QString& path, QString& text)
 {
     QByteArray bytes;
@@ -45,15 +54,15 @@ IoStatus DayFiles::read(const IFileSystem& fs, const QString& path, QString& tex
 
 QString DayFiles::mergeEntry(const QString& dayText, const QString& entry)
 {
+    // Only parts that are the entry itself give way: a user's line that merely
+    // holds it ("[Meeting] moved to 3") is the user's and stays.
     QStringList out{entry};
     if (!dayText.isEmpty()) {
         bool leading = true;
         for (const QString& part : dayText.split(QLatin1Char('\n'))) {
-            if (leading && part.contains(entry))
+            if (leading && part == entry)
                 continue;
             leading = false;
-            if (part == entry)
-                continue;
             out.append(part);
         }
     }
@@ -72,16 +81,18 @@ QString DayFiles::removeEntry(const QString& dayText, const QString& entry)
 
 namespace {
 
-// Fills the buffer from the day file through one of the text rules; a file that
-// cannot be read leaves the buffer empty, so the day is never rewritten from half a read.
+// Fills the buffer from the day file, its lines joined by one of the line
+// rules, through one of the text rules; a file that cannot be read leaves the
+// buffer empty, so the day is never rewritten from half a read.
 template <typename Rule>
-IoStatus fillBuffer(const IFileSystem& fs, const QString& dayFilePath, QString& buffer, Rule rule)
+IoStatus fillBuffer(const IFileSystem& fs, const QString& dayFilePath, QString& buffer,
+                    QString (*lines)(const QByteArray&), Rule rule)
 {
     buffer.clear();
-    QString text;
-    const IoStatus st = DayFiles::read(fs, dayFilePath, text);
+    QByteArray bytes;
+    const IoStatus st = fs.readAll(dayFilePath, bytes);
     if (st.ok)
-        buffer = rule(text);
+        buffer = rule(lines(bytes));
     return st;
 }
 
@@ -89,20 +100,23 @@ IoStatus fillBuffer(const IFileSystem& fs, const QString& dayFilePath, QString& 
 
 IoStatus DayFiles::MergeDayEntry(const IFileSystem& fs, const QString& dayFilePath, const QString& entry, QString& buffer)
 {
-    return fillBuffer(fs, dayFilePath, buffer, [&](const QString& text) { return mergeEntry(text, entry); });
+    // The merge goes line by line from the first, empty leading lines included.
+    return fillBuffer(fs, dayFilePath, buffer, &DayFiles::allLines,
+                      [&](const QString& text) { return mergeEntry(text, entry); });
 }
 
 IoStatus DayFiles::RemoveDayEntry(const IFileSystem& fs, const QString& dayFilePath, const QString& entry, QString& buffer)
 {
-    return fillBuffer(fs, dayFilePath, buffer, [&](const QString& text) { return removeEntry(text, entry); });
+    return fillBuffer(fs, dayFilePath, buffer, &DayFiles::joinLines,
+                      [&](const QString& text) { return removeEntry(text, entry); });
 }
 
 IoStatus DayFiles::WriteDayFile(IFileSystem& fs, const QString& monthFolderPath, const QString& dayFilePath, const QString& buffer)
 {
-    // A buffer of nothing but blanks and line feeds holds no entry. A day file
-    // that is not there needs no deleting: that is only asked after a failure,
-    // which keeps a run over thousands of days at one call per day.
-    if (buffer.trimmed().isEmpty()) {
+    // A buffer of nothing but spaces holds nothing; a tab or a line break is
+    // the user's. A day file that is not there needs no deleting: that is only
+    // asked after a failure, which keeps a run over thousands of days at one call per day.
+    if (trimSpaces(buffer).isEmpty()) {
         const IoStatus st = fs.remove(dayFilePath);
         return st.ok || fs.fileExists(dayFilePath) ? st : IoStatus::success();
     }

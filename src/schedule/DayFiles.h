@@ -21,14 +21,14 @@ struct DayFiles {
     // The reading rule: lines end at CR or CR LF (a lone LF stays in its line);
     // lines are joined with LF, and empty lines before the first non-empty one vanish.
     static QString joinLines(const QByteArray& bytes);
+    // Every line, empty leading lines too, joined with LF.
+    static QString allLines(const QByteArray& bytes);
     // Reads a day file by the reading rule. A failed read leaves text untouched.
     static IoStatus read(const IFileSystem& fs, const QString& path, QString& text);
 
     // The day's text with the entry on top. The LF-separated parts of the text
-    // are its lines: leading parts that hold the entry give way to it, and a
-    // later part that is exactly the entry is dropped, so the day holds it once
-    // and keeps every other part in order. A day with nothing else left holds
-    // the entry alone.
+    // are its lines: leading parts equal to the entry give way to it; every
+    // other part stays, in order. A day with nothing else left holds the entry alone.
     static QString mergeEntry(const QString& dayText, const QString& entry);
     // Takes out every "entry LF", then every remaining entry, scanning from the
     // start, case-sensitively. An empty entry changes nothing.
@@ -39,7 +39,7 @@ struct DayFiles {
     static IoStatus MergeDayEntry(const IFileSystem& fs, const QString& dayFilePath, const QString& entry, QString& buffer);
     static IoStatus RemoveDayEntry(const IFileSystem& fs, const QString& dayFilePath, const QString& entry, QString& buffer);
     // Stores buffer + CR LF as the day's file, creating the month folder (one
-    // level) when needed; a blank buffer deletes the day file instead (a day
+    // level) when needed; a buffer of spaces only deletes the day file instead (a day
     // file that is not there is no failure). The file is replaced atomically but
     // not synced: the caller flushes once at the end of its run.
     static IoStatus WriteDayFile(IFileSystem& fs, const QString& monthFolderPath, const QString& dayFilePath, const QString& buffer);

@@ -50,12 +50,10 @@ QString dayPath(const Fixture& fx, int y, int m, int d)
     return DayFiles::dayFile(fx.services.DataFolder, QDate(y, m, d));
 }
 
-// The refusal, which names the character that cannot be stored.
-QString refusal(const QString& left, const QString& plan, const QString& right)
+// The refusal of a character that cannot be stored, which names it.
+QString notStorable(const QString& character)
 {
-    const auto check = DayEntry::check(left, plan, right, DayEntry::regular(left, plan, right));
-    const QString text = ScheduleMessages::refused(true, check);
-    return check.ok() || !text.contains(check.character) ? QString() : text;
+    return QStringLiteral("입력내용의 \"") + character + QStringLiteral("\" 문자는 Daybrook 파일에 저장할 수 없습니다.");
 }
 
 void click(QWidget* button)
@@ -101,13 +99,13 @@ private slots:
         QTest::newRow("dday, nothing chosen") << "dday" << "" << "" << "[" << "Exam" << "]" << wrongDate;
         // An empty entry would match every day's text.
         QTest::newRow("regular, empty after trimming") << "regular" << "2004/3" << "2004/3" << " " << "  " << ""
-                                                       << refusal(" ", "  ", "");
+                                                       << "입력내용이 비어 있습니다.";
         QTest::newRow("dday, line break in a marker") << "dday" << "2004/3/1" << "2004/3/31" << "[" << "Exam" << "]\r"
-                                                      << refusal("[", "Exam", "]\r");
+                                                      << "입력내용에 줄바꿈을 넣을 수 없습니다.";
         QTest::newRow("regular, not CP949") << "regular" << "2004/3" << "2004/3" << "[" << "party 🎉" << "]"
-                                            << refusal("[", "party 🎉", "]");
+                                            << notStorable("🎉");
         QTest::newRow("dday, stray byte") << "dday" << "2004/3/1" << "2004/3/31" << QString(QChar(0xDC81)) << "Exam"
-                                          << "]" << refusal(QString(QChar(0xDC81)), "Exam", "]");
+                                          << "]" << notStorable(QString(QChar(0xDC81)));
     }
     void refusedBeforeAnythingIsWritten()
     {
@@ -224,9 +222,7 @@ private slots:
         d.CmdDataInput2[0]->click();
         QCOMPARE(fx.boxes.shown.size(), 1);
         const QString text = fx.boxes.shown[0].text;
-        QCOMPARE(text, ScheduleMessages::failed(true, 2, dayPath(fx, 2004, 2, 28)));
-        QVERIFY(text.contains("2") && text.contains(dayPath(fx, 2004, 2, 28)));
-        QVERIFY(text != ScheduleMessages::completed(true));
+        QCOMPARE(text, "Daybrook 데이타 처리 중 2일을 처리하지 못했습니다.\r첫 실패: " + dayPath(fx, 2004, 2, 28));
         QCOMPARE(d.PrgBData2->percent(), 100.0);
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 1)), QByteArray("[Exam D-0]\r\n"));
     }
