@@ -97,6 +97,8 @@ Worksheet startExportSheet(const Application& app)
     sheet.Columns(QStringLiteral("A:A")).ColumnWidth(18);
     sheet.Columns(QStringLiteral("B:B")).ColumnWidth(36);
     sheet.Columns(QStringLiteral("C:C")).ColumnWidth(36);
+    // A note of several lines shows each of them in its own row height.
+    sheet.Columns(QStringLiteral("B:C")).WrapText(true);
     sheet.Cells().Font().Size(8);
     sheet.Cells().Font().Name(QStringLiteral("굴림"));
     sheet.Cells().Font().Name(QStringLiteral("Arial"));

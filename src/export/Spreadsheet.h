@@ -95,6 +95,7 @@ public:
     virtual bool setFontName(const RangeRef& range, const QString& face) = 0;
     virtual bool setFontColorIndex(const RangeRef& range, int colorIndex) = 0;
     virtual bool setColumnWidth(const RangeRef& range, double width) = 0;
+    virtual bool setWrapText(const RangeRef& range, bool wrap) = 0;
     virtual bool setDisplayGridlines(bool show) = 0;
     // Success only when the workbook file was really written.
     virtual IoStatus saveAs(const SaveAsArgs& args) = 0;
@@ -140,6 +141,7 @@ public:
     bool HorizontalAlignment(int a) const { return s_ && s_->setHorizontalAlignment(r_, a); }
     bool VerticalAlignment(int a) const { return s_ && s_->setVerticalAlignment(r_, a); }
     bool ColumnWidth(double w) const { return s_ && s_->setColumnWidth(r_, w); }
+    bool WrapText(bool wrap) const { return s_ && s_->setWrapText(r_, wrap); }
 
 private:
     SpreadsheetServer* s_;

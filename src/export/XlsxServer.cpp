@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cmath>
 #include <xlsxwriter.h>
@@ -131,6 +132,8 @@ public:
             format_set_align(f, *horizontalAlign(s.horizontalAlignment));
         if (s.verticalAlignment != xlBottom)
             format_set_align(f, *verticalAlign(s.verticalAlignment));
+        if (s.wrapText)
+            format_set_text_wrap(f);
         if (s.borderLineStyle != xlLineStyleNone) {
             format_set_border(f, *borderType(s.borderLineStyle, s.borderWeight));
             if (s.borderRgb >= 0)
@@ -318,6 +321,11 @@ bool XlsxServer::setColumnWidth(const RangeRef& range, double width)
     return true;
 }
 
+bool XlsxServer::setWrapText(const RangeRef& range, bool wrap)
+{
+    return format(range, [&](CellStyle& s) { s.wrapText = wrap; });
+}
+
 bool XlsxServer::setDisplayGridlines(bool show)
 {
     if (!sheet_)
@@ -342,6 +350,17 @@ void XlsxServer::quit()
     sheet_.reset();
     visible_ = false;
     running_ = false;
+}
+
+QString XlsxServer::storedText(const QString& text)
+{
+    // Every "_" that opens such a sequence is escaped, overlapping ones too
+    // ("_x0041_x0042_"), as readers decode from left to right.
+    static const QRegularExpression opening(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
+    QString out = text;
+    out.remove(QChar(0));
+    out.replace(opening, QStringLiteral("_x005F_"));
+    return out;
 }
 
 IoStatus XlsxServer::writeWorkbook(const Sheet& sheet, IFileSystem& fs, const QString& path)
@@ -398,7 +417,7 @@ IoStatus XlsxServer::writeWorkbook(const Sheet& sheet, IFileSystem& fs, const QS
                 check(worksheet_write_blank(ws, lxw_row_t(pos.first - 1), lxw_col_t(pos.second - 1), f));
             else
                 check(worksheet_write_string(ws, lxw_row_t(pos.first - 1), lxw_col_t(pos.second - 1),
-                                             cell.value.toUtf8().constData(), f));
+                                             storedText(cell.value).toUtf8().constData(), f));
         }
         finishRow();
         if (!sheet.gridlines)

@@ -21,11 +21,12 @@ struct CellStyle {
     int borderLineStyle = xlLineStyleNone;
     int borderWeight = xlThin;
     qint64 borderRgb = -1;         // 0xRRGGBB, or -1 for the automatic colour
+    bool wrapText = false;
 
     auto key() const
     {
         return std::tie(fontName, fontSize, bold, fontColorIndex, interiorColorIndex, horizontalAlignment,
-                        verticalAlignment, borderLineStyle, borderWeight, borderRgb);
+                        verticalAlignment, borderLineStyle, borderWeight, borderRgb, wrapText);
     }
     friend bool operator<(const CellStyle& a, const CellStyle& b) { return a.key() < b.key(); }
     friend bool operator==(const CellStyle& a, const CellStyle& b) { return a.key() == b.key(); }
@@ -78,6 +79,7 @@ public:
     bool setFontName(const RangeRef& range, const QString& face) override;
     bool setFontColorIndex(const RangeRef& range, int colorIndex) override;
     bool setColumnWidth(const RangeRef& range, double width) override;
+    bool setWrapText(const RangeRef& range, bool wrap) override;
     bool setDisplayGridlines(bool show) override;
     IoStatus saveAs(const SaveAsArgs& args) override;
     void quit() override;
@@ -89,6 +91,11 @@ public:
     // Writes a sheet as a workbook file at path (replacing it), through a
     // temporary file so a failed write leaves an existing file untouched.
     static IoStatus writeWorkbook(const Sheet& sheet, IFileSystem& fs, const QString& path);
+
+    // Cell text as the workbook stores it: a literal "_xHHHH_" escaped as
+    // "_x005F_xHHHH_" so it reads back as written, and NUL characters dropped
+    // (the file format cannot hold them; the text after one is kept).
+    static QString storedText(const QString& text);
 
     // The longest text a cell holds; longer values are cut there.
     static constexpr int kMaxCellText = 32767;

@@ -40,6 +40,7 @@ public:
     bool setFontName(const xl::RangeRef& r, const QString& f) override { return at(r, QStringLiteral("Font.Name = ") + f); }
     bool setFontColorIndex(const xl::RangeRef& r, int i) override { return at(r, QStringLiteral("Font.ColorIndex = %1").arg(i)); }
     bool setColumnWidth(const xl::RangeRef& r, double w) override { return at(r, QStringLiteral("ColumnWidth = %1").arg(w)); }
+    bool setWrapText(const xl::RangeRef& r, bool v) override { return at(r, QStringLiteral("WrapText = ") + b(v)); }
     bool setDisplayGridlines(bool v) override { return rec(QStringLiteral("ActiveWindow.DisplayGridlines = ") + b(v)); }
     IoStatus saveAs(const xl::SaveAsArgs& a) override
     {

@@ -4,6 +4,22 @@ import json
 import sys
 
 import openpyxl
+import openpyxl.reader.excel
+from openpyxl.cell.text import Text
+from openpyxl.utils.escape import unescape
+from openpyxl.xml.constants import SHEET_MAIN_NS
+from openpyxl.xml.functions import iterparse
+
+
+def read_string_table(xml_source):
+    """The shared strings as spreadsheet programs read them: every _xHHHH_ escape
+    decoded once, left to right. (openpyxl itself only drops "x005F_", which
+    leaves "_x0041_" undecoded and so cannot tell literal text from an escape.)"""
+    return [unescape(Text.from_tree(node).content)
+            for _, node in iterparse(xml_source) if node.tag == f"{{{SHEET_MAIN_NS}}}si"]
+
+
+openpyxl.reader.excel.read_string_table = read_string_table
 
 
 def colour(c):
@@ -31,7 +47,8 @@ def main(path):
             f"{f.name} {f.sz:g}{' bold' if f.b else ''} {colour(f.color)}",
             "fill " + (colour(c.fill.fgColor) if c.fill.fill_type == "solid" else "-"),
             "border " + border(c.border),
-            f"align {c.alignment.horizontal or '-'}/{c.alignment.vertical or '-'}",
+            f"align {c.alignment.horizontal or '-'}/{c.alignment.vertical or '-'}"
+            + (" wrap" if c.alignment.wrap_text else ""),
         ]))
 
 

@@ -73,7 +73,7 @@ QStringList headerCalls()
         "B2.HorizontalAlignment = -4108",
         "C2.BorderAround 1, 2, -4105, 20", "C2.Value = End List", "C2.Interior.ColorIndex = 36", "C2.Font.Bold = True",
         "C2.HorizontalAlignment = -4108",
-        "A:A.Font.Bold = True", "A:A.ColumnWidth = 18", "B:B.ColumnWidth = 36", "C:C.ColumnWidth = 36",
+        "A:A.Font.Bold = True", "A:A.ColumnWidth = 18", "B:B.ColumnWidth = 36", "C:C.ColumnWidth = 36", "B:C.WrapText = True",
         "Cells.Font.Size = 8", "Cells.Font.Name = 굴림", "Cells.Font.Name = Arial", "Cells.VerticalAlignment = -4160",
         "A1.Value = Daybrook Data List", "A1.Font.Size = 14", "A1.Font.Name = Arial",
         "ActiveWindow.DisplayGridlines = False",
