@@ -10,7 +10,8 @@ namespace td {
 class IInstanceLock {
 public:
     virtual ~IInstanceLock() = default;
-    // True when this process now holds the lock; false when another live copy does.
+    // False only when another live copy holds the lock; true when this process
+    // holds it, or when no lock can be made at all.
     virtual bool tryAcquire() = 0;
 };
 

@@ -57,6 +57,20 @@ private slots:
         first.waitForFinished();
     }
 
+    // With no lock to be had and no other copy, the program still opens its window.
+    void unusableLockDoesNotStopTheProgram()
+    {
+        Runner r;
+        QVERIFY(QDir().mkdir(r.home.path() + QStringLiteral("/tunedesk.lock")));
+        QProcess p;
+        r.start(p);
+        QVERIFY(p.waitForStarted());
+        QVERIFY2(!p.waitForFinished(5000), "ended without a window");   // the window opens after 2.5 s
+        QCOMPARE(p.state(), QProcess::Running);
+        p.kill();
+        p.waitForFinished();
+    }
+
     void staleLockDoesNotBlock()
     {
         Runner r;

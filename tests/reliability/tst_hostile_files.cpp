@@ -14,6 +14,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <optional>
+
 using namespace td;
 using namespace td::test;
 
@@ -238,6 +240,39 @@ private slots:
         QVERIFY(lock.tryAcquire());
         QtInstanceLock second(path);
         QVERIFY(!second.tryAcquire());
+    }
+
+    // A lock that cannot be made at all says nothing about other copies: the tool starts.
+    void unusableLockPath_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("a folder in place of the lock") << "folder";
+        QTest::newRow("a file in place of the runtime folder") << "file";
+        QTest::newRow("read-only runtime folder") << "read-only";
+    }
+    void unusableLockPath()
+    {
+        QFETCH(QString, how);
+        QTemporaryDir dir;
+        QString path = dir.path() + QStringLiteral("/tunedesk.lock");
+        if (how == QLatin1String("folder")) {
+            QVERIFY(QDir().mkdir(path));
+        } else if (how == QLatin1String("file")) {
+            writeFile(dir.path() + QStringLiteral("/runtime"), "x");
+            path = dir.path() + QStringLiteral("/runtime/tunedesk.lock");
+        } else {
+            QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                                          | QFileDevice::ExeOther));
+        }
+        {
+            std::optional<AsUnprivilegedUser> user;   // the superuser writes through permissions
+            if (how == QLatin1String("read-only"))
+                user.emplace();
+            QtInstanceLock lock(path);
+            QVERIFY(lock.tryAcquire());
+        }
+        QVERIFY(!QFileInfo(path).isFile());   // and nothing was made there
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
     void cleanupTestCase()

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <unistd.h>
+
 namespace td::test {
 
 MsgAnswer RecordingMessageBoxes::show(const Message& m)
@@ -85,6 +87,22 @@ Fixture::Fixture(const QString& language)
 void Fixture::installLanguageFile() const
 {
     QFile::copy(QStringLiteral(TUNEDESK_SOURCE_DIR "/data/tuneKorean.lng"), path(QStringLiteral("tuneKorean.lng")));
+}
+
+AsUnprivilegedUser::AsUnprivilegedUser()
+{
+    if (::geteuid() != 0)
+        return;
+    const uid_t nobody = 65534;
+    switched_ = ::setegid(nobody) == 0 && ::seteuid(nobody) == 0;
+    if (!switched_)
+        qFatal("cannot act as an unprivileged user");
+}
+
+AsUnprivilegedUser::~AsUnprivilegedUser()
+{
+    if (switched_ && (::seteuid(0) != 0 || ::setegid(0) != 0))
+        qFatal("cannot return to the superuser");
 }
 
 QByteArray readFile(const QString& path)

@@ -90,6 +90,19 @@ struct Fixture {
     void installLanguageFile() const;
 };
 
+// While it lives, a test run by root acts as an unprivileged user, so that file
+// permissions hold as they do for the user of the tool; otherwise it does nothing.
+class AsUnprivilegedUser {
+public:
+    AsUnprivilegedUser();
+    ~AsUnprivilegedUser();
+    AsUnprivilegedUser(const AsUnprivilegedUser&) = delete;
+    AsUnprivilegedUser& operator=(const AsUnprivilegedUser&) = delete;
+
+private:
+    bool switched_ = false;
+};
+
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray cp949(const QString& text);
