@@ -6,6 +6,8 @@
 #include <cctype>
 #include <optional>
 
+#include <sys/stat.h>
+
 namespace td {
 namespace {
 const QString kSection = QStringLiteral("Options");
@@ -108,10 +110,30 @@ std::optional<QString> rawValue(const QByteArray& contents, const QString& key)
     }
     return found;
 }
+// Which file is on the path: QSettings writes a new file and renames it over
+// the old one, so a store that reached the disk changes it.
+struct FileId {
+    bool exists = false;
+    struct stat st {};
+    bool operator==(const FileId& o) const
+    {
+        return exists == o.exists && (!exists || (st.st_dev == o.st.st_dev && st.st_ino == o.st.st_ino
+                                                  && st.st_size == o.st.st_size && st.st_mtim.tv_sec == o.st.st_mtim.tv_sec
+                                                  && st.st_mtim.tv_nsec == o.st.st_mtim.tv_nsec));
+    }
+};
+
+FileId fileId(const QString& path)
+{
+    FileId id;
+    id.exists = ::stat(QFile::encodeName(path).constData(), &id.st) == 0;
+    return id;
+}
+
 } // namespace
 
 QtSettingsStore::QtSettingsStore(const QString& iniPath)
-    : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat))
+    : path_(iniPath), settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat))
 {
 }
 
@@ -131,16 +153,39 @@ QString QtSettingsStore::get(const QString& key, const QString& defaultValue) co
 
 bool QtSettingsStore::save(const QString& key, const QString& value)
 {
-    settings_->setValue(qualified(key), value);
-    settings_->sync();
-    return settings_->status() == QSettings::NoError;
+    return store([&](QSettings& s) { s.setValue(qualified(key), value); }, false);
 }
 
 bool QtSettingsStore::removeSection()
 {
-    settings_->remove(kSection);
-    settings_->sync();
-    return settings_->status() == QSettings::NoError;
+    bool held = false;
+    const bool removed = store([&](QSettings& s) {
+        s.beginGroup(kSection);
+        held = !s.allKeys().isEmpty();
+        s.endGroup();
+        s.remove(kSection);
+    }, true);
+    return removed || !held;   // a section that is not there needs no removing
+}
+
+bool QtSettingsStore::store(const std::function<void(QSettings&)>& change, bool mayEmpty)
+{
+    // Each store is judged on its own: QSettings keeps the first error it met
+    // for as long as it lives, so a fresh one is used for every write.
+    QSettings settings(path_, QSettings::IniFormat);
+    const FileId before = fileId(path_);
+    change(settings);
+    settings.sync();
+    const FileId after = fileId(path_);
+    bool written = settings.status() == QSettings::NoError;
+    // A malformed line elsewhere in the file is a format error although the
+    // write went through: then the replaced file tells.
+    if (settings.status() == QSettings::FormatError)
+        written = !(after == before);
+    // A store that holds a value is never empty: an empty file is a write the disk lost.
+    if (written && !mayEmpty && (!after.exists || after.st.st_size == 0))
+        written = false;
+    return written;
 }
 
 QString QtSettingsStore::defaultPath()

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QSettings;
@@ -31,6 +32,9 @@ public:
     static QString defaultPath();
 
 private:
+    bool store(const std::function<void(QSettings&)>& change, bool mayEmpty);
+
+    QString path_;
     std::unique_ptr<QSettings> settings_;
 };
 

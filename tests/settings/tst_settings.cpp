@@ -114,6 +114,32 @@ private slots:
         QCOMPARE(store.get(key, QStringLiteral("<missing>")), value);
         QCOMPARE(store.get(QStringLiteral("Startup Left"), QStringLiteral("<missing>")), QStringLiteral("<missing>"));
     }
+
+    // Each store is judged by its own write: an earlier failure or a malformed
+    // line elsewhere in the file does not fail the stores that reach the disk.
+    void eachStoreJudgedOnItsOwn()
+    {
+        Fixture f;
+        const QString path = f.path(QStringLiteral("Daybrook/Daybrook.conf"));
+        QtSettingsStore store(path);
+        writeFile(f.path(QStringLiteral("Daybrook")), "a file where the folder belongs");
+        QVERIFY(!store.save(QStringLiteral("DataSaveDir"), QStringLiteral("/plans")));
+        QVERIFY(QFile::remove(f.path(QStringLiteral("Daybrook"))));
+        QVERIFY(store.save(QStringLiteral("DataSaveDir"), QStringLiteral("/plans")));
+        QVERIFY(readFile(path).contains("DataSaveDir=/plans"));
+
+        const QByteArray malformedFile("[Other\nx=1\n[Options]\nDataSaveDir=/old\n");
+        writeFile(path, malformedFile);
+        QtSettingsStore malformed(path);
+        QVERIFY(malformed.save(QStringLiteral("DataSaveDir"), QStringLiteral("/plans")));
+        QVERIFY(readFile(path).contains("DataSaveDir=/plans"));
+        writeFile(path, malformedFile);
+        QCOMPARE(resetConfiguration(malformed, f.boxes, true), ResetResult::Done);
+        QCOMPARE(f.boxes.shown.size(), 1);   // the question, and no failure after it
+        QVERIFY(!readFile(path).contains("DataSaveDir"));
+        writeFile(path, "[Other\nx=1\n");
+        QVERIFY(malformed.removeSection());   // nothing to remove is no failure
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSettings)
