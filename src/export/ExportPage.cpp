@@ -170,18 +170,26 @@ void ExportPage::CmdTitle_Click()
     QString memo;
     QString done;
     int rows = 0;
+    int unreadDays = 0;
+    IoStatus firstUnread;
     for (int i = 0; i <= range->span; ++i) {
         const QDate day = range->firstDay.addDays(i);
         memo.clear();
         done.clear();
         const QString dayFile = DayFiles::dayFile(s_.DataFolder, day);
         if (s_.fs.fileExists(dayFile)) {
-            // A file that cannot be read still gets its row, with what was read.
-            DayFiles::read(s_.fs, dayFile, memo);
+            // A file that cannot be read still gets its row, with what was read;
+            // the day is counted and named at the end.
+            IoStatus st = DayFiles::read(s_.fs, dayFile, memo);
             const QString companion = DayFiles::companionFile(s_.DataFolder, day);
             const bool hasDone = s_.fs.fileExists(companion);
-            if (hasDone)
-                DayFiles::read(s_.fs, companion, done);
+            if (hasDone) {
+                const IoStatus doneRead = DayFiles::read(s_.fs, companion, done);
+                if (st)
+                    st = doneRead;
+            }
+            if (!st && unreadDays++ == 0)
+                firstUnread = st;
             writeDayRow(sheet, rows + 3, day, memo, hasDone ? &done : nullptr, locale);
             ++rows;
         }
@@ -197,7 +205,12 @@ void ExportPage::CmdTitle_Click()
     if (!show)
         app.Quit();
 
-    if (saved) {
+    if (saved && unreadDays > 0) {
+        s_.boxes.info((korean ? QStringLiteral("변환한 자료를 저장했으나 %1일의 자료를 읽지 못했습니다.\r첫 실패: %2\r%3")
+                              : QStringLiteral("The converted data was saved, but %1 day(s) could not be read.\rFirst failure: %2\r%3"))
+                          .arg(unreadDays).arg(firstUnread.path, firstUnread.reason),
+                      kTitle);
+    } else if (saved) {
         s_.boxes.info(korean ? QStringLiteral("Daybrook 데이타 변환이 완료 되었습니다.")
                              : QStringLiteral("Daybrook Data Conversion is completed."),
                       kTitle);

@@ -434,6 +434,13 @@ IoStatus XlsxServer::writeWorkbook(const Sheet& sheet, IFileSystem& fs, const QS
     if (!written.open(QIODevice::ReadOnly))
         return IoStatus::failure(path, written.errorString());
     const QByteArray bytes = written.readAll();
+    if (written.error() != QFileDevice::NoError)
+        return IoStatus::failure(path, written.errorString());
+    // A workbook cut short (a full temporary folder) lacks the closing record of its archive.
+    static const QByteArray endOfArchive("PK\x05\x06", 4);
+    const qsizetype end = bytes.lastIndexOf(endOfArchive);
+    if (end < 0 || end > bytes.size() - 22 || end < bytes.size() - 22 - 0xFFFF)
+        return IoStatus::failure(path, QStringLiteral("the workbook could not be written in the temporary folder"));
     return fs.writeAtomic(path, bytes, Durability::Synced);
 }
 

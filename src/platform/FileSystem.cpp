@@ -30,24 +30,88 @@ bool QtFileSystem::dirExists(const QString& path) const
     return QFileInfo(path).isDir();
 }
 
+namespace {
+
+// No file the tool reads comes near this; a larger one is refused, never allocated.
+constexpr qint64 kMaxReadBytes = qint64(64) * 1024 * 1024;
+
+QString systemReason(int err) { return QString::fromLocal8Bit(strerror(err)); }
+QString notRegular() { return QStringLiteral("not a regular file"); }
+QString tooLarge() { return QStringLiteral("larger than 64 MiB"); }
+
+// What is on the path now: false when nothing is there. A target that is not a
+// regular file, or one the user may not write, is never replaced or deleted.
+IoStatus mayReplace(const QString& path, bool* exists, struct stat* st)
+{
+    const QByteArray native = QFile::encodeName(path);
+    *exists = ::stat(native.constData(), st) == 0;
+    if (!*exists)
+        return IoStatus::success();
+    if (!S_ISREG(st->st_mode))
+        return IoStatus::failure(path, notRegular());
+    if (::faccessat(AT_FDCWD, native.constData(), W_OK, AT_EACCESS) != 0)
+        return IoStatus::failure(path, systemReason(errno));
+    return IoStatus::success();
+}
+
+// Writes every byte straight to the file, past Qt's buffer: a short write is
+// retried, so a failure carries the system's reason (a full disk, a size limit).
+IoStatus writeWhole(int fd, const QByteArray& bytes, const QString& path)
+{
+    const char* p = bytes.constData();
+    size_t left = size_t(bytes.size());
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return IoStatus::failure(path, systemReason(n < 0 ? errno : EIO));
+        p += n;
+        left -= size_t(n);
+    }
+    return IoStatus::success();
+}
+
+// The mode a new file gets from open(2): 0666 less the umask.
+mode_t newFileMode()
+{
+    const mode_t mask = ::umask(0);   // the only way to read it; one UI thread, so no race
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
 IoStatus QtFileSystem::readAll(const QString& path, QByteArray& bytes) const
 {
-    auto failed = [&path](int err) { return IoStatus::failure(path, QString::fromLocal8Bit(strerror(err))); };
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return failed(errno);
+    auto failed = [&path](int err) { return IoStatus::failure(path, systemReason(err)); };
+    // Non-blocking, so a FIFO in place of a file cannot hang the open.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        const int err = errno;
+        return err == ENOENT || err == ENOTDIR ? IoStatus::absent(path, systemReason(err)) : failed(err);
+    }
     struct stat st;
     if (::fstat(fd, &st) != 0) {
         const int err = errno;
         ::close(fd);
         return failed(err);
     }
+    if (!S_ISREG(st.st_mode) || st.st_size > kMaxReadBytes) {
+        ::close(fd);
+        return IoStatus::failure(path, S_ISREG(st.st_mode) ? tooLarge() : notRegular());
+    }
     QByteArray data;
     data.resize(qsizetype(st.st_size));
     qsizetype got = 0;
     for (;;) {
-        if (got == data.size())
+        if (got == data.size()) {
+            if (got >= kMaxReadBytes) {   // the file grew past the bound while we read
+                ::close(fd);
+                return IoStatus::failure(path, tooLarge());
+            }
             data.resize(data.size() + 4096);   // the file grew, or reports no size
+        }
         const ssize_t n = ::read(fd, data.data() + got, size_t(data.size() - got));
         if (n < 0) {
             if (errno == EINTR)
@@ -68,14 +132,25 @@ IoStatus QtFileSystem::readAll(const QString& path, QByteArray& bytes) const
 
 IoStatus QtFileSystem::writeAtomic(const QString& path, const QByteArray& bytes, Durability durability)
 {
+    bool exists = false;
+    struct stat old;
+    if (const IoStatus st = mayReplace(path, &exists, &old); !st)
+        return st;
+
     if (durability == Durability::Synced) {
         QSaveFile f(path);
+        // A folder that takes no temporary file still lets a writable file be rewritten in place.
+        f.setDirectWriteFallback(true);
         if (!f.open(QIODevice::WriteOnly))
             return IoStatus::failure(path, f.errorString());
-        if (f.write(bytes) != bytes.size()) {
-            const QString why = f.errorString();
+        // Qt 6.4 commits a small file whose buffered write failed (a full disk) as
+        // empty and reports success: write past the buffer, check, and cancel on failure.
+        IoStatus written = writeWhole(f.handle(), bytes, path);
+        if (written && (!f.flush() || f.error() != QFileDevice::NoError))
+            written = IoStatus::failure(path, f.errorString());
+        if (!written) {
             f.cancelWriting();
-            return IoStatus::failure(path, why);
+            return written;
         }
         if (!f.commit())
             return IoStatus::failure(path, f.errorString());
@@ -87,22 +162,24 @@ IoStatus QtFileSystem::writeAtomic(const QString& path, const QByteArray& bytes,
     QTemporaryFile tmp(target.absolutePath() + QLatin1String("/.") + target.fileName() + QLatin1String(".XXXXXX"));
     if (!tmp.open())
         return IoStatus::failure(path, tmp.errorString());
-    if (tmp.write(bytes) != bytes.size() || !tmp.flush())
-        return IoStatus::failure(path, tmp.errorString());
-    // Keep the permissions of the file we replace, as QSaveFile does.
-    if (target.exists())
-        tmp.setPermissions(QFile(path).permissions());
-    else
-        tmp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (const IoStatus st = writeWhole(tmp.handle(), bytes, path); !st)
+        return st;
+    // A rewrite keeps the file's mode; a new file gets what open(2) would give it.
+    if (::fchmod(tmp.handle(), exists ? (old.st_mode & 07777) : newFileMode()) != 0)
+        return IoStatus::failure(path, systemReason(errno));
     tmp.close();
     if (::rename(QFile::encodeName(tmp.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
-        return IoStatus::failure(path, QString::fromLocal8Bit(strerror(errno)));
+        return IoStatus::failure(path, systemReason(errno));
     tmp.setAutoRemove(false);
     return IoStatus::success();
 }
 
 IoStatus QtFileSystem::remove(const QString& path)
 {
+    bool exists = false;
+    struct stat old;
+    if (const IoStatus st = mayReplace(path, &exists, &old); !st)
+        return st;
     QFile f(path);
     if (!f.remove())
         return IoStatus::failure(path, f.errorString());

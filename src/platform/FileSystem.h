@@ -14,7 +14,8 @@ enum class Durability {
 };
 
 // The file operations of the tool. Every write replaces the file atomically:
-// a reader sees the old file or the new one, never half of one.
+// a reader sees the old file or the new one, never half of one. Only regular
+// files are read, and only regular files the user may write are replaced or deleted.
 class IFileSystem {
 public:
     virtual ~IFileSystem() = default;
@@ -22,6 +23,7 @@ public:
     // True for an existing regular file on exactly this path (hidden files count as absent).
     virtual bool fileExists(const QString& path) const = 0;
     virtual bool dirExists(const QString& path) const = 0;
+    // Refuses a file over 64 MiB; a failure marks a path with nothing on it as missing.
     virtual IoStatus readAll(const QString& path, QByteArray& bytes) const = 0;
     virtual IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability durability) = 0;
     virtual IoStatus remove(const QString& path) = 0;

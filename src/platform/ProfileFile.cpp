@@ -305,7 +305,9 @@ IoStatus ProfileFile::load(const QString& path, ProfileDocument& document) const
 {
     QByteArray bytes;
     if (const IoStatus st = fs_.readAll(path, bytes); !st) {
-        if (fs_.fileExists(path))
+        // Only a file that is not there reads as empty; anything else on the path
+        // (a folder, a FIFO, an unreadable file) is a failure.
+        if (!st.missing || fs_.fileExists(path))
             return st;
         bytes.clear();
     }

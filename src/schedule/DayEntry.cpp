@@ -54,11 +54,12 @@ QString ScheduleMessages::wrongDate(bool korean)
     return korean ? QStringLiteral("날짜 설정 오류입니다.") : QStringLiteral("Wrong Date Setting.");
 }
 
-QString ScheduleMessages::failed(bool korean, int failedDays, const QString& firstPath)
+QString ScheduleMessages::failed(bool korean, int failedDays, const QString& firstPath, const QString& reason)
 {
     // A lone CR breaks the line in the message box.
-    return korean ? QStringLiteral("Daybrook 데이타 처리 중 %1일을 처리하지 못했습니다.\r첫 실패: %2").arg(failedDays).arg(firstPath)
-                  : QStringLiteral("Daybrook Data Processing failed on %1 day(s).\rFirst failure: %2").arg(failedDays).arg(firstPath);
+    const QString text = korean ? QStringLiteral("Daybrook 데이타 처리 중 %1일을 처리하지 못했습니다.\r첫 실패: %2").arg(failedDays).arg(firstPath)
+                                : QStringLiteral("Daybrook Data Processing failed on %1 day(s).\rFirst failure: %2").arg(failedDays).arg(firstPath);
+    return reason.isEmpty() ? text : text + QLatin1Char('\r') + reason;
 }
 
 QString ScheduleMessages::refused(bool korean, const DayEntry::Check& check)

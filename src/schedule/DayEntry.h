@@ -33,8 +33,8 @@ struct ScheduleMessages {
     static QString title() { return QStringLiteral("Tunedesk"); }
     static QString completed(bool korean);
     static QString wrongDate(bool korean);
-    // Some days could not be read, written or deleted; names the first path that failed.
-    static QString failed(bool korean, int failedDays, const QString& firstPath);
+    // Some days could not be read, written or deleted; names the first path that failed, and why.
+    static QString failed(bool korean, int failedDays, const QString& firstPath, const QString& reason = {});
     static QString refused(bool korean, const DayEntry::Check& check);
 };
 

@@ -45,8 +45,10 @@ DayRunResult runDays(IFileSystem& fs, const QString& dataFolder, const DayRange&
         bool changed = false;
         const IoStatus st = processDay(fs, dataFolder, day.date, entryFor(day), action, &changed);
         if (!st.ok) {
-            if (result.failedDays++ == 0)
+            if (result.failedDays++ == 0) {
                 result.firstFailure = st.path;
+                result.firstReason = st.reason;
+            }
         } else if (changed) {
             ++result.changedDays;
             if (flushPath.isEmpty())
@@ -64,8 +66,10 @@ DayRunResult runDays(IFileSystem& fs, const QString& dataFolder, const DayRange&
         if (!st.ok) {
             // Nothing written in this run is known to be on disk.
             result.failedDays += result.changedDays;
-            if (result.firstFailure.isEmpty())
+            if (result.firstFailure.isEmpty()) {
                 result.firstFailure = st.path;
+                result.firstReason = st.reason;
+            }
         }
     }
     return result;

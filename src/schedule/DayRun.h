@@ -13,6 +13,7 @@ struct DayRunResult {
     int changedDays = 0;   // day files written or deleted
     int failedDays = 0;    // days that could not be read, written, deleted or given their folder
     QString firstFailure;  // the path of the first failure
+    QString firstReason;   // and why it failed
     bool ok() const { return failedDays == 0; }
 };
 

@@ -56,7 +56,7 @@ void runAndReport(Services& s, PercentBar* bar, const DayRange& range, DayAction
     }
     const bool korean = s.isKorean();
     s.boxes.info(result.ok() ? ScheduleMessages::completed(korean)
-                             : ScheduleMessages::failed(korean, result.failedDays, result.firstFailure),
+                             : ScheduleMessages::failed(korean, result.failedDays, result.firstFailure, result.firstReason),
                  ScheduleMessages::title());
 }
 

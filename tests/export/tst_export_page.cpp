@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QTest>
 #include <algorithm>
+#include <unistd.h>
 
 using namespace td;
 
@@ -94,6 +95,7 @@ private slots:
     void dataFolderWithoutSeparator();
     void save_data();
     void save();
+    void unreadableDaysAreCountedAndNamed();
 };
 
 // The year lists run to ten years ahead; nothing is selected before the user chooses.
@@ -311,6 +313,24 @@ void TestExportPage::save()
     QVERIFY(m.text.size() > message.size() + path.size() + 2);   // and why
     QCOMPARE(m.title, QStringLiteral("Tunedesk"));
     QVERIFY(r.opened.isEmpty());
+}
+
+// A day file too large to read gets its row, and the export says which day it could not read.
+void TestExportPage::unreadableDaysAreCountedAndNamed()
+{
+    Rig r;
+    r.day(QDate(2001, 12, 5), "x\r\n");
+    r.day(QDate(2001, 12, 6), "y\r\n");
+    const QString huge = r.f.path(QStringLiteral("2001_12/2001_12.6"));
+    QVERIFY(::truncate(QFile::encodeName(huge).constData(), qint64(30) << 30) == 0);
+    r.select({"2001", "12", "2001", "12"});
+    r.saveTo(r.f.path(QStringLiteral("book.xlsx")));
+
+    r.page.CmdTitle->click();
+
+    r.expectOneMessage(QStringLiteral("변환한 자료를 저장했으나 1일의 자료를 읽지 못했습니다.\r첫 실패: ") + huge
+                       + QStringLiteral("\rlarger than 64 MiB"));
+    QCOMPARE(r.dateValues().size(), 2);   // the unread day keeps its row
 }
 
 QTEST_MAIN(TestExportPage)

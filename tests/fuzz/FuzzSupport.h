@@ -122,7 +122,7 @@ public:
     IoStatus readAll(const QString& path, QByteArray& bytes) const override
     {
         if (!files.contains(path))
-            return IoStatus::failure(path, QStringLiteral("no such file"));
+            return IoStatus::absent(path, QStringLiteral("no such file"));
         bytes = files.value(path);
         return IoStatus::success();
     }

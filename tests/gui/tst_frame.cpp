@@ -15,6 +15,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace td;
 using namespace td::test;
 
@@ -147,6 +149,37 @@ private slots:
         QVERIFY(!fx.window.isVisible());
         QVERIFY(QFile::exists(fx.path(QStringLiteral("Daybrook.ini"))));
         QVERIFY(QFile::exists(fx.path(QStringLiteral("Holiday.dat"))));
+    }
+
+    // A FIFO or a device in place of a settings file is a failed load step, never
+    // read or replaced: the window opens, and OK names the file and keeps it.
+    void oddSettingsFilesDoNotHangTheWindow_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("fifo");
+        QTest::addColumn<QString>("named");   // how the failure message names it
+        QTest::newRow("FIFO as Daybrook.ini") << "Daybrook.ini" << true << "Daybrook.ini: not a regular file";
+        QTest::newRow("device as Daybrook.ini") << "Daybrook.ini" << false << "Daybrook.ini: not a regular file";
+        QTest::newRow("FIFO as Holiday.dat") << "Holiday.dat" << true << "Holiday.dat\r(not a regular file)";
+        QTest::newRow("device as Holiday.dat") << "Holiday.dat" << false << "Holiday.dat\r(not a regular file)";
+    }
+    void oddSettingsFilesDoNotHangTheWindow()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, fifo);
+        QFETCH(QString, named);
+        WindowFixture fx;
+        const QString path = fx.path(name);
+        QVERIFY(fifo ? ::mkfifo(QFile::encodeName(path).constData(), 0666) == 0
+                     : QFile::link(QStringLiteral("/dev/zero"), path));
+        QVERIFY(fx.window.Form_Load());
+        fx.window.show();
+        fx.window.cmdOK->click();
+        QVERIFY(fx.window.isVisible());
+        QCOMPARE(fx.boxes.shown.size(), 2);   // the prompt, then the failure
+        QVERIFY2(fx.boxes.shown[1].text.contains(fx.path(named)), qPrintable(fx.boxes.shown[1].text));
+        const QFileInfo kept(path);
+        QVERIFY(kept.exists() && !kept.isFile() && kept.isSymLink() == !fifo);
     }
 
     void cancelClosesWithoutWriting()

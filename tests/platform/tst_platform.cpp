@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace td;
 using namespace td::test;
 
@@ -136,6 +139,129 @@ private slots:
         QVERIFY(!fx.fs.fileExists(fx.path(QStringLiteral(".hidden"))));
         QVERIFY(!fx.fs.fileExists(fx.dir.path()));   // a folder is not a file
         QVERIFY(!fx.fs.remove(fx.path(QStringLiteral("missing"))).ok);
+    }
+
+    // Only a regular file the user may write is replaced or deleted; only a regular
+    // file is read, and a FIFO or device answers at once instead of hanging.
+    void oddTargetsAreLeftAlone_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("read-only file of another user") << "read-only" << "Permission denied";
+        QTest::newRow("FIFO") << "fifo" << "not a regular file";
+        QTest::newRow("device") << "device" << "not a regular file";
+        QTest::newRow("folder") << "folder" << "not a regular file";
+    }
+    void oddTargetsAreLeftAlone()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        Fixture fx;
+        const QString p = fx.path(QStringLiteral("2004_3.5"));
+        const QByteArray native = QFile::encodeName(p);
+        if (kind == QLatin1String("read-only")) {
+            writeFile(p, "[Dentist]\r\n");
+            QVERIFY(::chmod(native.constData(), 0444) == 0);
+        } else if (kind == QLatin1String("fifo")) {
+            QVERIFY(::mkfifo(native.constData(), 0666) == 0);
+        } else if (kind == QLatin1String("device")) {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), p));
+        } else {
+            QVERIFY(QDir().mkdir(p));
+        }
+        struct stat before;
+        QVERIFY(::lstat(native.constData(), &before) == 0);
+        QVERIFY(::chmod(QFile::encodeName(fx.dir.path()).constData(), 0777) == 0);   // the folder would let it go
+        AsUnprivilegedUser user;
+
+        QByteArray bytes;
+        const IoStatus read = fx.fs.readAll(p, bytes);
+        QCOMPARE(read.ok, kind == QLatin1String("read-only"));
+        QVERIFY(!read.missing);
+        for (Durability d : {Durability::Synced, Durability::Deferred}) {
+            const IoStatus st = fx.fs.writeAtomic(p, "[Exam]\r\n", d);
+            QVERIFY(!st.ok);
+            QCOMPARE(st.path, p);
+            QCOMPARE(st.reason, reason);
+        }
+        const IoStatus removed = fx.fs.remove(p);
+        QVERIFY(!removed.ok);
+        QCOMPARE(removed.reason, reason);
+
+        struct stat after;
+        QVERIFY(::lstat(native.constData(), &after) == 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mode, before.st_mode);
+        if (kind == QLatin1String("read-only"))
+            QCOMPARE(readFile(p), QByteArray("[Dentist]\r\n"));
+        QCOMPARE(QDir(fx.dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(), 1);
+    }
+
+    void hugeFileIsRefusedUnread()
+    {
+        Fixture fx;
+        const QString p = fx.path(QStringLiteral("2004_3.5"));
+        writeFile(p, {});
+        QVERIFY(::truncate(QFile::encodeName(p).constData(), qint64(30) << 30) == 0);   // 30 GB, sparse
+        QByteArray bytes("untouched");
+        const IoStatus st = fx.fs.readAll(p, bytes);
+        QVERIFY(!st.ok);
+        QCOMPARE(st.reason, QStringLiteral("larger than 64 MiB"));
+        QCOMPARE(bytes, QByteArray("untouched"));
+    }
+
+    // A folder that takes no temporary file: the writable file is rewritten in place.
+    void settingsFileInAFolderWithoutRoomForATemporaryFile()
+    {
+        Fixture fx;
+        const QString p = fx.path(QStringLiteral("Daybrook.ini"));
+        writeFile(p, "[A]\r\nK=old\r\n");
+        QVERIFY(QFile::setPermissions(p, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther
+                                             | QFileDevice::WriteOther));
+        QVERIFY(::chmod(QFile::encodeName(fx.dir.path()).constData(), 0555) == 0);
+        {
+            AsUnprivilegedUser user;
+            QVERIFY(fx.fs.writeAtomic(p, "[A]\r\nK=new\r\n", Durability::Synced).ok);
+        }
+        QVERIFY(::chmod(QFile::encodeName(fx.dir.path()).constData(), 0700) == 0);
+        QCOMPARE(readFile(p), QByteArray("[A]\r\nK=new\r\n"));
+    }
+
+    // New files get 0666 less the umask; a rewrite keeps the file's mode.
+    void fileModes_data()
+    {
+        QTest::addColumn<int>("durability");
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("oldMode");   // -1: a new file
+        QTest::addColumn<int>("mode");
+        for (int d : {int(Durability::Synced), int(Durability::Deferred)}) {
+            const char* name = d == int(Durability::Synced) ? "synced" : "deferred";
+            QTest::addRow("%s, new, umask 077", name) << d << 077 << -1 << 0600;
+            QTest::addRow("%s, new, umask 022", name) << d << 022 << -1 << 0644;
+            QTest::addRow("%s, new, umask 002", name) << d << 002 << -1 << 0664;
+            QTest::addRow("%s, rewrite of 0640 under umask 077", name) << d << 077 << 0640 << 0640;
+            QTest::addRow("%s, rewrite of 0600 under umask 002", name) << d << 002 << 0600 << 0600;
+        }
+    }
+    void fileModes()
+    {
+        QFETCH(int, durability);
+        QFETCH(int, mask);
+        QFETCH(int, oldMode);
+        QFETCH(int, mode);
+        Fixture fx;
+        const QString p = fx.path(QStringLiteral("2004_3.5"));
+        if (oldMode >= 0) {
+            writeFile(p, "old");
+            QVERIFY(::chmod(QFile::encodeName(p).constData(), mode_t(oldMode)) == 0);
+        }
+        const mode_t saved = ::umask(mode_t(mask));
+        const IoStatus st = fx.fs.writeAtomic(p, "[Exam]\r\n", Durability(durability));
+        ::umask(saved);
+        QVERIFY(st.ok);
+        struct stat after;
+        QVERIFY(::stat(QFile::encodeName(p).constData(), &after) == 0);
+        QCOMPARE(int(after.st_mode & 07777), mode);
     }
 
     void messageTextKeepsLoneCr()

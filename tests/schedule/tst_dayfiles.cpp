@@ -9,6 +9,10 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace td;
 using namespace td::test;
 
@@ -259,6 +263,11 @@ private slots:
         QTest::newRow("first delete fails") << "delete 1" << rem << 1 << "2004_3/2004_3.1";
         QTest::newRow("second read fails") << "read 2" << rem << 1 << "2004_3/2004_3.31";
         QTest::newRow("folder creation fails") << "folder 1" << reg << 1 << "2004_3";
+        // Files the run must not touch: one the user may not write, one too large to read.
+        QTest::newRow("read-only day file") << "read-only day" << reg << 1 << "2004_3/2004_3.1";
+        QTest::newRow("read-only day file, removing") << "read-only day" << rem << 1 << "2004_3/2004_3.1";
+        QTest::newRow("30 GB day file") << "huge day" << reg << 1 << "2004_3/2004_3.1";
+        QTest::newRow("30 GB day file, removing") << "huge day" << rem << 1 << "2004_3/2004_3.1";
     }
     void failuresAreCounted()
     {
@@ -286,12 +295,32 @@ private slots:
                 probe.remove();
                 fx.fs.failPathPart = "2004_3/";
             }
+        } else if (how.endsWith(" day")) {
+            const QByteArray first = QFile::encodeName(DayFiles::dayFile(data, QDate(2004, 3, 1)));
+            writeFile(QFile::decodeName(first), "[B]\r\n");
+            QVERIFY(how == "huge day" ? ::truncate(first.constData(), qint64(30) << 30) == 0
+                                      : ::chmod(first.constData(), 0444) == 0);
+            // Everything else is open to the user the run acts as.
+            QVERIFY(::chmod(QFile::encodeName(data).constData(), 0777) == 0);
+            for (const MatchedDay& d : range.days) {
+                ::chmod(QFile::encodeName(DayFiles::monthFolder(data, d.date)).constData(), 0777);
+                if (d.date != QDate(2004, 3, 1))
+                    ::chmod(QFile::encodeName(DayFiles::dayFile(data, d.date)).constData(), 0666);
+            }
         } else {
             (how.startsWith("write") ? fx.fs.failWriteAt : how.startsWith("delete") ? fx.fs.failRemoveAt
              : how.startsWith("read") ? fx.fs.failReadAt : fx.fs.failMakeDirAt) = how.section(' ', 1).toInt();
         }
 
+        std::optional<AsUnprivilegedUser> user;
+        if (how == "read-only day")
+            user.emplace();
         const DayRunResult r = runDays(fx.fs, data, range, DayAction(action), fixed("[A]"));
+        user.reset();
+        if (how == "read-only day")
+            QCOMPARE(readFile(DayFiles::dayFile(data, QDate(2004, 3, 1))), QByteArray("[B]\r\n"));
+        if (how == "huge day")
+            QCOMPARE(QFileInfo(DayFiles::dayFile(data, QDate(2004, 3, 1))).size(), qint64(30) << 30);
         QFile::setPermissions(month, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QCOMPARE(r.failedDays, failed);
         QCOMPARE(r.firstFailure, fx.services.DataFolder + firstFailure);

@@ -222,7 +222,8 @@ private slots:
         d.CmdDataInput2[0]->click();
         QCOMPARE(fx.boxes.shown.size(), 1);
         const QString text = fx.boxes.shown[0].text;
-        QCOMPARE(text, "Daybrook 데이타 처리 중 2일을 처리하지 못했습니다.\r첫 실패: " + dayPath(fx, 2004, 2, 28));
+        QCOMPARE(text, QStringLiteral("Daybrook 데이타 처리 중 2일을 처리하지 못했습니다.\r첫 실패: ") + dayPath(fx, 2004, 2, 28)
+                           + QStringLiteral("\rinjected write failure"));
         QCOMPARE(d.PrgBData2->percent(), 100.0);
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 1)), QByteArray("[Exam D-0]\r\n"));
     }
