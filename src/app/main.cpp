@@ -2,6 +2,7 @@
 #include "frmSplash.h"
 
 #include "i18n/LanguageFile.h"
+#include "i18n/QtTranslation.h"
 #include "platform/CommonDialog.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
@@ -32,6 +33,7 @@ int main(int argc, char* argv[])
     td::QtCommonDialog dialog;
     td::Services services{fs, store, boxes, dialog, QCoreApplication::applicationDirPath()};
     services.currentLanguage = QStringLiteral(TUNEDESK_LANGUAGE);
+    td::installQtTranslation(services.currentLanguage);
     services.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     td::LanguageFile lng(fs, boxes, services.programFolder, services.currentLanguage);
     td::QtInstanceLock lock(td::QtInstanceLock::defaultPath());
