@@ -3,6 +3,7 @@
 #include "DisplayControls.h"
 #include "platform/Controls.h"
 #include "platform/PageSize.h"
+#include "platform/ValueBars.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -79,8 +80,7 @@ ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s
     Label8->setAlignment(Qt::AlignCenter);
     // The top of the vertical bars is the larger number.
     VScroll1 = bar(QStringLiteral("VScroll1"), Qt::Vertical, 1, 4, 1, 1, 1, Frame3, {160, 50, 20, 100});
-    VScroll1->setInvertedAppearance(true);
-    VScroll1->setInvertedControls(false);
+    putMaximumOnTop(VScroll1);
     LblFWidth = valueLabel(QStringLiteral("LblFWidth"), 1, Frame3, {190, 88, 40, 24});
 
     // Spacing: status bar border and memo offset.
@@ -89,7 +89,7 @@ ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s
     Frame4->setGeometry(275, 8, 255, 170);
     Label9 = label(QStringLiteral("Label9"), QString(), 1107, Frame4, {12, 24, 120, 22});
     VScroll2 = bar(QStringLiteral("VScroll2"), Qt::Vertical, 0, 3, 1, 1, 1, Frame4, {150, 22, 20, 80});
-    VScroll2->setInvertedAppearance(true);
+    putMaximumOnTop(VScroll2);
     LblSBWidth = valueLabel(QStringLiteral("LblSBWidth"), 1, Frame4, {184, 50, 40, 24});
     Label40 = label(QStringLiteral("Label40"), QString(), 1108, Frame4, {12, 110, 120, 22});
     HSMWidth = bar(QStringLiteral("HSMWidth"), Qt::Horizontal, -200, 200, 1, 10, 0, Frame4, {12, 136, 170, 20});
