@@ -1,6 +1,7 @@
 #include "frmOptions.h"
 
 #include "AboutPanel.h"
+#include "KeyboardAccess.h"
 #include "display/DisplaySettings.h"
 #include "display/MiscPage.h"
 #include "display/PresetsPage.h"
@@ -15,6 +16,7 @@
 #include "schedule/RegularPage.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -87,7 +89,19 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
 
     showPanel(0, true);
 
+    // The page follows the current entry however it moves (arrow keys, Home/End, a drag,
+    // a click), and a click on the entry already current shows its page again.
+    connect(LstOption, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            LstOption_Click();
+    });
     connect(LstOption, &QListWidget::itemClicked, this, &frmOptions::LstOption_Click);
+    // A screen reader picks an entry by selecting it: that entry becomes the current one.
+    connect(LstOption, &QListWidget::itemSelectionChanged, this, [this] {
+        const QModelIndexList rows = LstOption->selectionModel()->selectedRows();
+        if (rows.size() == 1 && rows.front().row() != LstOption->currentRow())
+            LstOption->setCurrentRow(rows.front().row());
+    });
     connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
 }
@@ -129,6 +143,7 @@ bool frmOptions::Form_Load()
     display->Main_ReadColor(presetsPage->CmbDefault->currentIndex());
     holidayPage->Main_ReadProfile();
     setWindowTitle(caption_);
+    nameAndOrderControls();
     return true;
 }
 
@@ -157,6 +172,37 @@ void frmOptions::cmdOK_Click()
         close();
 }
 
+void frmOptions::nameAndOrderControls()
+{
+    // The three lists that have no caption on screen.
+    const bool korean = s_.currentLanguage == QLatin1String("Korean");
+    LstOption->setAccessibleName(korean ? QStringLiteral("설정 페이지") : QStringLiteral("Option pages"));
+    presetsPage->CmbDefault->setAccessibleName(korean ? QStringLiteral("미리 설정") : QStringLiteral("Preset"));
+    presetsPage->CmbSMode->setAccessibleName(korean ? QStringLiteral("표시 방식") : QStringLiteral("Display mode"));
+    std::vector<QWidget*> pages(picOptions.begin(), picOptions.end());
+    for (QWidget* page : pages)
+        nameFromCaptions(page);
+    orderTabs(LstOption, pages, {cmdOK, cmdCancel});
+}
+
+void frmOptions::keyPressEvent(QKeyEvent* e)
+{
+    // As in a dialog: Escape cancels; Enter presses the focused button, else OK.
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        cmdCancel->click();
+        return;
+    }
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+        && (e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier)) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled())
+            button->click();
+        else
+            cmdOK->click();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
 void frmOptions::cmdCancel_Click()
 {
     close();
@@ -166,6 +212,9 @@ void frmOptions::LblEgg_MouseDown(int button, int shift, int, int)
 {
     // Right button with Shift, Ctrl and Alt, nothing else.
     if (button != 2 || shift != 7)
+        return;
+    // Once open, the title is the panel's own: saving it again would lose the page's.
+    if (isPanelShown(8))
         return;
     Timer1.start();
     SavedTitle = LblOptTitle->text();

@@ -45,6 +45,10 @@ public:
     void showPanel(int index, bool shown);
     bool isPanelShown(int index) const;
 
+    // Accessible names from the captions beside the controls, and the tab order of
+    // every page from its visual order. Runs once the captions are applied.
+    void nameAndOrderControls();
+
     QListWidget* LstOption;
     std::array<QWidget*, 9> picOptions{};
     QLabel* LblOptTitle;
@@ -75,6 +79,9 @@ public slots:
     void LblEgg_MouseDown(int button, int shift, int x, int y);
     void Timer1_Timer();
     void CmdBy_Click();
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     Services& s_;

@@ -3,8 +3,11 @@
 #include "platform/CommonDialog.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 namespace td {
 
@@ -13,7 +16,10 @@ QColor shownColour(qint32 colour, const QPalette& p)
     return paintedColour(colour, p);
 }
 
-ClickLabel::ClickLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+ClickLabel::ClickLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+}
 
 void ClickLabel::setText(const QString& text)
 {
@@ -28,6 +34,35 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* e)
     QLabel::mouseReleaseEvent(e);
     if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
         emit clicked();
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent* e)
+{
+    if (e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier) {
+        switch (e->key()) {
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Select:
+            emit clicked();
+            return;
+        default:
+            break;
+        }
+    }
+    QLabel::keyPressEvent(e);
+}
+
+void ClickLabel::paintEvent(QPaintEvent* e)
+{
+    QLabel::paintEvent(e);
+    if (!hasFocus())
+        return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = rect().adjusted(1, 1, -1, -1);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
 }
 
 ColorLabel::ColorLabel(const QString& text, QWidget* parent) : ClickLabel(text, parent)

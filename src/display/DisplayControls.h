@@ -24,6 +24,9 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
+    // The keyboard reaches it too: Space or Enter is a click.
+    void keyPressEvent(QKeyEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 };
 
 // A label that carries colour settings: its text colour and background colour
