@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
@@ -16,9 +17,12 @@ QColor shownColour(qint32 colour, const QPalette& p)
     return paintedColour(colour, p);
 }
 
-ClickLabel::ClickLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
+ClickLabel::ClickLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+
+void ClickLabel::connectNotify(const QMetaMethod& signal)
 {
-    setFocusPolicy(Qt::StrongFocus);
+    if (signal == QMetaMethod::fromSignal(&ClickLabel::clicked))
+        setFocusPolicy(Qt::StrongFocus);
 }
 
 void ClickLabel::setText(const QString& text)

@@ -24,7 +24,8 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
-    // The keyboard reaches it too: Space or Enter is a click.
+    // A label that acts on clicks takes the keyboard too: Space or Enter is a click.
+    void connectNotify(const QMetaMethod& signal) override;
     void keyPressEvent(QKeyEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
 };
