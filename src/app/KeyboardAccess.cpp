@@ -83,16 +83,27 @@ bool sameRow(const QRect& a, const QRect& b)
     return std::abs(a.center().y() - b.center().y()) <= std::min(a.height(), b.height()) / 2 + 2;
 }
 
+// The frame a widget sits in: a caption outside a frame does not name what is inside.
+const QWidget* frameOf(const QWidget* w, const QWidget* page)
+{
+    for (const QWidget* p = w->parentWidget(); p && p != page; p = p->parentWidget())
+        if (qobject_cast<const QGroupBox*>(p))
+            return p;
+    return page;
+}
+
 struct Caption {
     QLabel* label;
     QRect rect;
     QString text;
     bool numeric;   // a value label: it shows a number, it names nothing
+    const QWidget* frame;
 };
 
 struct Control {
     QWidget* widget;
     QRect rect;
+    const QWidget* frame;
 };
 
 // A short label right after a control: its unit. A value label between them is passed over.
@@ -104,7 +115,7 @@ std::optional<int> unitOf(const Control& c, const std::vector<Caption>& captions
         moved = false;
         for (size_t i = 0; i < captions.size(); ++i) {
             const Caption& l = captions[i];
-            if (!sameRow(l.rect, c.rect) || l.rect.left() < edge - 2 || l.rect.left() - edge > kGap)
+            if (l.frame != c.frame || !sameRow(l.rect, c.rect) || l.rect.left() < edge - 2 || l.rect.left() - edge > kGap)
                 continue;
             if (l.numeric) {
                 edge = l.rect.right();
@@ -118,14 +129,12 @@ std::optional<int> unitOf(const Control& c, const std::vector<Caption>& captions
     return std::nullopt;
 }
 
-bool between(const QRect& a, const QRect& b, const std::vector<Control>& controls, const QWidget* except, bool across)
+// A control stands between a caption above and the control below it.
+bool controlBetween(const QRect& above, const QRect& below, const std::vector<Control>& controls, const QWidget* except)
 {
     for (const Control& o : controls) {
-        if (o.widget == except)
-            continue;
-        if (across ? (sameRow(o.rect, b) && o.rect.left() >= a.right() - 2 && o.rect.right() <= b.left() + 2)
-                   : (o.rect.top() >= a.bottom() - 2 && o.rect.bottom() <= b.top() + 2
-                      && o.rect.right() > b.left() && o.rect.left() < b.right()))
+        if (o.widget != except && o.rect.top() >= above.bottom() - 2 && o.rect.bottom() <= below.top() + 2
+            && o.rect.right() > below.left() && o.rect.left() < below.right())
             return true;
     }
     return false;
@@ -148,7 +157,7 @@ LeftCaption leftCaption(const Control& c, const std::vector<Caption>& captions, 
         const bool beside = sameRow(l.rect, c.rect)
                             || (c.rect.height() >= 2 * l.rect.height() && l.rect.center().y() >= c.rect.top()
                                 && l.rect.center().y() <= c.rect.bottom());
-        if (l.numeric || isUnit[i] || buddyOfAnother(l.label, c.widget) || !beside
+        if (l.numeric || isUnit[i] || buddyOfAnother(l.label, c.widget) || !beside || l.frame != c.frame
             || l.rect.right() > c.rect.left() + 4)
             continue;
         if (!best || l.rect.right() > best->rect.right())
@@ -156,7 +165,7 @@ LeftCaption leftCaption(const Control& c, const std::vector<Caption>& captions, 
     }
     const Control* nearest = nullptr;
     for (const Control& o : controls) {
-        if (o.widget == c.widget || !sameRow(o.rect, c.rect) || o.rect.right() > c.rect.left() + 2)
+        if (o.widget == c.widget || o.frame != c.frame || !sameRow(o.rect, c.rect) || o.rect.right() > c.rect.left() + 2)
             continue;
         if (!nearest || o.rect.right() > nearest->rect.right())
             nearest = &o;
@@ -193,11 +202,11 @@ QString captionFor(const Control& c, const std::vector<Caption>& captions, const
         int best = 48;
         for (size_t i = 0; i < captions.size(); ++i) {
             const Caption& l = captions[i];
-            if (l.numeric || isUnit[i] || buddyOfAnother(l.label, c.widget))
+            if (l.numeric || isUnit[i] || buddyOfAnother(l.label, c.widget) || l.frame != c.frame)
                 continue;
             const int gap = c.rect.top() - l.rect.bottom();
             const bool over = l.rect.left() < c.rect.right() && l.rect.right() > c.rect.left();
-            if (over && gap >= -2 && gap < best && !between(l.rect, c.rect, controls, c.widget, false)) {
+            if (over && gap >= -2 && gap < best && !controlBetween(l.rect, c.rect, controls, c.widget)) {
                 best = gap;
                 caption = l.text;
                 captionLabel = l.label;
@@ -263,9 +272,10 @@ void nameFromCaptions(QWidget* page)
             const bool words = std::any_of(text.begin(), text.end(), [](QChar ch) { return ch.isLetterOrNumber(); });
             if (words && w->isVisibleTo(page) && w->x() > -1000)
                 captions.push_back({label, rectIn(w, page), text,
-                                    QRegularExpression(QStringLiteral("^-?\\d+$")).match(text).hasMatch()});
+                                    QRegularExpression(QStringLiteral("^-?\\d+$")).match(text).hasMatch(),
+                                    frameOf(w, page)});
         } else if (isControl(w)) {
-            controls.push_back({w, rectIn(w, page)});
+            controls.push_back({w, rectIn(w, page), frameOf(w, page)});
         }
     }
     std::vector<bool> isUnit(captions.size(), false);
