@@ -187,14 +187,17 @@ void frmOptions::nameAndOrderControls()
 
 void frmOptions::keyPressEvent(QKeyEvent* e)
 {
-    // As in a dialog: Escape cancels; Enter presses the focused button, else OK.
+    // As in a dialog: Escape cancels; Enter presses the focused button, else OK. In the
+    // page list Enter only shows the page: it must not end the program by surprise.
     if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
         cmdCancel->click();
         return;
     }
     if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
         && (e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier)) {
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled())
+        if (focusWidget() == LstOption)
+            LstOption_Click();
+        else if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled())
             button->click();
         else
             cmdOK->click();

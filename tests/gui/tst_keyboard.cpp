@@ -296,6 +296,12 @@ private slots:
 
         WindowFixture ok;
         QVERIFY(ok.open());
+        ok.window.LstOption->setFocus();
+        QTest::keyClick(ok.window.LstOption, Qt::Key_Down);
+        QTest::keyClick(ok.window.LstOption, Qt::Key_Return);
+        QVERIFY(ok.window.isVisible());
+        QVERIFY(ok.boxes.shown.isEmpty());
+        ok.window.LstOption->setCurrentRow(0);
         ok.window.presetsPage->CmbSMode->setFocus();
         QTest::keyClick(ok.window.presetsPage->CmbSMode, Qt::Key_Return);
         QCOMPARE(ok.boxes.shown.size(), 1);
