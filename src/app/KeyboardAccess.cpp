@@ -58,11 +58,11 @@ bool needsName(QWidget* w)
            || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTextEdit*>(w) || qobject_cast<QProgressBar*>(w);
 }
 
-// Anything the user operates: it takes the keyboard or is a button.
+// Anything the user operates or reads as a value: it takes the keyboard, is a button, a bar.
 bool isControl(const QWidget* w)
 {
     return w->focusPolicy() != Qt::NoFocus || qobject_cast<const QAbstractButton*>(w)
-           || qobject_cast<const QAbstractSlider*>(w);
+           || qobject_cast<const QAbstractSlider*>(w) || qobject_cast<const QProgressBar*>(w);
 }
 
 QString plain(QString text)
