@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -188,7 +189,8 @@ void frmOptions::nameAndOrderControls()
 void frmOptions::keyPressEvent(QKeyEvent* e)
 {
     // As in a dialog: Escape cancels; Enter presses the focused button, else OK. In the
-    // page list Enter only shows the page: it must not end the program by surprise.
+    // page list Enter only shows the page, and in a text field it does nothing: a text
+    // typed but not yet added must not be lost to OK ending the program.
     if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
         cmdCancel->click();
         return;
@@ -197,6 +199,8 @@ void frmOptions::keyPressEvent(QKeyEvent* e)
         && (e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier)) {
         if (focusWidget() == LstOption)
             LstOption_Click();
+        else if (qobject_cast<QLineEdit*>(focusWidget()))
+            return;
         else if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled())
             button->click();
         else

@@ -283,12 +283,16 @@ private slots:
                                 "cmdOK cmdCancel"));
     }
 
-    void escapeCancelsAndEnterPressesOk()
+    void escapeCancelsAndEnterPressesOkOutsideTextFields()
     {
         WindowFixture fx;
         QVERIFY(fx.open());
         fx.window.LstOption->setCurrentRow(2);
         fx.window.holidayPage->TxtAnni->setFocus();
+        QTest::keyClicks(fx.window.holidayPage->TxtAnni, QStringLiteral("AB"));
+        QTest::keyClick(fx.window.holidayPage->TxtAnni, Qt::Key_Return);   // typed, not yet added
+        QVERIFY(fx.window.isVisible());
+        QCOMPARE(fx.window.holidayPage->TxtAnni->text(), QStringLiteral("AB"));
         QTest::keyClick(fx.window.holidayPage->TxtAnni, Qt::Key_Escape);
         QVERIFY(!fx.window.isVisible());
         QVERIFY(fx.boxes.shown.isEmpty());
