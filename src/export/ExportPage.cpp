@@ -1,13 +1,17 @@
 #include "ExportPage.h"
 
 #include "DayExport.h"
+#include "IcsImport.h"
 #include "XlsxServer.h"
+#include "holidays/HolidayFile.h"
 #include "platform/Controls.h"
 #include "platform/PageSize.h"
+#include "schedule/DayEntry.h"
 #include "schedule/DayFiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,6 +28,22 @@ const QString kTitle = QStringLiteral("Tunedesk");
 QString selectedText(const QComboBox* list)
 {
     return list->currentIndex() >= 0 ? list->itemText(list->currentIndex()) : QString();
+}
+
+bool isCalendarFileName(const QString& name)
+{
+    return name.endsWith(QLatin1String(".ics"), Qt::CaseInsensitive);
+}
+
+// A name ending in ".ics" is a calendar; the calendar type chosen in the dialog
+// turns a name without an extension into one. Everything else is a workbook.
+QString exportFileName(const QString& chosen, bool calendarType)
+{
+    if (chosen.isEmpty() || isCalendarFileName(chosen))
+        return chosen;
+    if (calendarType && QFileInfo(chosen).suffix().isEmpty())
+        return chosen.endsWith(QLatin1Char('.')) ? chosen + QLatin1String("ics") : chosen + QLatin1String(".ics");
+    return workbookFileName(chosen);
 }
 
 QLabel* label(QWidget* parent, const QString& name, const QString& caption, int tag = 0)
@@ -84,6 +104,12 @@ ExportPage::ExportPage(Services& services, QWidget* parent) : QWidget(parent), s
     CmdTitle = new QPushButton(QStringLiteral("XLS"), this);
     nameControl(CmdTitle, QStringLiteral("CmdTitle"), 1406);
     CmdTitle->setMinimumWidth(100);
+    const bool korean = s_.isKorean();
+    ChkHoliday = new QCheckBox(korean ? QStringLiteral("iCalendar에 공휴일과 기념일 포함") : QStringLiteral("Holidays into the iCalendar file"), this);
+    nameControl(ChkHoliday, QStringLiteral("ChkHoliday"), 1680);
+    CmdImport = new QPushButton(korean ? QStringLiteral("ICS 가져오기") : QStringLiteral("Import ICS"), this);
+    nameControl(CmdImport, QStringLiteral("CmdImport"), 1681);
+    CmdImport->setMinimumWidth(100);
 
     Textmemo = new QLineEdit(this);
     nameControl(Textmemo, QStringLiteral("Textmemo"));
@@ -111,6 +137,7 @@ ExportPage::ExportPage(Services& services, QWidget* parent) : QWidget(parent), s
 
     auto* button = new QHBoxLayout;
     button->addStretch(1);
+    button->addWidget(CmdImport);
     button->addWidget(CmdTitle);
 
     auto* page = new QVBoxLayout(this);
@@ -120,6 +147,7 @@ ExportPage::ExportPage(Services& services, QWidget* parent) : QWidget(parent), s
     page->addLayout(range);
     page->addSpacing(8);
     page->addWidget(ChkShow);
+    page->addWidget(ChkHoliday);
     page->addWidget(LblTarget);
     page->addWidget(pBar);
     page->addStretch(1);
@@ -128,7 +156,14 @@ ExportPage::ExportPage(Services& services, QWidget* parent) : QWidget(parent), s
     locale = QLocale();
     createServer = [this] { return std::make_unique<xl::XlsxServer>(s_.fs, s_.openUrl); };
 
+    holidays = [this] { return HolidayFile::load(s_.fs, s_.programFile(QStringLiteral("Holiday.dat"))); };
+    applyImport = [this](const QMap<QDate, QStringList>& entriesByDay) {
+        return ics::applyEntries(s_.fs, s_.DataFolder, entriesByDay,
+                                 [this](double percent) { pBar->setValue(int(percent)); });
+    };
+
     connect(CmdTitle, &QPushButton::clicked, this, &ExportPage::CmdTitle_Click);
+    connect(CmdImport, &QPushButton::clicked, this, &ExportPage::CmdImport_Click);
 }
 
 ExportPage::~ExportPage() = default;
@@ -136,12 +171,12 @@ ExportPage::~ExportPage() = default;
 bool ExportPage::GetSaveFile()
 {
     CommonDialog& dlg = s_.CmDLG;
-    dlg.Filter = QStringLiteral("Save as Excel Files(*.xlsx)|*.xlsx|");
+    dlg.Filter = QStringLiteral("Save as Excel Files(*.xlsx)|*.xlsx|iCalendar Files(*.ics)|*.ics|");
     dlg.InitDir = s_.DataFolder;
     s_.refreshDataFolder();
     if (!dlg.ShowSave())
         return false;
-    const QString target = workbookFileName(dlg.FileName);
+    const QString target = exportFileName(dlg.FileName, dlg.FilterIndex == 2);
     LblTarget->setText(target);
     LblTarget->setToolTip(target);
     return true;
@@ -159,6 +194,10 @@ void ExportPage::CmdTitle_Click()
     // A cancelled dialog ends the export: there is nowhere to write to.
     if (!GetSaveFile())
         return;
+    if (isCalendarFileName(LblTarget->text())) {
+        exportCalendar(range->firstDay, range->span);
+        return;
+    }
 
     std::unique_ptr<xl::SpreadsheetServer> server = createServer ? createServer() : nullptr;
     const xl::Application app(server.get());
@@ -205,6 +244,13 @@ void ExportPage::CmdTitle_Click()
     if (!show)
         app.Quit();
 
+    reportSaved(saved, unreadDays, firstUnread);
+    server.reset();
+}
+
+void ExportPage::reportSaved(const IoStatus& saved, int unreadDays, const IoStatus& firstUnread)
+{
+    const bool korean = s_.isKorean();
     if (saved && unreadDays > 0) {
         s_.boxes.info((korean ? QStringLiteral("변환한 자료를 저장했으나 %1일의 자료를 읽지 못했습니다.\r첫 실패: %2\r%3")
                               : QStringLiteral("The converted data was saved, but %1 day(s) could not be read.\rFirst failure: %2\r%3"))
@@ -221,7 +267,85 @@ void ExportPage::CmdTitle_Click()
                           + detail,
                       kTitle);
     }
-    server.reset();
+}
+
+// The days as all-day events of an iCalendar file, with the same progress and
+// messages as the workbook; the file replaces the target whole, synced, before
+// the completion message.
+void ExportPage::exportCalendar(const QDate& firstDay, int span)
+{
+    ics::CalendarWriter calendar(now());
+    int unreadDays = 0;
+    IoStatus firstUnread;
+    QString memo;
+    QString done;
+    for (int i = 0; i <= span; ++i) {
+        const QDate day = firstDay.addDays(i);
+        memo.clear();
+        done.clear();
+        const QString dayFile = DayFiles::dayFile(s_.DataFolder, day);
+        if (s_.fs.fileExists(dayFile)) {
+            IoStatus st = DayFiles::read(s_.fs, dayFile, memo);
+            const QString companion = DayFiles::companionFile(s_.DataFolder, day);
+            const bool hasDone = s_.fs.fileExists(companion);
+            if (hasDone) {
+                const IoStatus doneRead = DayFiles::read(s_.fs, companion, done);
+                if (st)
+                    st = doneRead;
+            }
+            if (!st && unreadDays++ == 0)
+                firstUnread = st;
+            calendar.addDay(day, memo, hasDone ? &done : nullptr);
+        }
+        pBar->setValue(exportProgress(i, span));
+    }
+    Textmemo->setText(memo);
+    textdone->setText(done);
+    if (ChkHoliday->isChecked() && holidays)
+        calendar.addHolidays(holidays(), firstDay, firstDay.addDays(span), lunarToSolar);
+    reportSaved(s_.fs.writeAtomic(LblTarget->text(), calendar.serialize(), Durability::Synced), unreadDays, firstUnread);
+}
+
+// Merges the events of an iCalendar file that fall in the page's range of
+// months into the day files, as a register run does. Nothing is written when
+// the file cannot be read whole.
+void ExportPage::CmdImport_Click()
+{
+    const bool korean = s_.isKorean();
+    const auto range = exportRange(selectedText(CmbPYear[0]), selectedText(CmbPmonth[0]),
+                                   selectedText(CmbPYear[1]), selectedText(CmbPmonth[1]));
+    if (!range) {
+        s_.boxes.info(korean ? QStringLiteral("날짜 설정 오류입니다.") : QStringLiteral("Wrong Date Setting."), kTitle);
+        return;
+    }
+    CommonDialog& dlg = s_.CmDLG;
+    dlg.Filter = QStringLiteral("iCalendar Files(*.ics)|*.ics|");
+    dlg.InitDir = s_.DataFolder;
+    s_.refreshDataFolder();
+    if (!dlg.ShowOpen())
+        return;
+    const QString path = dlg.FileName;
+
+    ics::ImportResult read;
+    {
+        QByteArray bytes;
+        const IoStatus st = s_.fs.readAll(path, bytes);
+        if (!st) {
+            s_.boxes.info(path + QLatin1Char('\r') + st.reason, kTitle);
+            return;
+        }
+        read = ics::readCalendar(bytes, path, range->firstDay, range->lastDay, korean);
+    }
+    if (!read.ok()) {
+        s_.boxes.info(read.error, kTitle);
+        return;
+    }
+    pBar->setValue(0);
+    const DayRunResult result = applyImport(read.entriesByDay);
+    pBar->setValue(100);
+    s_.boxes.info(result.ok() ? ScheduleMessages::completed(korean)
+                              : ScheduleMessages::failed(korean, result.failedDays, result.firstFailure),
+                  ScheduleMessages::title());
 }
 
 } // namespace td

@@ -1,6 +1,8 @@
 #pragma once
+#include "IcsExport.h"
 #include "Spreadsheet.h"
 #include "platform/Services.h"
+#include "schedule/DayRun.h"
 
 #include <QLocale>
 #include <QWidget>
@@ -38,6 +40,8 @@ public:
     QLabel* LblTarget;
     QProgressBar* pBar;
     QPushButton* CmdTitle;
+    QCheckBox* ChkHoliday;   // an iCalendar export takes the holiday list along
+    QPushButton* CmdImport;  // brings the events of an iCalendar file into the day files
     QLineEdit* Textmemo;   // the notes of the day being exported
     QLineEdit* textdone;   // its finished items
 
@@ -46,13 +50,26 @@ public:
     // Starts the spreadsheet server for one export; null when it cannot be started.
     std::function<std::unique_ptr<xl::SpreadsheetServer>()> createServer;
 
-    // Asks for the target workbook. False when the user cancelled the dialog.
+    // The holiday entries an iCalendar export takes along: Holiday.dat as stored.
+    std::function<QStringList()> holidays;
+    // Solar dates of the lunar holidays; without it they are left out of the export.
+    ics::LunarToSolar lunarToSolar;
+    // The time stamped on exported events.
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
+    // Writes the imported entries into the day files.
+    std::function<DayRunResult(const QMap<QDate, QStringList>& entriesByDay)> applyImport;
+
+    // Asks for the target workbook or calendar. False when the user cancelled the dialog.
     bool GetSaveFile();
 
 public slots:
     void CmdTitle_Click();
+    void CmdImport_Click();
 
 private:
+    void exportCalendar(const QDate& firstDay, int span);
+    void reportSaved(const IoStatus& saved, int unreadDays = 0, const IoStatus& firstUnread = {});
+
     Services& s_;
 };
 

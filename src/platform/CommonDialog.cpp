@@ -102,10 +102,15 @@ bool QtCommonDialog::ShowOpen()
 
 bool QtCommonDialog::ShowSave()
 {
-    const QString name = QFileDialog::getSaveFileName(parent_, QString(), InitDir, qtFilterFromCommon(Filter));
+    const QStringList filters = qtFilterFromCommon(Filter).split(QStringLiteral(";;"));
+    QString selected = filters.value(FilterIndex - 1, filters.value(0));
+    const QString name = QFileDialog::getSaveFileName(parent_, QString(), InitDir, filters.join(QStringLiteral(";;")), &selected);
     if (name.isEmpty())
         return false;
     FileName = name;
+    FilterIndex = int(filters.indexOf(selected)) + 1;
+    if (FilterIndex < 1)
+        FilterIndex = 1;
     return true;
 }
 

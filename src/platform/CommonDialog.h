@@ -19,6 +19,7 @@ public:
     bool FontBold = false;
     qint32 Flags = 0;
     QString Filter;            // "Description|patterns|" pairs
+    int FilterIndex = 1;       // the pair chosen in the last open or save dialog, from 1
     QString InitDir;
     QString FileName;
 

@@ -159,7 +159,7 @@ void TestExportPage::recordedOperations()
     QCOMPARE(r.rec.calls, expected);
     QCOMPARE(r.rec.started, 1);
     r.expectOneMessage(kDone);
-    QCOMPARE(r.f.dialog.Filter, QStringLiteral("Save as Excel Files(*.xlsx)|*.xlsx|"));
+    QCOMPARE(r.f.dialog.Filter, QStringLiteral("Save as Excel Files(*.xlsx)|*.xlsx|iCalendar Files(*.ics)|*.ics|"));
     QCOMPARE(r.page.LblTarget->text(), target);
 }
 
