@@ -1,0 +1,275 @@
+// iCalendar: the widest export (ten years, a day file and a companion every
+// day) against bare reads plus libical writing the same events on its own;
+// the import of 10,000 events; and a 50 MB file of 100,000 events read in
+// bounded memory.
+#include "export/ExportPage.h"
+#include "export/IcsExport.h"
+#include "export/IcsImport.h"
+#include "platform/Cp949.h"
+#include "schedule/DayFiles.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+#include <fcntl.h>
+#include <libical/ical.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace td;
+
+namespace {
+
+class Store : public ISettingsStore {
+public:
+    QString get(const QString&, const QString& def) const override { return def; }
+    bool save(const QString&, const QString&) override { return true; }
+    bool removeSection() override { return true; }
+};
+
+class Boxes : public IMessageBoxes {
+public:
+    QStringList shown;
+    MsgAnswer show(const Message& m) override
+    {
+        shown << m.text;
+        return MsgAnswer::Ok;
+    }
+};
+
+class Dialog : public CommonDialog {
+public:
+    QString target;
+    bool ShowColor() override { return false; }
+    bool ShowFont() override { return false; }
+    bool ShowOpen() override { return false; }
+    bool ShowSave() override
+    {
+        FileName = target;
+        return true;
+    }
+};
+
+struct Day {
+    QDate date;
+    QString memo;
+    QString done;
+};
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+long peakKb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+long currentKb()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    return f.readAll().split(' ').value(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// The same events straight through libical, texts from memory, written with one plain write.
+void writeDirectly(const std::vector<Day>& days, const QString& path)
+{
+    icalcomponent* cal = icalcomponent_new(ICAL_VCALENDAR_COMPONENT);
+    icalcomponent_add_property(cal, icalproperty_new_version("2.0"));
+    icalcomponent_add_property(cal, icalproperty_new_prodid("-//bench//EN"));
+    icaltimetype stamp = icaltime_from_timet_with_zone(time(nullptr), 0, icaltimezone_get_utc_timezone());
+    for (const Day& d : days) {
+        icalcomponent* ev = icalcomponent_new(ICAL_VEVENT_COMPONENT);
+        icalcomponent_add_property(ev, icalproperty_new_uid(d.date.toString("yyyyMMdd@b").toUtf8().constData()));
+        icalcomponent_add_property(ev, icalproperty_new_dtstamp(stamp));
+        icaltimetype s = icaltime_null_date();
+        s.year = d.date.year();
+        s.month = d.date.month();
+        s.day = d.date.day();
+        icalcomponent_add_property(ev, icalproperty_new_dtstart(s));
+        icalcomponent_add_property(ev, icalproperty_new_dtend(icaltime_add(s, icaldurationtype_from_int(86400))));
+        icalcomponent_add_property(ev, icalproperty_new_summary(d.memo.section('\n', 0, 0).toUtf8().constData()));
+        icalcomponent_add_property(ev, icalproperty_new_description((d.memo + "\n\nEnd List\n" + d.done).toUtf8().constData()));
+        icalcomponent_add_component(cal, ev);
+    }
+    char* text = icalcomponent_as_ical_string_r(cal);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const size_t len = strlen(text);
+    if (fd >= 0) {
+        if (::write(fd, text, len) != ssize_t(len))
+            std::perror("write");
+        ::fsync(fd);
+        ::close(fd);
+    }
+    free(text);
+    icalcomponent_free(cal);
+}
+
+// n events spread over ten years, each with a description of pad bytes.
+QByteArray eventsFile(int n, int pad)
+{
+    QByteArray out = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//bench//EN\r\n";
+    out.reserve(qsizetype(n) * (pad + 140));
+    const QByteArray description = "DESCRIPTION:" + QByteArray(pad, 'x') + "\r\n";
+    const QDate first(2000, 1, 1);
+    for (int i = 0; i < n; ++i) {
+        const QDate d = first.addDays(i % 3653);
+        out += "BEGIN:VEVENT\r\nUID:" + QByteArray::number(i) + "@bench\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:"
+            + d.toString("yyyyMMdd").toLatin1() + "\r\nSUMMARY:Event " + QByteArray::number(i) + " 회의\r\n";
+        if (pad > 0)
+            out += description;
+        out += "END:VEVENT\r\n";
+    }
+    out += "END:VCALENDAR\r\n";
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    QTemporaryDir dir;
+    QElapsedTimer t;
+
+    // First, while the process is small: 100,000 events, 50 MB. Folded lines
+    // stay unfolded here; the description pads each event to about 500 bytes.
+    {
+        const long before = currentKb();
+        QByteArray big = eventsFile(100000, 400);
+        const long withFile = currentKb();
+        const long peakWithFile = peakKb();
+        t.start();
+        ics::ImportResult one = ics::readCalendar(big, "big.ics", QDate(2004, 1, 1), QDate(2004, 12, 31), false);
+        const double oneYearMs = t.nsecsElapsed() / 1e6;
+        const long peakOne = peakKb();
+        int entries = 0;
+        for (const QStringList& l : std::as_const(one.entriesByDay))
+            entries += int(l.size());
+        std::printf("big file                               %.1f MB, %d events\n", big.size() / 1e6, one.events);
+        std::printf("  resident before / with the file      %ld / %ld KB (peak %ld KB)\n", before, withFile, peakWithFile);
+        std::printf("  read, one year (%d entries)        %8.1f ms, peak resident %ld KB\n", entries, oneYearMs, peakOne);
+        t.start();
+        ics::ImportResult all = ics::readCalendar(big, "big.ics", QDate(2000, 1, 1), QDate(2009, 12, 31), false);
+        const double allMs = t.nsecsElapsed() / 1e6;
+        entries = 0;
+        for (const QStringList& l : std::as_const(all.entriesByDay))
+            entries += int(l.size());
+        std::printf("  read, ten years (%d entries)     %8.1f ms, peak resident %ld KB\n", entries, allMs, peakKb());
+        if (!one.ok() || !all.ok()) {
+            std::fprintf(stderr, "the big file was refused: %s\n", qPrintable(one.error + all.error));
+            return 1;
+        }
+    }
+
+    // 10,000 events into an empty data folder, read and written.
+    {
+        const QByteArray file = eventsFile(10000, 0);
+        std::vector<double> reads, applies;
+        QtFileSystem fs;
+        for (int i = 0; i < runs; ++i) {
+            const QString data = dir.path() + QStringLiteral("/import%1/").arg(i);
+            QDir().mkpath(data);
+            t.start();
+            const ics::ImportResult r = ics::readCalendar(file, "events.ics", QDate(2000, 1, 1), QDate(2009, 12, 31), false);
+            reads.push_back(t.nsecsElapsed() / 1e6);
+            t.start();
+            const DayRunResult done = ics::applyEntries(fs, data, r.entriesByDay);
+            applies.push_back(t.nsecsElapsed() / 1e6);
+            if (!r.ok() || !done.ok() || done.changedDays != 3653) {
+                std::fprintf(stderr, "the import failed: %s %s\n", qPrintable(r.error), qPrintable(done.firstFailure));
+                return 1;
+            }
+        }
+        std::printf("import of 10,000 events, read         %8.1f ms\n", median(reads));
+        std::printf("  written into 3,653 day files         %8.1f ms\n", median(applies));
+        std::printf("  together                             %8.1f ms\n", median(reads) + median(applies));
+    }
+
+    const QString data = dir.path() + QStringLiteral("/data/");
+    const QDate first(2000, 1, 1), last(2009, 12, 31);
+    std::vector<Day> days;
+    for (QDate d = first; d <= last; d = d.addDays(1)) {
+        Day day{d, QStringLiteral("[회의 %1]\n[Plan for the day]").arg(d.day()),
+                QStringLiteral("[끝 %1] finished item").arg(d.month())};
+        QDir().mkpath(DayFiles::monthFolder(data, d));
+        QFile f(DayFiles::dayFile(data, d));
+        f.open(QIODevice::WriteOnly);
+        f.write(Cp949::encode(day.memo).bytes + "\r\n");
+        QFile g(DayFiles::companionFile(data, d));
+        g.open(QIODevice::WriteOnly);
+        g.write(Cp949::encode(day.done).bytes + "\r\n");
+        days.push_back(day);
+    }
+    QtFileSystem fs;
+    Store store;
+    Boxes boxes;
+    Dialog dialog;
+    dialog.target = dir.path() + QStringLiteral("/export.ics");
+    Services services{fs, store, boxes, dialog, data};
+    services.today = [] { return QDate(2026, 12, 6); };
+    ExportPage page(services, nullptr);
+    page.CmbPYear[0]->setCurrentIndex(page.CmbPYear[0]->findText(QStringLiteral("2000")));
+    page.CmbPmonth[0]->setCurrentIndex(0);
+    page.CmbPYear[1]->setCurrentIndex(page.CmbPYear[1]->findText(QStringLiteral("2009")));
+    page.CmbPmonth[1]->setCurrentIndex(11);
+
+    std::vector<QByteArray> names;
+    for (const Day& d : days) {
+        names.push_back(QFile::encodeName(DayFiles::dayFile(data, d.date)));
+        names.push_back(QFile::encodeName(DayFiles::companionFile(data, d.date)));
+    }
+    std::vector<double> full, bare, direct;
+    for (int i = 0; i < runs; ++i) {
+        t.start();
+        page.CmdTitle_Click();
+        full.push_back(t.nsecsElapsed() / 1e6);
+
+        t.start();
+        char buffer[4096];
+        for (const QByteArray& name : names) {
+            struct stat st;
+            if (::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
+                const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+                while (fd >= 0 && ::read(fd, buffer, sizeof buffer) > 0) {
+                }
+                if (fd >= 0)
+                    ::close(fd);
+            }
+        }
+        bare.push_back(t.nsecsElapsed() / 1e6);
+
+        t.start();
+        writeDirectly(days, dir.path() + QStringLiteral("/direct.ics"));
+        direct.push_back(t.nsecsElapsed() / 1e6);
+    }
+    if (boxes.shown.size() != runs || !boxes.shown.last().contains(QStringLiteral("완료"))) {
+        std::fprintf(stderr, "the export did not complete: %s\n", qPrintable(boxes.shown.value(0)));
+        return 1;
+    }
+    const double exportMs = median(full), bareMs = median(bare), directMs = median(direct);
+    std::printf("days exported                          %zu (day file and companion on each)\n", days.size());
+    std::printf("calendar size                          %lld bytes\n", QFileInfo(dialog.target).size());
+    std::printf("export, files to calendar (median of %d) %8.1f ms\n", runs, exportMs);
+    std::printf("day files, bare system calls           %8.1f ms\n", bareMs);
+    std::printf("libical alone, same events             %8.1f ms\n", directMs);
+    std::printf("ratio export / (bare reads + libical)  %8.2f\n", exportMs / (bareMs + directMs));
+    return 0;
+}
