@@ -93,7 +93,8 @@ void CalendarWriter::addAllDayEvent(const QString& uid, const QDate& date, const
         rule.freq = ICAL_YEARLY_RECURRENCE;
         icalcomponent_add_property(event, icalproperty_new_rrule(rule));
     }
-    icalcomponent_add_property(event, icalproperty_new_summary(utf8(summary).constData()));
+    if (!summary.isEmpty())
+        icalcomponent_add_property(event, icalproperty_new_summary(utf8(summary).constData()));
     if (!description.isEmpty())
         icalcomponent_add_property(event, icalproperty_new_description(utf8(description).constData()));
     icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));

@@ -83,8 +83,14 @@ struct IteratorDeleter {
 // The first parse error libical left in the component or below it.
 QString firstError(icalcomponent* c)
 {
-    if (icalproperty* p = icalcomponent_get_first_property(c, ICAL_XLICERROR_PROPERTY))
-        return QString::fromUtf8(icalproperty_get_xlicerror(p));
+    for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_XLICERROR_PROPERTY); p;
+         p = icalcomponent_get_next_property(c, ICAL_XLICERROR_PROPERTY)) {
+        // An empty value ("DESCRIPTION:", as calendar programs write) is valid
+        // iCalendar that libical reports anyway; the property counts as absent.
+        const QString e = QString::fromUtf8(icalproperty_get_xlicerror(p));
+        if (!e.startsWith(QLatin1String("No value for ")))
+            return e;
+    }
     for (icalcomponent* sub = icalcomponent_get_first_component(c, ICAL_ANY_COMPONENT); sub;
          sub = icalcomponent_get_next_component(c, ICAL_ANY_COMPONENT)) {
         const QString e = firstError(sub);

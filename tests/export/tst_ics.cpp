@@ -95,6 +95,7 @@ void writeDays(const test::Fixture& f)
     test::writeFile(f.path("2004_3/2004_3.1_D"), test::cp949(QStringLiteral("끝난 일\r\n")));
     test::writeFile(f.path("2004_3/2004_3.15"), test::cp949(kLong + QStringLiteral("\r\n")));
     test::writeFile(f.path("2004_3/2004_3.20_D"), "companion without a day file\r\n");
+    test::writeFile(f.path("2004_4/2004_4.2"), "");
     test::writeFile(f.path("2004_4/2004_4.30"), "x\r\n");
     test::writeFile(f.path("2004_5/2004_5.1"), "after the range\r\n");
 }
@@ -175,6 +176,7 @@ void TestIcs::exportReadBack()
     QList<QStringList> expected = {
         {"20040301@tunedesk", "2004-03-01", "2004-03-02", "", "[팀 회의]", "[팀 회의]\n둘째 줄\n\nEnd List\n끝난 일"},
         {"20040315@tunedesk", "2004-03-15", "2004-03-16", "", kLong, kLong},
+        {"20040402@tunedesk", "2004-04-02", "2004-04-03", "", "", ""},
         {"20040430@tunedesk", "2004-04-30", "2004-05-01", "", "x", "x"},
     };
     if (holidays) {
@@ -277,6 +279,7 @@ void TestIcs::importExpands_data()
     QTest::newRow("what carries no entry")
         << QByteArray("BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nSTATUS:CANCELLED\r\nSUMMARY:Off\r\nEND:VEVENT\r\n"
                       "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nDESCRIPTION:no summary\r\nEND:VEVENT\r\n"
+                      "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nSUMMARY:\r\nLOCATION:\r\nEND:VEVENT\r\n"
                       "BEGIN:VTODO\r\nDTSTART;VALUE=DATE:20040310\r\nSUMMARY:To do\r\nEND:VTODO\r\n"
                       "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nSUMMARY:[Kept] as it is\r\nEND:VEVENT\r\n"
                       "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nSUMMARY:[Bracketed]\r\nEND:VEVENT\r\n"
