@@ -173,7 +173,8 @@ bool Reader::scan(const QByteArray& bytes)
     bool sawCalendar = false;
     qsizetype chunkStart = 0;
     const qsizetype n = bytes.size();
-    qsizetype pos = 0;
+    // Some programs put a UTF-8 byte order mark in front.
+    qsizetype pos = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     int lineNo = 0;
     // The next physical line: [pos, end), without its line end.
     auto physical = [&](qsizetype from, qsizetype* end, qsizetype* next) {

@@ -158,6 +158,7 @@ void TestIcs::exportReadBack()
     writeDays(r.f);
     QVERIFY(HolidayFile::store(r.f.fs, r.f.path("Holiday.dat"),
                                {"3/1(S)[삼일절]", "2/29(S)[Leap]", "3/3(L)[삼짇날]", "2/31(S)[never]"}));
+    QVERIFY(!r.page.ChkHoliday->isChecked());   // the holidays go along only when asked for
     r.page.ChkHoliday->setChecked(holidays);
     if (lunar)
         r.page.lunarToSolar = [](int year, int month, int day) -> std::optional<QDate> {
@@ -345,6 +346,8 @@ void TestIcs::importThroughThePage_data()
                                      "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040302\r\nSUMMARY:둘째 날\r\nEND:VEVENT\r\n");
     QTest::newRow("merged on top") << good << QStringList{"Daybrook 데이타 처리가 완료 되었습니다."}
                                    << test::cp949(QStringLiteral("[새 일정]\n[기존]\n메모\r\n"));
+    QTest::newRow("after a byte order mark") << "\xEF\xBB\xBF" + good << QStringList{"Daybrook 데이타 처리가 완료 되었습니다."}
+                                             << test::cp949(QStringLiteral("[새 일정]\n[기존]\n메모\r\n"));
     QByteArray cut = good;
     cut.chop(40);
     QTest::newRow("cut short: nothing written") << cut << QStringList{}
