@@ -206,7 +206,8 @@ bool Reader::scan(const QByteArray& bytes)
 
         const qsizetype colon = logical.indexOf(':');
         const QByteArray key = colon < 0 ? QByteArray() : logical.left(colon).trimmed().toUpper();
-        const QString value = colon < 0 ? QString() : QString::fromUtf8(logical.mid(colon + 1).trimmed()).toUpper();
+        const bool marker = key == "BEGIN" || key == "END";
+        const QString value = marker ? QString::fromUtf8(logical.mid(colon + 1).trimmed()).toUpper() : QString();
         if (key == "BEGIN") {
             if (open.isEmpty()) {
                 if (value != QLatin1String("VCALENDAR"))
@@ -361,9 +362,10 @@ bool Reader::event(icalcomponent* ev, int line)
         return true;
     };
 
-    // Expanded in the start's own zone: stop one day past the range, whatever the rule's COUNT.
-    const QDate stopAfter = last_.addDays(1);
-    const qint64 rangeSteps = (first_.daysTo(last_) + 3) * kMaxStepsPerDay;
+    // Expanded in the start's own zone, which may be up to 26 hours from ours:
+    // stop two days past the range, whatever the rule's COUNT.
+    const QDate stopAfter = last_.addDays(2);
+    const qint64 rangeSteps = (first_.daysTo(last_) + 5) * kMaxStepsPerDay;
     for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY); p;
          p = icalcomponent_get_next_property(ev, ICAL_RRULE_PROPERTY)) {
         recurring = true;
