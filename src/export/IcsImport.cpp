@@ -127,7 +127,14 @@ private:
     bool component(const QByteArray& chunk, const QString& name, int line);
     bool event(icalcomponent* ev, int line);
     icaltimezone* zoneOf(icalproperty* p) const;
-    icaltimetype timeOf(icalproperty* p, icaltimetype t) const { t.zone = t.is_date ? nullptr : zoneOf(p); return t; }
+    icaltimetype timeOf(icalproperty* p, icaltimetype t) const
+    {
+        if (t.is_date)
+            t.zone = nullptr;
+        else if (icaltimezone* z = zoneOf(p))
+            t.zone = z;
+        return t;
+    }
     QDate localDate(const icaltimetype& t) const;
     QString instanceKey(const icaltimetype& t) const;
     bool fail(const QString& message)
@@ -275,17 +282,14 @@ bool Reader::component(const QByteArray& chunk, const QString& name, int line)
     return true;
 }
 
-// The zone of a time property: its TZID from the file's own VTIMEZONE or, by
-// name, libical's built-in zones; UTC for a "Z" time; none for a floating time.
+// The zone of a time property with a TZID: the file's own VTIMEZONE or, by
+// name, libical's built-in zones. Null when there is none (a "Z" time is UTC
+// already; a time without either floats).
 icaltimezone* Reader::zoneOf(icalproperty* p) const
 {
     icalparameter* param = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER);
-    if (!param) {
-        const icalvalue* v = icalproperty_get_value(p);
-        const char* text = v ? icalvalue_as_ical_string(v) : nullptr;
-        const qsizetype len = text ? qsizetype(strlen(text)) : 0;
-        return len > 0 && (text[len - 1] == 'Z' || text[len - 1] == 'z') ? icaltimezone_get_utc_timezone() : nullptr;
-    }
+    if (!param)
+        return nullptr;
     const char* id = icalparameter_get_tzid(param);
     if (icaltimezone* z = zones_.value(QString::fromUtf8(id)))
         return z;
