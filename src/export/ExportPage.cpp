@@ -4,6 +4,7 @@
 #include "IcsImport.h"
 #include "XlsxServer.h"
 #include "holidays/HolidayFile.h"
+#include "holidays/LunarCalendar.h"
 #include "platform/Controls.h"
 #include "platform/PageSize.h"
 #include "schedule/DayEntry.h"
@@ -157,6 +158,7 @@ ExportPage::ExportPage(Services& services, QWidget* parent) : QWidget(parent), s
     createServer = [this] { return std::make_unique<xl::XlsxServer>(s_.fs, s_.openUrl); };
 
     holidays = [this] { return HolidayFile::load(s_.fs, s_.programFile(QStringLiteral("Holiday.dat"))); };
+    lunarToSolar = [](int year, int month, int day) { return td::lunarToSolar(year, month, day); };
     applyImport = [this](const QMap<QDate, QStringList>& entriesByDay) {
         return ics::applyEntries(s_.fs, s_.DataFolder, entriesByDay,
                                  [this](double percent) { pBar->setValue(int(percent)); });

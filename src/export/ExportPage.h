@@ -52,7 +52,7 @@ public:
 
     // The holiday entries an iCalendar export takes along: Holiday.dat as stored.
     std::function<QStringList()> holidays;
-    // Solar dates of the lunar holidays; without it they are left out of the export.
+    // Solar dates of the lunar holidays (the Korean lunar calendar); without it they are left out.
     ics::LunarToSolar lunarToSolar;
     // The time stamped on exported events.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
