@@ -1,5 +1,6 @@
 #include "DayFiles.h"
 
+#include "DayPlan.h"
 #include "platform/Cp949.h"
 #include "platform/Spaces.h"
 
@@ -113,25 +114,13 @@ IoStatus DayFiles::RemoveDayEntry(const IFileSystem& fs, const QString& dayFileP
 
 IoStatus DayFiles::WriteDayFile(IFileSystem& fs, const QString& monthFolderPath, const QString& dayFilePath, const QString& buffer)
 {
-    // A buffer of nothing but spaces holds nothing; a tab or a line break is
-    // the user's. A day file that is not there needs no deleting: that is only
-    // asked after a failure, which keeps a run over thousands of days at one call per day.
-    if (trimSpaces(buffer).isEmpty()) {
-        const IoStatus st = fs.remove(dayFilePath);
-        return st.ok || fs.fileExists(dayFilePath) ? st : IoStatus::success();
-    }
+    // A buffer of nothing but spaces holds nothing; a tab or a line break is the user's.
+    if (trimSpaces(buffer).isEmpty())
+        return putDayFile(fs, monthFolderPath, dayFilePath, std::nullopt);
     const Cp949::Encoded encoded = Cp949::encode(buffer);
     if (!encoded.ok())
         return IoStatus::failure(dayFilePath, QStringLiteral("the code page cannot hold \"%1\"").arg(encoded.badCharacter));
-    const QByteArray bytes = encoded.bytes + QByteArrayLiteral("\r\n");
-    // Likewise the month folder is created when a write finds it missing.
-    IoStatus st = fs.writeAtomic(dayFilePath, bytes, Durability::Deferred);
-    if (st.ok || fs.dirExists(monthFolderPath))
-        return st;
-    st = fs.makeDir(monthFolderPath);
-    if (!st.ok)
-        return st;
-    return fs.writeAtomic(dayFilePath, bytes, Durability::Deferred);
+    return putDayFile(fs, monthFolderPath, dayFilePath, encoded.bytes + QByteArrayLiteral("\r\n"));
 }
 
 } // namespace td

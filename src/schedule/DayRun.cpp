@@ -1,6 +1,9 @@
 #include "DayRun.h"
 
 #include "DayFiles.h"
+#include "RunJournal.h"
+
+#include <QHash>
 
 namespace td {
 
@@ -35,43 +38,35 @@ IoStatus processDay(IFileSystem& fs, const QString& dataFolder, const QDate& dat
     return st;
 }
 
+DayPlan planRun(const IFileSystem& fs, const QString& dataFolder, const DayRange& range, DayAction action,
+                const std::function<QString(const MatchedDay&)>& entryFor)
+{
+    QList<QDate> dates;
+    dates.reserve(range.days.size());
+    QHash<qint64, qsizetype> byDay;
+    for (qsizetype i = 0; i < range.days.size(); ++i) {
+        dates.append(range.days[i].date);
+        byDay.insert(range.days[i].date.toJulianDay(), i);
+    }
+    const bool add = action == DayAction::Register;
+    return planDays(fs, dataFolder, dates, [&](const QDate& date, const QString& text) {
+        const QString entry = entryFor(range.days[byDay.value(date.toJulianDay())]);
+        return add ? DayFiles::mergeEntry(text, entry) : DayFiles::removeEntry(text, entry);
+    }, add ? DayText::AllLines : DayText::ReadingRule);
+}
+
 DayRunResult runDays(IFileSystem& fs, const QString& dataFolder, const DayRange& range, DayAction action,
                      const std::function<QString(const MatchedDay&)>& entryFor,
-                     const std::function<void(double)>& progress)
+                     const std::function<void(double)>& progress, RunJournal* journal, const RunLabel* label)
 {
-    DayRunResult result;
-    QString flushPath;
-    for (const MatchedDay& day : range.days) {
-        bool changed = false;
-        const IoStatus st = processDay(fs, dataFolder, day.date, entryFor(day), action, &changed);
-        if (!st.ok) {
-            if (result.failedDays++ == 0) {
-                result.firstFailure = st.path;
-                result.firstReason = st.reason;
-            }
-        } else if (changed) {
-            ++result.changedDays;
-            if (flushPath.isEmpty())
-                flushPath = DayFiles::monthFolder(dataFolder, day.date);
-        }
+    const DayPlan plan = planRun(fs, dataFolder, range, action, entryFor);
+    const QDate first = range.days.isEmpty() ? QDate() : range.days.first().date.addDays(-range.days.first().index);
+    DayRunResult result = executePlan(fs, dataFolder, plan, journal, label ? *label : RunLabel{}, [&](int i) {
         if (progress && range.dayCount > 0)
-            progress(double(day.index) / range.dayCount * 100.0);
-    }
-    if (progress)
+            progress(double(first.daysTo(plan.days[i].date)) / range.dayCount * 100.0);
+    });
+    if (progress && result.journalFailure.ok)
         progress(100.0);
-
-    // The files were replaced without a sync each; one flush makes the run durable.
-    if (!flushPath.isEmpty()) {
-        const IoStatus st = fs.flush(flushPath);
-        if (!st.ok) {
-            // Nothing written in this run is known to be on disk.
-            result.failedDays += result.changedDays;
-            if (result.firstFailure.isEmpty()) {
-                result.firstFailure = st.path;
-                result.firstReason = st.reason;
-            }
-        }
-    }
     return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "DayMatching.h"
+#include "DayPlan.h"
 #include "platform/FileSystem.h"
 
 #include <QString>
@@ -14,8 +15,12 @@ struct DayRunResult {
     int failedDays = 0;    // days that could not be read, written, deleted or given their folder
     QString firstFailure;  // the path of the first failure
     QString firstReason;   // and why it failed
-    bool ok() const { return failedDays == 0; }
+    IoStatus journalFailure = IoStatus::success();   // the journal could not be written: no day was touched
+    bool ok() const { return failedDays == 0 && journalFailure.ok; }
 };
+
+class RunJournal;
+struct RunLabel;
 
 // Registers or removes one day's entry: merges it into the day file or takes it
 // out, then writes or deletes the file. A day file that cannot be read is left
@@ -23,11 +28,18 @@ struct DayRunResult {
 IoStatus processDay(IFileSystem& fs, const QString& dataFolder, const QDate& date, const QString& entry,
                     DayAction action, bool* changed = nullptr);
 
-// One generator run over the matched days of a range. A failing day does not
+// The plan of one generator run over the matched days of a range: what
+// register or remove does to each day, nothing written.
+DayPlan planRun(const IFileSystem& fs, const QString& dataFolder, const DayRange& range, DayAction action,
+                const std::function<QString(const MatchedDay&)>& entryFor);
+
+// One generator run over the matched days of a range: the plan, then its
+// journal (when one is given), then the day writes. A failing day does not
 // stop the run. progress gets the percentage of the range done after each
 // matched day, and 100 at the end; then the file system is flushed once.
 DayRunResult runDays(IFileSystem& fs, const QString& dataFolder, const DayRange& range, DayAction action,
                      const std::function<QString(const MatchedDay&)>& entryFor,
-                     const std::function<void(double)>& progress = {});
+                     const std::function<void(double)>& progress = {}, RunJournal* journal = nullptr,
+                     const RunLabel* label = nullptr);
 
 } // namespace td

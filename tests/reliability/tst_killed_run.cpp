@@ -1,11 +1,13 @@
 // A countdown registration killed half-way leaves every day file as it was or
 // as the complete run leaves it: never cut short, never empty, and the
-// temporary files of the write in flight are never taken for day files.
+// temporary files of the write in flight are never taken for day files. The
+// run's journal, written before the first day file, undoes it after a restart.
 #include "TestSupport.h"
 #include "platform/Cp949.h"
 #include "platform/FileSystem.h"
 #include "schedule/DayEntry.h"
 #include "schedule/DayFiles.h"
+#include "schedule/RunJournal.h"
 
 #include <QDirIterator>
 #include <QProcess>
@@ -83,9 +85,12 @@ bool runToEnd(const QString& folder)
 }
 
 // Starts the runner and kills it (SIGKILL) once its progress passes the percentage.
-bool runAndKill(QProcess& process, const QString& folder, double percent)
+bool runAndKill(QProcess& process, const QString& folder, double percent, const QString& journal = {})
 {
-    process.start(QStringLiteral(TD_DDAY_RUNNER), {folder + QLatin1Char('/')});
+    QStringList args{folder + QLatin1Char('/')};
+    if (!journal.isEmpty())
+        args << journal;
+    process.start(QStringLiteral(TD_DDAY_RUNNER), args);
     QByteArray pending;
     while (process.waitForReadyRead(20000)) {
         pending += process.readAllStandardOutput();
@@ -190,6 +195,29 @@ private slots:
         finished.removeIf([&](const auto& it) { return !after_.contains(it.key()) && QFileInfo(it.key()).fileName().startsWith(QLatin1Char('.')); });
         QCOMPARE(finished.size(), after_.size());
         QVERIFY(finished == after_);
+    }
+
+    // Killed half-way, restarted, undone: every file as before the run.
+    void killedRunIsUndone()
+    {
+        ScratchDir dir, state;
+        writeNotes(dir.path());
+        const QString journalFolder = state.path() + QStringLiteral("/tunedesk/journal");
+        QProcess run;
+        QVERIFY2(runAndKill(run, dir.path(), 50.0, journalFolder), "the run ended before it could be killed");
+        QCOMPARE(run.exitStatus(), QProcess::CrashExit);
+        QVERIFY(snapshot(dir.path()) != before_);
+
+        // A new process would find the journal the same way: by its folder alone.
+        QtFileSystem fs;
+        RunJournal journal(journalFolder);
+        QCOMPARE(journal.files().size(), 1);
+        const UndoResult r = undoLast(fs, journal, dir.path() + QLatin1Char('/'));
+        QCOMPARE(int(r.status), int(UndoResult::Status::Done));
+        QVERIFY(r.changedSince.isEmpty() && r.failedDays == 0);
+        QVERIFY(r.restoredDays > 100);
+        QVERIFY(snapshot(dir.path()) == before_);
+        QVERIFY(journal.files().isEmpty());
     }
 };
 

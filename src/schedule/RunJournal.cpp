@@ -1,0 +1,374 @@
+#include "RunJournal.h"
+
+#include "DayFiles.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QIODevice>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace td {
+namespace {
+
+const QByteArray kMagic = QByteArrayLiteral("TUNEDESK RUN JOURNAL 1\n");
+const QByteArray kEnd = QByteArrayLiteral("END\n");
+constexpr int kDigestSize = 32;
+
+const QRegularExpression& journalName()
+{
+    static const QRegularExpression re(QStringLiteral("^run-(\\d{1,9})\\.journal$"));
+    return re;
+}
+
+IoStatus posixFailure(const QString& path) { return IoStatus::failure(path, QString::fromLocal8Bit(strerror(errno))); }
+
+// The whole file on disk, or nothing under its name: a temporary file synced
+// and renamed, then the folder synced so the name survives a power cut too.
+IoStatus writeSynced(const QString& folder, const QString& path, const QByteArray& bytes)
+{
+    const QString tmp = folder + QStringLiteral("/.") + QFileInfo(path).fileName() + QStringLiteral(".tmp");
+    const QByteArray tmpName = QFile::encodeName(tmp);
+    const int fd = ::open(tmpName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return posixFailure(path);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const IoStatus st = posixFailure(path);
+            ::close(fd);
+            ::unlink(tmpName.constData());
+            return st;
+        }
+        done += n;
+    }
+    if (::fsync(fd) != 0) {
+        const IoStatus st = posixFailure(path);
+        ::close(fd);
+        ::unlink(tmpName.constData());
+        return st;
+    }
+    ::close(fd);
+    if (::rename(tmpName.constData(), QFile::encodeName(path).constData()) != 0) {
+        const IoStatus st = posixFailure(path);
+        ::unlink(tmpName.constData());
+        return st;
+    }
+    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return posixFailure(folder);
+    const int rc = ::fsync(dir);
+    const IoStatus st = rc == 0 ? IoStatus::success() : posixFailure(folder);
+    ::close(dir);
+    return st;
+}
+
+// Journal files by their run number, newest first.
+QList<std::pair<int, QString>> numbered(const QString& folder)
+{
+    QList<std::pair<int, QString>> runs;
+    const QStringList names = QDir(folder).entryList({QStringLiteral("run-*.journal")}, QDir::Files);
+    for (const QString& name : names) {
+        const auto m = journalName().match(name);
+        if (m.hasMatch())
+            runs.append({m.captured(1).toInt(), folder + QLatin1Char('/') + name});
+    }
+    std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    return runs;
+}
+
+} // namespace
+
+QString RunJournal::defaultFolder()
+{
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    // A relative value is not to be used, as with every base directory.
+    if (state.isEmpty() || !QDir::isAbsolutePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/tunedesk/journal");
+}
+
+QStringList RunJournal::files() const
+{
+    QStringList paths;
+    if (folder_.isEmpty())
+        return paths;
+    for (const auto& run : numbered(folder_))
+        paths << run.second;
+    return paths;
+}
+
+IoStatus RunJournal::write(const QString& dataFolder, const RunLabel& label, const DayPlan& plan, QString* path)
+{
+    Journal j;
+    j.label = label;
+    j.dataFolder = dataFolder;
+    j.made = QDateTime::currentDateTimeUtc();
+    for (const DayChange& c : plan.days) {
+        if (c.kind() == DayChange::Kind::Unchanged)
+            continue;
+        j.days.append({c.date, c.before, c.after ? std::optional(digest(*c.after)) : std::nullopt});
+    }
+    if (folder_.isEmpty() || !QDir().mkpath(folder_))
+        return IoStatus::failure(folder_, QStringLiteral("cannot create the folder"));
+
+    // Run numbers count on from the newest, refused ones included, so a name is never reused.
+    int last = 0;
+    const QStringList all = QDir(folder_).entryList({QStringLiteral("run-*")}, QDir::Files);
+    for (const QString& name : all)
+        last = std::max(last, name.section(QLatin1Char('.'), 0, 0).mid(4).toInt());
+    const QString file = folder_ + QStringLiteral("/run-%1.journal").arg(last + 1, 6, 10, QLatin1Char('0'));
+    const IoStatus st = writeSynced(folder_, file, encode(j));
+    if (!st.ok)
+        return st;
+    if (path)
+        *path = file;
+    const auto runs = numbered(folder_);
+    for (qsizetype i = kKeep; i < runs.size(); ++i)
+        QFile::remove(runs[i].second);
+    return st;
+}
+
+bool RunJournal::retire(const QString& path)
+{
+    return QFile::remove(path);
+}
+
+bool RunJournal::setAside(const QString& path)
+{
+    QFile::remove(path + QStringLiteral(".refused"));
+    return QFile::rename(path, path + QStringLiteral(".refused"));
+}
+
+QByteArray RunJournal::digest(const QByteArray& bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+QByteArray RunJournal::encode(const Journal& j)
+{
+    QByteArray body;
+    {
+        QDataStream out(&body, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_6_0);
+        out << j.label.kind << j.dataFolder << qint64(j.label.first.toJulianDay()) << qint64(j.label.last.toJulianDay())
+            << j.label.entry << qint64(j.made.toMSecsSinceEpoch()) << quint32(j.days.size());
+        for (const JournalDay& d : j.days) {
+            out << qint64(d.date.toJulianDay()) << quint8((d.before ? 1 : 0) | (d.afterDigest ? 2 : 0));
+            if (d.before)
+                out << *d.before;
+            if (d.afterDigest)
+                out << *d.afterDigest;
+        }
+    }
+    QByteArray file = kMagic + body;
+    return file + kEnd + digest(file);
+}
+
+std::optional<Journal> RunJournal::decode(const QByteArray& bytes, JournalProblem* problem)
+{
+    auto refuse = [problem](JournalProblem why) {
+        if (problem)
+            *problem = why;
+        return std::nullopt;
+    };
+    if (!bytes.startsWith(kMagic))
+        return refuse(JournalProblem::NotAJournal);
+    const qsizetype trailer = kEnd.size() + kDigestSize;
+    if (bytes.size() < kMagic.size() + trailer || bytes.mid(bytes.size() - trailer, kEnd.size()) != kEnd)
+        return refuse(JournalProblem::CutShort);
+    const QByteArray content = bytes.left(bytes.size() - trailer);
+    if (digest(content) != bytes.right(kDigestSize))
+        return refuse(JournalProblem::Damaged);
+
+    Journal j;
+    QDataStream in(content.mid(kMagic.size()));
+    in.setVersion(QDataStream::Qt_6_0);
+    qint64 first = 0, last = 0, made = 0;
+    quint32 count = 0;
+    in >> j.label.kind >> j.dataFolder >> first >> last >> j.label.entry >> made >> count;
+    j.label.first = QDate::fromJulianDay(first);
+    j.label.last = QDate::fromJulianDay(last);
+    j.made = QDateTime::fromMSecsSinceEpoch(made, Qt::UTC);
+    for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        qint64 day = 0;
+        quint8 flags = 0;
+        in >> day >> flags;
+        JournalDay d{QDate::fromJulianDay(day), {}, {}};
+        if (flags & 1) {
+            QByteArray before;
+            in >> before;
+            d.before = before.isNull() ? QByteArray("") : before;
+        }
+        if (flags & 2) {
+            QByteArray after;
+            in >> after;
+            d.afterDigest = after;
+        }
+        if (!d.date.isValid() || flags > 3 || (d.afterDigest && d.afterDigest->size() != kDigestSize))
+            return refuse(JournalProblem::Damaged);
+        j.days.append(std::move(d));
+    }
+    if (in.status() != QDataStream::Ok || !in.atEnd() || j.dataFolder.isEmpty())
+        return refuse(JournalProblem::Damaged);
+    return j;
+}
+
+std::optional<Journal> RunJournal::read(const QString& path, JournalProblem* problem, QString* detail)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (problem)
+            *problem = JournalProblem::Unreadable;
+        if (detail)
+            *detail = f.errorString();
+        return std::nullopt;
+    }
+    return decode(f.readAll(), problem);
+}
+
+DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPlan& plan, RunJournal* journal,
+                         const RunLabel& label, const std::function<void(int)>& progress)
+{
+    DayRunResult result;
+    result.failedDays = plan.failedDays;
+    result.firstFailure = plan.firstFailure;
+    result.firstReason = plan.firstReason;
+    const bool changes = std::any_of(plan.days.cbegin(), plan.days.cend(),
+                                     [](const DayChange& c) { return c.kind() != DayChange::Kind::Unchanged; });
+    if (journal && changes) {
+        const IoStatus st = journal->write(dataFolder, label, plan);
+        if (!st.ok) {
+            result.journalFailure = st;
+            return result;
+        }
+    }
+
+    QString flushPath;
+    for (qsizetype i = 0; i < plan.days.size(); ++i) {
+        const DayChange& c = plan.days[i];
+        if (c.kind() != DayChange::Kind::Unchanged) {
+            const QString folder = DayFiles::monthFolder(dataFolder, c.date);
+            const IoStatus st = putDayFile(fs, folder, c.path, c.after);
+            if (!st.ok) {
+                if (result.failedDays++ == 0) {
+                    result.firstFailure = st.path;
+                    result.firstReason = st.reason;
+                }
+            } else {
+                ++result.changedDays;
+                if (flushPath.isEmpty())
+                    flushPath = folder;
+            }
+        }
+        if (progress)
+            progress(int(i));
+    }
+
+    // The files were replaced without a sync each; one flush makes the run durable.
+    if (!flushPath.isEmpty()) {
+        const IoStatus st = fs.flush(flushPath);
+        if (!st.ok) {
+            // Nothing written in this run is known to be on disk.
+            result.failedDays += result.changedDays;
+            if (result.firstFailure.isEmpty()) {
+                result.firstFailure = st.path;
+                result.firstReason = st.reason;
+            }
+        }
+    }
+    return result;
+}
+
+UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFolder)
+{
+    UndoResult r;
+    const QStringList files = journal.files();
+    if (files.isEmpty())
+        return r;
+    r.journalPath = files.first();
+    const std::optional<Journal> j = RunJournal::read(r.journalPath, &r.problem, &r.detail);
+    if (j && j->dataFolder != dataFolder) {
+        r.problem = JournalProblem::OtherDataFolder;
+        r.detail = j->dataFolder;
+    }
+    if (!j || j->dataFolder != dataFolder) {
+        r.status = UndoResult::Status::Refused;
+        journal.setAside(r.journalPath);
+        return r;
+    }
+    r.status = UndoResult::Status::Done;
+    r.label = j->label;
+
+    auto fail = [&r](const QString& path) {
+        if (r.failedDays++ == 0)
+            r.firstFailure = path;
+    };
+    QString flushPath;
+    for (const JournalDay& d : j->days) {
+        const QString folder = DayFiles::monthFolder(dataFolder, d.date);
+        const QString path = DayFiles::dayFile(dataFolder, d.date);
+        std::optional<QByteArray> now;
+        if (fs.fileExists(path)) {
+            QByteArray bytes;
+            if (!fs.readAll(path, bytes).ok) {
+                fail(path);
+                continue;
+            }
+            now = std::move(bytes);
+        }
+        if (now == d.before)
+            continue;   // as before already: a killed run had not reached it, or an undo was cut short
+        const bool asTheRunLeftIt = now ? d.afterDigest && RunJournal::digest(*now) == *d.afterDigest : !d.afterDigest;
+        if (!asTheRunLeftIt) {
+            r.changedSince << path;
+            continue;
+        }
+        const IoStatus st = putDayFile(fs, folder, path, d.before);
+        if (!st.ok) {
+            fail(st.path);
+            continue;
+        }
+        ++r.restoredDays;
+        if (flushPath.isEmpty())
+            flushPath = folder;
+    }
+    // A run killed part-way can leave the temporary file of the write in flight
+    // beside the day files; hidden, it is no day file, and it goes with the run.
+    QSet<QString> months;
+    for (const JournalDay& d : j->days)
+        months.insert(DayFiles::monthFolder(dataFolder, d.date));
+    static const QRegularExpression leftover(QStringLiteral("^\\.\\d{4}_\\d{1,2}\\.\\d{1,2}\\.[A-Za-z0-9]{6}$"));
+    for (const QString& month : months) {
+        const QStringList names = QDir(month).entryList(QDir::Files | QDir::Hidden);
+        for (const QString& name : names) {
+            if (leftover.match(name).hasMatch())
+                QFile::remove(month + QLatin1Char('/') + name);
+        }
+    }
+
+    if (!flushPath.isEmpty()) {
+        const IoStatus st = fs.flush(flushPath);
+        if (!st.ok) {
+            r.failedDays += r.restoredDays;
+            if (r.firstFailure.isEmpty())
+                r.firstFailure = st.path;
+        }
+    }
+    // A journal with days that could not be put back stays, so Undo can try again.
+    if (r.failedDays == 0)
+        journal.retire(r.journalPath);
+    return r;
+}
+
+} // namespace td

@@ -1,0 +1,95 @@
+#pragma once
+#include "DayPlan.h"
+#include "DayRun.h"
+
+#include <QDateTime>
+#include <QStringList>
+
+namespace td {
+
+// What a run was, as its journal and the Undo button name it.
+struct RunLabel {
+    QString kind;       // "regular-register", "regular-remove", "dday-register", "dday-remove", ...
+    QDate first, last;  // the range
+    QString entry;      // the entry as the page shows it
+};
+
+// One day of a journal: the bytes before the run and a digest of the bytes after.
+struct JournalDay {
+    QDate date;
+    std::optional<QByteArray> before;      // nullopt: there was no file
+    std::optional<QByteArray> afterDigest; // SHA-256 of the bytes after; nullopt: no file after
+};
+
+struct Journal {
+    RunLabel label;
+    QString dataFolder;
+    QDateTime made;     // UTC
+    QList<JournalDay> days;
+};
+
+// Why a journal is not applied.
+enum class JournalProblem { None, Unreadable, NotAJournal, CutShort, Damaged, OtherDataFolder };
+
+// The journals of the last runs, one file per run, in a folder of their own
+// (never the data folder). A journal is complete and synced before the run
+// touches its first day file, so a killed run leaves one that undoes it.
+class RunJournal {
+public:
+    static constexpr int kKeep = 10;
+
+    explicit RunJournal(QString folder) : folder_(std::move(folder)) {}
+    // $XDG_STATE_HOME/tunedesk/journal, else ~/.local/state/tunedesk/journal.
+    static QString defaultFolder();
+    const QString& folder() const { return folder_; }
+
+    // The journal files, newest first.
+    QStringList files() const;
+    // Writes the journal of a run about to apply plan (the days it changes),
+    // synced before returning; then drops the oldest beyond kKeep.
+    IoStatus write(const QString& dataFolder, const RunLabel& label, const DayPlan& plan, QString* path = nullptr);
+    // Undone: the journal leaves the list.
+    bool retire(const QString& path);
+    // Refused: kept beside the list as "<file>.refused" for a look by hand.
+    bool setAside(const QString& path);
+
+    // The file format: a magic line, length-prefixed fields and day records,
+    // then "END" and a SHA-256 of everything before it.
+    static QByteArray encode(const Journal& journal);
+    // Refuses a file cut short, damaged or edited; *problem says which.
+    static std::optional<Journal> decode(const QByteArray& bytes, JournalProblem* problem);
+    // *detail gets the system's reason when the file cannot be read.
+    static std::optional<Journal> read(const QString& path, JournalProblem* problem, QString* detail = nullptr);
+    static QByteArray digest(const QByteArray& bytes);
+
+private:
+    QString folder_;
+};
+
+// Applies a plan: the journal first (when one is given) and synced once, then
+// every day that changes, replaced atomically without a sync each, then one
+// flush. A journal that cannot be written stops the run before any day file
+// is touched. progress gets the index of each plan day once it is done.
+DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPlan& plan, RunJournal* journal,
+                         const RunLabel& label, const std::function<void(int)>& progress = {});
+
+struct UndoResult {
+    enum class Status { Done, NothingToUndo, Refused };
+    Status status = Status::NothingToUndo;
+    QString journalPath;
+    JournalProblem problem = JournalProblem::None;   // why the journal was refused
+    QString detail;               // the system's reason, or the journal's data folder
+    RunLabel label;
+    int restoredDays = 0;
+    QStringList changedSince;     // day files changed since the run: left alone
+    int failedDays = 0;
+    QString firstFailure;
+};
+
+// Undoes the newest run of the journal: every day file it touched back to its
+// bytes before (atomic writes, one flush), unless the file changed since the
+// run. A journal that is damaged or made for another data folder is refused
+// and set aside; no day file is touched.
+UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFolder);
+
+} // namespace td

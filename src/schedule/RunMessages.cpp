@@ -1,0 +1,141 @@
+#include "RunMessages.h"
+
+#include <QLocale>
+
+namespace td {
+namespace {
+
+// A lone CR breaks the line in the message box.
+const QString kBreak = QStringLiteral("\r");
+constexpr int kNamed = 10;   // day files named in a message; the rest are counted
+
+QString dateText(const QDate& d) { return d.toString(QStringLiteral("yyyy-MM-dd")); }
+
+} // namespace
+
+QString RunMessages::preview(bool korean) { return korean ? QStringLiteral("미리보기") : QStringLiteral("Preview"); }
+
+QString RunMessages::undo(bool korean) { return korean ? QStringLiteral("되돌리기") : QStringLiteral("Undo"); }
+
+QString RunMessages::changeKind(bool korean, DayChange::Kind kind)
+{
+    switch (kind) {
+    case DayChange::Kind::New: return korean ? QStringLiteral("새로 만듦") : QStringLiteral("New");
+    case DayChange::Kind::Changed: return korean ? QStringLiteral("바뀜") : QStringLiteral("Changed");
+    case DayChange::Kind::Deleted: return korean ? QStringLiteral("지움") : QStringLiteral("Deleted");
+    case DayChange::Kind::Unchanged: break;
+    }
+    return korean ? QStringLiteral("그대로") : QStringLiteral("Unchanged");
+}
+
+QStringList RunMessages::previewColumns(bool korean)
+{
+    return korean ? QStringList{QStringLiteral("날짜"), QStringLiteral("변경"), QStringLiteral("이전 내용"), QStringLiteral("이후 내용")}
+                  : QStringList{QStringLiteral("Date"), QStringLiteral("Change"), QStringLiteral("Before"), QStringLiteral("After")};
+}
+
+QString RunMessages::previewSummary(bool korean, const DayPlan& plan)
+{
+    using K = DayChange::Kind;
+    QString text = korean ? QStringLiteral("새로 만듦 %1일, 바뀜 %2일, 지움 %3일, 그대로 %4일")
+                          : QStringLiteral("New %1, changed %2, deleted %3, unchanged %4");
+    text = text.arg(plan.count(K::New)).arg(plan.count(K::Changed)).arg(plan.count(K::Deleted)).arg(plan.count(K::Unchanged));
+    if (plan.failedDays > 0)
+        text += kBreak + (korean ? QStringLiteral("읽지 못한 날 %1일, 첫 실패: %2") : QStringLiteral("%1 day(s) cannot be read or stored; first: %2"))
+                             .arg(plan.failedDays).arg(plan.firstFailure);
+    return text;
+}
+
+QString RunMessages::runKind(bool korean, const QString& kind)
+{
+    struct Name { const char* kind; const char* korean; const char* english; };
+    static const Name names[] = {
+        {"regular-register", "일정 등록", "Plan registered"},
+        {"regular-remove", "일정 삭제", "Plan removed"},
+        {"dday-register", "D-Day 등록", "D-Day registered"},
+        {"dday-remove", "D-Day 삭제", "D-Day removed"},
+    };
+    for (const Name& n : names) {
+        if (kind == QLatin1String(n.kind))
+            return QString::fromUtf8(korean ? n.korean : n.english);
+    }
+    return kind;
+}
+
+QString RunMessages::undoTip(bool korean, const Journal& j)
+{
+    const QString made = j.made.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    return (korean ? QStringLiteral("되돌릴 실행: %1 %2 (%3 ~ %4, %5일), %6에 실행")
+                   : QStringLiteral("Undoes: %1 %2 (%3 to %4, %5 day files), run at %6"))
+        .arg(runKind(korean, j.label.kind), j.label.entry, dateText(j.label.first), dateText(j.label.last))
+        .arg(j.days.size())
+        .arg(made);
+}
+
+QString RunMessages::undoTipUnreadable(bool korean, const QString& path)
+{
+    return (korean ? QStringLiteral("실행 기록을 읽을 수 없습니다: %1") : QStringLiteral("The run journal cannot be read: %1")).arg(path);
+}
+
+QString RunMessages::nothingToUndo(bool korean)
+{
+    return korean ? QStringLiteral("되돌릴 실행이 없습니다.") : QStringLiteral("There is no run to undo.");
+}
+
+QString RunMessages::undone(bool korean, const UndoResult& r)
+{
+    QString text = (korean ? QStringLiteral("%1 %2 실행을 되돌렸습니다. 날짜 파일 %3개를 이전 상태로 돌려놓았습니다.")
+                           : QStringLiteral("%1 %2 is undone: %3 day file(s) are as they were before the run."))
+                       .arg(runKind(korean, r.label.kind), r.label.entry)
+                       .arg(r.restoredDays);
+    if (!r.changedSince.isEmpty()) {
+        text += kBreak + (korean ? QStringLiteral("실행 뒤에 바뀐 날짜 파일 %1개는 그대로 두었습니다:")
+                                 : QStringLiteral("%1 day file(s) changed since the run and were left alone:"))
+                             .arg(r.changedSince.size());
+        for (const QString& path : r.changedSince.first(std::min<qsizetype>(kNamed, r.changedSince.size())))
+            text += kBreak + path;
+        if (r.changedSince.size() > kNamed)
+            text += kBreak + (korean ? QStringLiteral("외 %1개") : QStringLiteral("and %1 more")).arg(r.changedSince.size() - kNamed);
+    }
+    if (r.failedDays > 0)
+        text += kBreak + (korean ? QStringLiteral("%1일을 되돌리지 못했습니다. 첫 실패: %2\r실행 기록은 남아 있어 다시 되돌릴 수 있습니다.")
+                                 : QStringLiteral("%1 day(s) could not be put back. First failure: %2\rThe journal is kept: Undo can try again."))
+                             .arg(r.failedDays).arg(r.firstFailure);
+    return text;
+}
+
+QString RunMessages::journalRefused(bool korean, const UndoResult& r)
+{
+    QString why;
+    switch (r.problem) {
+    case JournalProblem::Unreadable:
+        why = (korean ? QStringLiteral("읽을 수 없습니다 (%1)") : QStringLiteral("it cannot be read (%1)")).arg(r.detail);
+        break;
+    case JournalProblem::NotAJournal:
+        why = korean ? QStringLiteral("이 프로그램의 실행 기록이 아닙니다") : QStringLiteral("it is not a journal of this program");
+        break;
+    case JournalProblem::CutShort:
+        why = korean ? QStringLiteral("끝이 잘렸습니다") : QStringLiteral("it is cut short");
+        break;
+    case JournalProblem::Damaged:
+        why = korean ? QStringLiteral("손상되었거나 고쳐졌습니다") : QStringLiteral("it is damaged or edited");
+        break;
+    case JournalProblem::OtherDataFolder:
+        why = (korean ? QStringLiteral("다른 데이타 폴더(%1)의 기록입니다") : QStringLiteral("it was made for another data folder (%1)")).arg(r.detail);
+        break;
+    case JournalProblem::None:
+        break;
+    }
+    return (korean ? QStringLiteral("실행 기록 %1을(를) 적용하지 않았습니다: %2.\r날짜 파일은 하나도 바꾸지 않았고, 이 기록은 %1.refused 로 옮겨 두었습니다.")
+                   : QStringLiteral("The run journal %1 is not applied: %2.\rNo day file was changed; the journal was set aside as %1.refused."))
+        .arg(r.journalPath, why);
+}
+
+QString RunMessages::journalNotWritten(bool korean, const IoStatus& st)
+{
+    return (korean ? QStringLiteral("실행 기록 %1을(를) 쓸 수 없어 날짜 파일을 하나도 바꾸지 않았습니다.\r%2")
+                   : QStringLiteral("The run journal %1 cannot be written, so no day file was changed.\r%2"))
+        .arg(st.path, st.reason);
+}
+
+} // namespace td

@@ -1,0 +1,31 @@
+#pragma once
+#include "DayPlan.h"
+#include "RunJournal.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace td {
+
+// The texts of the preview and of Undo, in Korean or English.
+struct RunMessages {
+    static QString preview(bool korean);          // the button and the preview's title
+    static QString undo(bool korean);             // the button
+    static QString changeKind(bool korean, DayChange::Kind kind);
+    static QStringList previewColumns(bool korean);   // date, change, before, after
+    // The four counts, and the days that cannot be read.
+    static QString previewSummary(bool korean, const DayPlan& plan);
+    // "D-Day 등록" for "dday-register"; a kind this program does not know is shown as it is.
+    static QString runKind(bool korean, const QString& kind);
+    // What Undo would undo, for its tooltip.
+    static QString undoTip(bool korean, const Journal& journal);
+    static QString undoTipUnreadable(bool korean, const QString& path);
+    static QString nothingToUndo(bool korean);
+    // The closing message of an undo.
+    static QString undone(bool korean, const UndoResult& result);
+    static QString journalRefused(bool korean, const UndoResult& result);
+    // A run that stopped before its first day file: its journal could not be written.
+    static QString journalNotWritten(bool korean, const IoStatus& status);
+};
+
+} // namespace td

@@ -1,0 +1,305 @@
+#include "TestSupport.h"
+
+#include "platform/Cp949.h"
+#include "schedule/DayEntry.h"
+#include "schedule/DayFiles.h"
+#include "schedule/DayRun.h"
+#include "schedule/RunJournal.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QTest>
+
+using namespace td;
+using namespace td::test;
+
+namespace {
+
+using Snapshot = QMap<QString, QByteArray>;   // every file under the folder -> bytes
+
+Snapshot snapshot(const QString& folder)
+{
+    Snapshot s;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        s.insert(QDir(folder).relativeFilePath(path), readFile(path));
+    }
+    return s;
+}
+
+// Checks at the first day file touched that the journal is already whole on disk.
+class JournalFirstFileSystem : public FailingFileSystem {
+public:
+    QString journalFolder;
+    bool checked = false;
+    IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability d) override
+    {
+        check();
+        return FailingFileSystem::writeAtomic(path, bytes, d);
+    }
+    IoStatus remove(const QString& path) override
+    {
+        check();
+        return FailingFileSystem::remove(path);
+    }
+
+private:
+    // The newest journal is whole and names this run's days.
+    void check()
+    {
+        if (checked)
+            return;
+        const QStringList files = RunJournal(journalFolder).files();
+        const auto j = files.isEmpty() ? std::nullopt : RunJournal::read(files.first(), nullptr);
+        QVERIFY(j && !j->days.isEmpty());
+        checked = true;
+    }
+};
+
+// Eight days, every 2nd from 27 February 2004: existing files in the shapes
+// Daybrook, this tool and hand editing leave them; null = no file.
+const QList<QByteArray> kDays{
+    "[Exam D-14]\r\n",                 // only this run's entry: removing deletes it
+    "[X]\n[Y]\r\n",                    // lone LF inside a line
+    "\r\n\r\n[X]\r\n",                 // empty lines on top, which a rewrite drops
+    QByteArray(),                      // no file: register creates it
+    "\xff\xfe stray\r[B]",             // bytes CP949 does not know, lone CR, no final line end
+    "[Exam D-4]\n[old]\r\n",           // this run's entry already there
+    QByteArray(),
+    "[A]\r\n\r\n[B]\r\n",
+};
+
+DayRange eightDays() { return *ddayDays({"2004", "2", "27", "2004", "3", "12", "2"}); }
+
+QString countdown(const MatchedDay& d) { return DayEntry::countdown("[", "Exam", "]", d.remaining); }
+
+void writeDays(const QString& data, const DayRange& range)
+{
+    for (int i = 0; i < kDays.size(); ++i) {
+        if (!kDays[i].isNull())
+            writeFile(DayFiles::dayFile(data, range.days[i].date), kDays[i]);
+    }
+}
+
+RunLabel label(const QString& kind) { return {kind, QDate(2004, 2, 27), QDate(2004, 3, 12), "[Exam D-xxx]"}; }
+
+} // namespace
+
+class TestRunJournal : public QObject {
+    Q_OBJECT
+private slots:
+    // Undo after register, register over existing entries and remove gives back
+    // every file byte for byte: files the run created go, files it deleted return.
+    void undoGivesBackEveryByte_data()
+    {
+        QTest::addColumn<QList<int>>("actions");   // runs before the one undone
+        const int reg = int(DayAction::Register), rem = int(DayAction::Remove);
+        QTest::newRow("register, merged into notes") << QList<int>{reg};
+        QTest::newRow("remove") << QList<int>{rem};
+        QTest::newRow("register, then remove") << QList<int>{reg, rem};
+        QTest::newRow("remove, then register") << QList<int>{rem, reg};
+    }
+    void undoGivesBackEveryByte()
+    {
+        QFETCH(QList<int>, actions);
+        Fixture fx;
+        QTemporaryDir state;
+        const QString data = fx.services.DataFolder;
+        const DayRange range = eightDays();
+        writeDays(data, range);
+        RunJournal journal(state.path() + "/tunedesk/journal");
+
+        QList<Snapshot> steps{snapshot(fx.dir.path())};
+        for (int action : actions) {
+            JournalFirstFileSystem fs;
+            fs.journalFolder = journal.folder();
+            const qsizetype journals = journal.files().size();
+            const RunLabel l = label(action == int(DayAction::Register) ? "dday-register" : "dday-remove");
+            QVERIFY(runDays(fs, data, range, DayAction(action), countdown, {}, &journal, &l).ok());
+            QVERIFY(fs.checked);
+            QCOMPARE(journal.files().size(), journals + 1);
+            steps << snapshot(fx.dir.path());
+            QVERIFY(steps.last() != steps[steps.size() - 2]);
+        }
+        // Each undo takes back the newest run left, down to the files as they were.
+        while (steps.size() > 1) {
+            steps.removeLast();
+            const UndoResult r = undoLast(fx.fs, journal, data);
+            QCOMPARE(int(r.status), int(UndoResult::Status::Done));
+            QVERIFY(r.changedSince.isEmpty() && r.failedDays == 0);
+            QCOMPARE(snapshot(fx.dir.path()), steps.last());
+        }
+        QVERIFY(journal.files().isEmpty());
+        QCOMPARE(int(undoLast(fx.fs, journal, data).status), int(UndoResult::Status::NothingToUndo));
+        QVERIFY(!QFileInfo::exists(fx.path("tunedesk")));   // never in the data folder
+    }
+
+    // The preview's days and counts are what the run then does to the files.
+    void planIsWhatTheRunDoes_data()
+    {
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QList<int>>("counts");   // new, changed, deleted, unchanged
+        QTest::newRow("register") << int(DayAction::Register) << QList<int>{2, 4, 0, 2};
+        // Remove rewrites days it does not find the entry in by the reading rule.
+        QTest::newRow("remove") << int(DayAction::Remove) << QList<int>{0, 4, 1, 3};
+    }
+    void planIsWhatTheRunDoes()
+    {
+        QFETCH(int, action);
+        QFETCH(QList<int>, counts);
+        Fixture fx;
+        const QString data = fx.services.DataFolder;
+        const DayRange range = eightDays();
+        writeDays(data, range);
+        const Snapshot before = snapshot(fx.dir.path());
+        const DayPlan plan = planRun(fx.fs, data, range, DayAction(action), countdown);
+        QCOMPARE(snapshot(fx.dir.path()), before);   // the plan writes nothing
+        QCOMPARE(fx.fs.reads, 6);                     // each existing day file read once
+        using K = DayChange::Kind;
+        QCOMPARE((QList<int>{plan.count(K::New), plan.count(K::Changed), plan.count(K::Deleted), plan.count(K::Unchanged)}),
+                 counts);
+        QCOMPARE(plan.days.size(), range.days.size());
+
+        QVERIFY(runDays(fx.fs, data, range, DayAction(action), countdown).ok());
+        for (const DayChange& c : plan.days) {
+            QCOMPARE(c.path, DayFiles::dayFile(data, c.date));
+            QCOMPARE(QFileInfo::exists(c.path), c.after.has_value());
+            if (c.after)
+                QCOMPARE(readFile(c.path), *c.after);
+        }
+        // The rest of the folder is untouched.
+        Snapshot now = snapshot(fx.dir.path()), was = before;
+        for (const DayChange& c : plan.days) {
+            const QString name = QDir(fx.dir.path()).relativeFilePath(c.path);
+            now.remove(name);
+            was.remove(name);
+        }
+        QCOMPARE(now, was);
+    }
+
+    // A day changed since the run, by the calendar or by hand, is left alone and named.
+    void dayChangedSinceTheRunIsLeftAlone()
+    {
+        Fixture fx;
+        QTemporaryDir state;
+        const QString data = fx.services.DataFolder;
+        const DayRange range = eightDays();
+        writeDays(data, range);
+        const Snapshot before = snapshot(fx.dir.path());
+        RunJournal journal(state.path());
+        const RunLabel l = label("dday-register");
+        QVERIFY(runDays(fx.fs, data, range, DayAction::Register, countdown, {}, &journal, &l).ok());
+
+        // A note edited, a day the run created edited, a day the run created deleted.
+        const QString edited = DayFiles::dayFile(data, range.days[1].date);
+        const QString created = DayFiles::dayFile(data, range.days[6].date);
+        writeFile(edited, "[Exam D-12]\n[X]\n[Y]\r\n[mine]\r\n");
+        writeFile(created, "[Exam D-2]\r\n[mine]\r\n");
+        QVERIFY(QFile::remove(DayFiles::dayFile(data, range.days[3].date)));
+        const UndoResult r = undoLast(fx.fs, journal, data);
+        QCOMPARE(int(r.status), int(UndoResult::Status::Done));
+        QCOMPARE(r.changedSince, (QStringList{edited, created}));
+        QCOMPARE(r.restoredDays, 3);   // eight days less two unchanged, two edited and the one deleted by hand
+        QCOMPARE(readFile(edited), QByteArray("[Exam D-12]\n[X]\n[Y]\r\n[mine]\r\n"));
+        QCOMPARE(readFile(created), QByteArray("[Exam D-2]\r\n[mine]\r\n"));
+        Snapshot now = snapshot(fx.dir.path()), was = before;
+        for (const QString& path : {edited, created}) {
+            now.remove(QDir(fx.dir.path()).relativeFilePath(path));
+            was.remove(QDir(fx.dir.path()).relativeFilePath(path));
+        }
+        QCOMPARE(now, was);
+    }
+
+    // A journal that is cut short, damaged, edited or made for another data
+    // folder is refused and set aside; no day file is touched.
+    void badJournalIsRefused_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("problem");
+        QTest::newRow("cut short") << "cut" << int(JournalProblem::CutShort);
+        QTest::newRow("one byte changed") << "flip" << int(JournalProblem::Damaged);
+        QTest::newRow("entry edited by hand") << "edit" << int(JournalProblem::Damaged);
+        QTest::newRow("another data folder") << "foreign" << int(JournalProblem::OtherDataFolder);
+        QTest::newRow("not a journal") << "other" << int(JournalProblem::NotAJournal);
+    }
+    void badJournalIsRefused()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, problem);
+        Fixture fx;
+        QTemporaryDir state;
+        QString data = fx.services.DataFolder;
+        const DayRange range = eightDays();
+        writeDays(data, range);
+        RunJournal journal(state.path());
+        const RunLabel l = label("dday-register");
+        if (how == "foreign") {
+            // The same days under another folder: the journal names that one.
+            data = fx.path("other/");
+            QDir().mkpath(data);
+            writeDays(data, range);
+        }
+        QVERIFY(runDays(fx.fs, data, range, DayAction::Register, countdown, {}, &journal, &l).ok());
+        const QString file = journal.files().value(0);
+        QByteArray bytes = readFile(file);
+        if (how == "cut")
+            bytes.truncate(bytes.size() / 2);
+        else if (how == "flip")
+            bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x20);
+        else if (how == "edit")
+            bytes.replace(QByteArray("x\0x\0x"), QByteArray("y\0y\0y"));
+        else if (how == "other")
+            bytes = "[Exam D-0]\r\n";
+        QVERIFY(how == "foreign" || bytes != readFile(file));
+        writeFile(file, bytes);
+
+        const Snapshot after = snapshot(fx.dir.path());
+        const UndoResult r = undoLast(fx.fs, journal, fx.services.DataFolder);
+        QCOMPARE(int(r.status), int(UndoResult::Status::Refused));
+        QCOMPARE(int(r.problem), problem);
+        QCOMPARE(r.journalPath, file);
+        QCOMPARE(snapshot(fx.dir.path()), after);
+        QCOMPARE(readFile(file + ".refused"), bytes);
+        QVERIFY(journal.files().isEmpty());
+    }
+
+    // Ten runs are kept, newest first; the oldest beyond them go.
+    void tenRunsAreKept()
+    {
+        Fixture fx;
+        QTemporaryDir state;
+        RunJournal journal(state.path() + "/journal");
+        const DayRange one = *ddayDays({"2004", "3", "1", "2004", "3", "2", "1"});
+        for (int run = 0; run < 12; ++run) {
+            const RunLabel l{"dday-register", QDate(2004, 3, 1), QDate(2004, 3, 2), QString::number(run)};
+            QVERIFY(runDays(fx.fs, fx.services.DataFolder, one, run % 2 ? DayAction::Remove : DayAction::Register,
+                            countdown, {}, &journal, &l).ok());
+        }
+        const QStringList files = journal.files();
+        QCOMPARE(files.size(), 10);
+        for (int i = 0; i < files.size(); ++i)
+            QCOMPARE(RunJournal::read(files[i], nullptr)->label.entry, QString::number(11 - i));
+    }
+
+    // A journal that cannot be written stops the run before any day file is touched.
+    void unwritableJournalStopsTheRun()
+    {
+        Fixture fx;
+        QTemporaryDir state;
+        writeFile(state.path() + "/journal", "a file where the folder should be");
+        RunJournal journal(state.path() + "/journal/tunedesk");
+        const DayRange range = eightDays();
+        writeDays(fx.services.DataFolder, range);
+        const Snapshot before = snapshot(fx.dir.path());
+        const RunLabel l = label("dday-register");
+        const DayRunResult r = runDays(fx.fs, fx.services.DataFolder, range, DayAction::Register, countdown, {}, &journal, &l);
+        QVERIFY(!r.ok() && !r.journalFailure.ok);
+        QCOMPARE(snapshot(fx.dir.path()), before);
+        QCOMPARE(fx.fs.writes + fx.fs.removes + fx.fs.makeDirs, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRunJournal)
+#include "tst_runjournal.moc"
