@@ -9,6 +9,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "schedule/RunJournal.h"
 
 #include <QApplication>
 #include <QFont>
@@ -34,6 +35,7 @@ int main(int argc, char* argv[])
     td::Services services{fs, store, boxes, dialog, QCoreApplication::applicationDirPath()};
     services.currentLanguage = QStringLiteral(TUNEDESK_LANGUAGE);
     td::installQtTranslation(services.currentLanguage);
+    services.journalFolder = td::RunJournal::defaultFolder();
     services.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     td::LanguageFile lng(fs, boxes, services.programFolder, services.currentLanguage);
     td::QtInstanceLock lock(td::QtInstanceLock::defaultPath());

@@ -2,6 +2,7 @@
 
 #include "DayEntry.h"
 #include "PercentBar.h"
+#include "RunMessages.h"
 #include "ScheduleWidgets.h"
 #include "platform/Controls.h"
 #include "platform/PageSize.h"
@@ -105,6 +106,15 @@ DDayPage::DDayPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
     page->addWidget(Frame15);
 
     auto* buttons = new QHBoxLayout;
+    const bool korean = s_.isKorean();
+    CmdPreview2 = new QPushButton(RunMessages::preview(korean), this);
+    nameControl(CmdPreview2, QStringLiteral("CmdPreview2"), 1780);
+    CmdUndo2 = new QPushButton(RunMessages::undo(korean), this);
+    nameControl(CmdUndo2, QStringLiteral("CmdUndo2"), 1781);
+    for (QPushButton* b : {CmdPreview2, CmdUndo2}) {
+        b->setMinimumWidth(90);
+        buttons->addWidget(b);
+    }
     buttons->addStretch(1);
     for (int i = 0; i < 2; ++i) {
         CmdDataInput2[i] = new QPushButton(this);
@@ -121,6 +131,11 @@ DDayPage::DDayPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
     page->addStretch(1);
 
     connect(CmdBasic2, &QPushButton::clicked, this, &DDayPage::CmdBasic2_Click);
+    connect(CmdPreview2, &QPushButton::clicked, this, &DDayPage::CmdPreview2_Click);
+    connect(CmdUndo2, &QPushButton::clicked, this, &DDayPage::CmdUndo2_Click);
+    connect(&schedule::JournalSignal::instance(), &schedule::JournalSignal::changed, this,
+            [this] { schedule::refreshUndo(s_, CmdUndo2); });
+    schedule::refreshUndo(s_, CmdUndo2);
 }
 
 DDayChoices DDayPage::choices() const
@@ -142,22 +157,42 @@ void DDayPage::CmdBasic2_Click()
     TxtIndexR2->setText(QStringLiteral("]"));
 }
 
-void DDayPage::CmdDataInput2_Click(int Index)
+std::optional<schedule::PreparedRun> DDayPage::prepare()
 {
     const bool korean = s_.isKorean();
     const std::optional<DayRange> range = ddayDays(choices());
     if (!range) {
         s_.boxes.info(ScheduleMessages::wrongDate(korean), ScheduleMessages::title());
-        return;
+        return std::nullopt;
     }
     const QString left = TxtIndexL2->text(), plan = TxtRegPlan2->text(), right = TxtIndexR2->text();
     const DayEntry::Check check = DayEntry::check(left, plan, right, DayEntry::countdown(left, plan, right, 0));
     if (!check.ok()) {
         s_.boxes.info(ScheduleMessages::refused(korean, check), ScheduleMessages::title());
-        return;
+        return std::nullopt;
     }
-    schedule::runAndReport(s_, PrgBData2, *range, Index == 0 ? DayAction::Register : DayAction::Remove,
-                           [&](const MatchedDay& day) { return DayEntry::countdown(left, plan, right, day.remaining); });
+    // The journal names the run by its entry with the count left open, as the page shows it.
+    const QString shown = left.trimmed() + plan.trimmed() + QStringLiteral(" D-xxx") + right.trimmed();
+    return schedule::PreparedRun{
+        *range, [left, plan, right](const MatchedDay& day) { return DayEntry::countdown(left, plan, right, day.remaining); },
+        QStringLiteral("dday"), shown};
+}
+
+void DDayPage::CmdDataInput2_Click(int Index)
+{
+    if (const auto run = prepare())
+        schedule::runAndReport(s_, PrgBData2, *run, Index == 0 ? DayAction::Register : DayAction::Remove);
+}
+
+void DDayPage::CmdPreview2_Click()
+{
+    if (const auto run = prepare())
+        schedule::showPreview(s_, this, *run, CmdDataInput2[0]->text(), CmdDataInput2[1]->text());
+}
+
+void DDayPage::CmdUndo2_Click()
+{
+    schedule::undoAndReport(s_, PrgBData2);
 }
 
 } // namespace td

@@ -1,5 +1,6 @@
 #pragma once
 #include "DayMatching.h"
+#include "ScheduleWidgets.h"
 #include "platform/Services.h"
 
 #include <QWidget>
@@ -32,6 +33,8 @@ public:
     QLineEdit* TxtIndexR2;
     QPushButton* CmdBasic2;
     std::array<QPushButton*, 2> CmdDataInput2{};
+    QPushButton* CmdPreview2;   // shows what register and remove would do
+    QPushButton* CmdUndo2;      // takes back the newest run
     PercentBar* PrgBData2;
 
     QLabel* Label29;   // the range
@@ -52,8 +55,13 @@ public slots:
     // 0 registers the countdown entries, 1 removes them.
     void CmdDataInput2_Click(int Index);
     void CmdBasic2_Click();
+    void CmdPreview2_Click();
+    void CmdUndo2_Click();
 
 private:
+    // The run of the current choices; a refusal shows its message and gives none.
+    std::optional<schedule::PreparedRun> prepare();
+
     Services& s_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "DayEntry.h"
 #include "PercentBar.h"
+#include "RunMessages.h"
 #include "ScheduleWidgets.h"
 #include "i18n/BuiltinCaptions.h"
 #include "platform/Controls.h"
@@ -115,6 +116,15 @@ RegularPage::RegularPage(Services& services, QWidget* parent) : QWidget(parent),
     page->addWidget(Frame10);
 
     auto* buttons = new QHBoxLayout;
+    const bool korean = s_.isKorean();
+    CmdPreview = new QPushButton(RunMessages::preview(korean), this);
+    nameControl(CmdPreview, QStringLiteral("CmdPreview"), 1380);
+    CmdUndo = new QPushButton(RunMessages::undo(korean), this);
+    nameControl(CmdUndo, QStringLiteral("CmdUndo"), 1381);
+    for (QPushButton* b : {CmdPreview, CmdUndo}) {
+        b->setMinimumWidth(90);
+        buttons->addWidget(b);
+    }
     buttons->addStretch(1);
     for (int i = 0; i < 2; ++i) {
         CmdDataInput[i] = new QPushButton(this);
@@ -131,6 +141,11 @@ RegularPage::RegularPage(Services& services, QWidget* parent) : QWidget(parent),
     page->addStretch(1);
 
     connect(CmdBasic, &QPushButton::clicked, this, &RegularPage::CmdBasic_Click);
+    connect(CmdPreview, &QPushButton::clicked, this, &RegularPage::CmdPreview_Click);
+    connect(CmdUndo, &QPushButton::clicked, this, &RegularPage::CmdUndo_Click);
+    connect(&schedule::JournalSignal::instance(), &schedule::JournalSignal::changed, this,
+            [this] { schedule::refreshUndo(s_, CmdUndo); });
+    schedule::refreshUndo(s_, CmdUndo);
 }
 
 RegularChoices RegularPage::choices() const
@@ -153,22 +168,38 @@ void RegularPage::CmdBasic_Click()
     TxtIndexR->setText(QStringLiteral("]"));
 }
 
-void RegularPage::CmdDataInput_Click(int Index)
+std::optional<schedule::PreparedRun> RegularPage::prepare()
 {
     const bool korean = s_.isKorean();
     const std::optional<DayRange> range = regularDays(choices());
     if (!range) {
         s_.boxes.info(ScheduleMessages::wrongDate(korean), ScheduleMessages::title());
-        return;
+        return std::nullopt;
     }
     const QString entry = DayEntry::regular(TxtIndexL->text(), TxtRegPlan->text(), TxtIndexR->text());
     const DayEntry::Check check = DayEntry::check(TxtIndexL->text(), TxtRegPlan->text(), TxtIndexR->text(), entry);
     if (!check.ok()) {
         s_.boxes.info(ScheduleMessages::refused(korean, check), ScheduleMessages::title());
-        return;
+        return std::nullopt;
     }
-    schedule::runAndReport(s_, PrgBData, *range, Index == 0 ? DayAction::Register : DayAction::Remove,
-                           [&entry](const MatchedDay&) { return entry; });
+    return schedule::PreparedRun{*range, [entry](const MatchedDay&) { return entry; }, QStringLiteral("regular"), entry};
+}
+
+void RegularPage::CmdDataInput_Click(int Index)
+{
+    if (const auto run = prepare())
+        schedule::runAndReport(s_, PrgBData, *run, Index == 0 ? DayAction::Register : DayAction::Remove);
+}
+
+void RegularPage::CmdPreview_Click()
+{
+    if (const auto run = prepare())
+        schedule::showPreview(s_, this, *run, CmdDataInput[0]->text(), CmdDataInput[1]->text());
+}
+
+void RegularPage::CmdUndo_Click()
+{
+    schedule::undoAndReport(s_, PrgBData);
 }
 
 } // namespace td

@@ -1,5 +1,6 @@
 #pragma once
 #include "DayMatching.h"
+#include "ScheduleWidgets.h"
 #include "platform/Services.h"
 
 #include <QWidget>
@@ -36,6 +37,8 @@ public:
     QLineEdit* TxtIndexR;
     QPushButton* CmdBasic;
     std::array<QPushButton*, 2> CmdDataInput{};
+    QPushButton* CmdPreview;   // shows what register and remove would do
+    QPushButton* CmdUndo;      // takes back the newest run
     PercentBar* PrgBData;
 
     QLabel* Label15;   // the range
@@ -53,8 +56,13 @@ public slots:
     // 0 registers the entry on every matching day, 1 removes it.
     void CmdDataInput_Click(int Index);
     void CmdBasic_Click();
+    void CmdPreview_Click();
+    void CmdUndo_Click();
 
 private:
+    // The run of the current choices; a refusal shows its message and gives none.
+    std::optional<schedule::PreparedRun> prepare();
+
     Services& s_;
 };
 

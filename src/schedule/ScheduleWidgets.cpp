@@ -2,9 +2,13 @@
 
 #include "DayEntry.h"
 #include "PercentBar.h"
+#include "PlanPreview.h"
+#include "RunJournal.h"
+#include "RunMessages.h"
 #include "RunPump.h"
 
 #include <QComboBox>
+#include <QPushButton>
 
 namespace td::schedule {
 
@@ -36,28 +40,114 @@ QString chosenText(const QComboBox* list)
     return list->currentIndex() < 0 ? QString() : list->currentText();
 }
 
-void runAndReport(Services& s, PercentBar* bar, const DayRange& range, DayAction action,
-                  const std::function<QString(const MatchedDay&)>& entryFor)
+namespace {
+
+RunLabel labelFor(const PreparedRun& run, DayAction action)
+{
+    RunLabel label;
+    label.kind = run.page + (action == DayAction::Register ? QStringLiteral("-register") : QStringLiteral("-remove"));
+    if (!run.range.days.isEmpty()) {
+        const MatchedDay& first = run.range.days.first();
+        label.first = first.date.addDays(-first.index);
+        label.last = label.first.addDays(run.range.dayCount);
+    }
+    label.entry = run.entry;
+    return label;
+}
+
+} // namespace
+
+void runAndReport(Services& s, PercentBar* bar, const PreparedRun& run, DayAction action)
 {
     DayRunResult result;
     {
         RunPump pump;
         bar->setPercent(0);
         pump.pump(true);
+        std::optional<RunJournal> journal;
+        if (!s.journalFolder.isEmpty())
+            journal.emplace(s.journalFolder);
+        const RunLabel label = labelFor(run, action);
         // The bar moves when the window is let to paint: a progress bar repaints
         // at once on every visible step, which would cost more than the files.
-        result = runDays(s.fs, s.DataFolder, range, action, entryFor, [&](double percent) {
-            if (pump.due() || percent >= 100.0) {
-                bar->setPercent(percent);
-                pump.pump(true);
-            }
-        });
+        result = runDays(
+            s.fs, s.DataFolder, run.range, action, run.entryFor,
+            [&](double percent) {
+                if (pump.due() || percent >= 100.0) {
+                    bar->setPercent(percent);
+                    pump.pump(true);
+                }
+            },
+            journal ? &*journal : nullptr, &label);
         pump.pump(true);
     }
+    emit JournalSignal::instance().changed();
     const bool korean = s.isKorean();
-    s.boxes.info(result.ok() ? ScheduleMessages::completed(korean)
-                             : ScheduleMessages::failed(korean, result.failedDays, result.firstFailure, result.firstReason),
-                 ScheduleMessages::title());
+    if (!result.journalFailure.ok)
+        s.boxes.info(RunMessages::journalNotWritten(korean, result.journalFailure), ScheduleMessages::title());
+    else
+        s.boxes.info(result.ok() ? ScheduleMessages::completed(korean)
+                                 : ScheduleMessages::failed(korean, result.failedDays, result.firstFailure, result.firstReason),
+                     ScheduleMessages::title());
+}
+
+PlanPreview* showPreview(Services& s, QWidget* page, const PreparedRun& run, const QString& registerCaption,
+                         const QString& removeCaption)
+{
+    auto planFor = [&s, run](DayAction action) {
+        return [&s, run, action] { return planRun(s.fs, s.DataFolder, run.range, action, run.entryFor); };
+    };
+    auto* preview = new PlanPreview({{registerCaption, planFor(DayAction::Register)}, {removeCaption, planFor(DayAction::Remove)}},
+                                    s.isKorean(), page->window());
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    preview->open();
+    return preview;
+}
+
+void undoAndReport(Services& s, PercentBar* bar)
+{
+    UndoResult result;
+    {
+        RunPump pump;
+        bar->setPercent(0);
+        pump.pump(true);
+        RunJournal journal(s.journalFolder);
+        result = undoLast(s.fs, journal, s.DataFolder);
+        bar->setPercent(100);
+        pump.pump(true);
+    }
+    emit JournalSignal::instance().changed();
+    const bool korean = s.isKorean();
+    switch (result.status) {
+    case UndoResult::Status::NothingToUndo:
+        s.boxes.info(RunMessages::nothingToUndo(korean), ScheduleMessages::title());
+        break;
+    case UndoResult::Status::Refused:
+        s.boxes.info(RunMessages::journalRefused(korean, result), ScheduleMessages::title());
+        break;
+    case UndoResult::Status::Done:
+        s.boxes.info(RunMessages::undone(korean, result), ScheduleMessages::title());
+        break;
+    }
+}
+
+void refreshUndo(const Services& s, QPushButton* undo)
+{
+    const bool korean = s.isKorean();
+    const QStringList files = s.journalFolder.isEmpty() ? QStringList() : RunJournal(s.journalFolder).files();
+    undo->setEnabled(!files.isEmpty());
+    if (files.isEmpty()) {
+        undo->setToolTip(RunMessages::nothingToUndo(korean));
+        return;
+    }
+    const std::optional<Journal> j = RunJournal::read(files.first(), nullptr);
+    undo->setToolTip(j ? RunMessages::undoTip(korean, *j) : RunMessages::undoTipUnreadable(korean, files.first()));
+}
+
+JournalSignal& JournalSignal::instance()
+{
+    static JournalSignal signal;
+    return signal;
 }
 
 } // namespace td::schedule

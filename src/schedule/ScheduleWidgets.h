@@ -3,14 +3,17 @@
 #include "DayRun.h"
 #include "platform/Services.h"
 
+#include <QObject>
 #include <QString>
 
 class QComboBox;
+class QPushButton;
 class QWidget;
 
 namespace td {
 
 class PercentBar;
+class PlanPreview;
 
 namespace schedule {
 
@@ -21,10 +24,39 @@ QStringList numberItems(int first, int last);
 // Text of the chosen entry; empty when nothing is chosen.
 QString chosenText(const QComboBox* list);
 
-// Runs the generator over range with progress on bar, keeping the window painted
-// and deaf to input, then shows the completion message or the failure message.
-void runAndReport(Services& s, PercentBar* bar, const DayRange& range, DayAction action,
-                  const std::function<QString(const MatchedDay&)>& entryFor);
+// A page's run as its choices give it, refusals passed.
+struct PreparedRun {
+    DayRange range;
+    std::function<QString(const MatchedDay&)> entryFor;
+    QString page;    // "regular" or "dday": names the run in its journal
+    QString entry;   // the entry as the journal and Undo's tooltip show it
+};
+
+// Plans the run, writes its journal (under Services::journalFolder, when set)
+// and applies it with progress on bar, keeping the window painted and deaf to
+// input; then shows the completion message or the failure message.
+void runAndReport(Services& s, PercentBar* bar, const PreparedRun& run, DayAction action);
+
+// Opens the preview of both runs of a page (register, then remove), captioned
+// as the page's buttons. Window-modal; deletes itself when closed.
+PlanPreview* showPreview(Services& s, QWidget* page, const PreparedRun& run, const QString& registerCaption,
+                         const QString& removeCaption);
+
+// Undoes the newest journaled run and shows how it went.
+void undoAndReport(Services& s, PercentBar* bar);
+
+// Enables Undo when there is a journal and says in its tooltip which run it undoes.
+void refreshUndo(const Services& s, QPushButton* undo);
+
+// Tells every page that the journals changed (a run or an undo), so each
+// page's Undo button follows.
+class JournalSignal : public QObject {
+    Q_OBJECT
+public:
+    static JournalSignal& instance();
+signals:
+    void changed();
+};
 
 } // namespace schedule
 } // namespace td

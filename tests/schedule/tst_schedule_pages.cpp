@@ -4,15 +4,18 @@
 #include "schedule/DayEntry.h"
 #include "schedule/DayFiles.h"
 #include "schedule/PercentBar.h"
+#include "schedule/PlanPreview.h"
 #include "schedule/RegularPage.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTest>
 
 using namespace td;
@@ -129,10 +132,12 @@ private slots:
         (regular ? r.TxtIndexL : d.TxtIndexL2)->setText(left);
         (regular ? r.TxtRegPlan : d.TxtRegPlan2)->setText(plan);
         (regular ? r.TxtIndexR : d.TxtIndexR2)->setText(right);
-        // Both remove and register refuse.
+        // Remove, register and the preview refuse alike.
         for (int index : {1, 0})
             regular ? r.CmdDataInput_Click(index) : d.CmdDataInput2_Click(index);
-        QCOMPARE(fx.boxes.shown.size(), 2);
+        regular ? r.CmdPreview_Click() : d.CmdPreview2_Click();
+        QVERIFY(!r.findChild<PlanPreview*>() && !d.findChild<PlanPreview*>());
+        QCOMPARE(fx.boxes.shown.size(), 3);
         for (const Message& m : fx.boxes.shown) {
             QCOMPARE(m.text, message);
             QCOMPARE(m.title, "Tunedesk");
@@ -226,6 +231,86 @@ private slots:
                            + QStringLiteral("\rinjected write failure"));
         QCOMPARE(d.PrgBData2->percent(), 100.0);
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 1)), QByteArray("[Exam D-0]\r\n"));
+    }
+
+    // The preview lists what register and remove would do, writes nothing,
+    // and the run then does just that.
+    void previewShowsBothRuns()
+    {
+        Fixture fx;
+        DDayPage d(fx.services, nullptr);
+        d.show();
+        chooseDDay(d, "2004/3/1", "2004/3/31", "10");
+        d.TxtRegPlan2->setText("Exam");
+        writeFile(dayPath(fx, 2004, 3, 11), "[Exam D-20]\r\n");
+        writeFile(dayPath(fx, 2004, 3, 21), "[A]\r\n[B]\r\n");
+        d.CmdPreview2->click();
+        auto* preview = d.findChild<PlanPreview*>();
+        QVERIFY(preview && preview->isVisible());
+        QCOMPARE(preview->summary(0)->text(), "새로 만듦 2일, 바뀜 1일, 지움 0일, 그대로 1일");
+        const DayPlanModel* reg = preview->model(0);
+        QCOMPARE(reg->rowCount(), 4);
+        auto row = [](const DayPlanModel* m, int r) {
+            QStringList cells;
+            for (int c = 0; c < 4; ++c)
+                cells << m->data(m->index(r, c), Qt::DisplayRole).toString();
+            return cells;
+        };
+        QCOMPARE(row(reg, 0), (QStringList{"2004-03-01", "새로 만듦", "", "[Exam D-30]"}));
+        QCOMPARE(row(reg, 1), (QStringList{"2004-03-11", "그대로", "", ""}));
+        QCOMPARE(row(reg, 2), (QStringList{"2004-03-21", "바뀜", "[A] ↵ [B]", "[Exam D-10] ↵ [A] ↵ [B]"}));
+        QCOMPARE(reg->data(reg->index(2, 3), Qt::ToolTipRole).toString(), "[Exam D-10]\n[A]\n[B]");
+
+        preview->tabs()->setCurrentIndex(1);
+        // Removing rewrites a note it does not hold the entry in by the reading rule: its lines end in LF.
+        QCOMPARE(preview->summary(1)->text(), "새로 만듦 0일, 바뀜 1일, 지움 1일, 그대로 2일");
+        QCOMPARE(row(preview->model(1), 1), (QStringList{"2004-03-11", "지움", "[Exam D-20]", ""}));
+        QCOMPARE(fx.fs.writes + fx.fs.removes + fx.fs.makeDirs, 0);
+        QVERIFY(fx.boxes.shown.isEmpty());
+        const DayPlan planned = reg->plan();
+        preview->close();
+
+        d.CmdDataInput2[0]->click();
+        for (const DayChange& c : planned.days)
+            QCOMPARE(readFile(c.path), *c.after);
+    }
+
+    // Undo on either page takes back the newest run; its tooltip names that run.
+    void undoTakesBackTheNewestRun()
+    {
+        Fixture fx;
+        QTemporaryDir state;
+        fx.services.journalFolder = state.path() + "/tunedesk/journal";
+        RegularPage r(fx.services, nullptr);
+        DDayPage d(fx.services, nullptr);
+        QVERIFY(!r.CmdUndo->isEnabled() && !d.CmdUndo2->isEnabled());
+        QCOMPARE(d.CmdUndo2->toolTip(), "되돌릴 실행이 없습니다.");
+
+        chooseRegular(r, "2004/3", "2004/3");
+        choose(r.CmbMDay, "9");
+        r.TxtRegPlan->setText("Meeting");
+        writeFile(dayPath(fx, 2004, 3, 9), "[Dentist]\r\n");
+        r.CmdDataInput[0]->click();
+        QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Meeting]\n[Dentist]\r\n"));
+        QVERIFY(r.CmdUndo->isEnabled() && d.CmdUndo2->isEnabled());
+        QVERIFY2(d.CmdUndo2->toolTip().startsWith("되돌릴 실행: 일정 등록 [Meeting] (2004-03-01 ~ 2004-03-31, 1일), "),
+                 qPrintable(d.CmdUndo2->toolTip()));
+
+        d.CmdUndo2->click();
+        QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Dentist]\r\n"));
+        QCOMPARE(fx.boxes.shown.last().text, "일정 등록 [Meeting] 실행을 되돌렸습니다. 날짜 파일 1개를 이전 상태로 돌려놓았습니다.");
+        QVERIFY(!r.CmdUndo->isEnabled() && !d.CmdUndo2->isEnabled());
+
+        // A file in the journal folder that is no journal: named, refused, set aside.
+        const QString bad = fx.services.journalFolder + "/run-000007.journal";
+        writeFile(bad, "[Dentist]\r\n");
+        emit schedule::JournalSignal::instance().changed();
+        QCOMPARE(r.CmdUndo->toolTip(), "실행 기록을 읽을 수 없습니다: " + bad);
+        r.CmdUndo->click();
+        QCOMPARE(fx.boxes.shown.last().text, "실행 기록 " + bad + "을(를) 적용하지 않았습니다: 이 프로그램의 실행 기록이 아닙니다.\r"
+                                             "날짜 파일은 하나도 바꾸지 않았고, 이 기록은 " + bad + ".refused 로 옮겨 두었습니다.");
+        QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Dentist]\r\n"));
+        QVERIFY(!r.CmdUndo->isEnabled());
     }
 };
 
