@@ -65,7 +65,9 @@ PlanPreview::PlanPreview(const QList<Run>& runs, bool korean, QWidget* parent)
     for (const Run& run : runs_)
         tabs_->addTab(new QWidget(tabs_), run.caption);
     layout->addWidget(tabs_);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    // The button's text follows the program's language, not the toolkit's.
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(RunMessages::close(korean), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(tabs_, &QTabWidget::currentChanged, this, &PlanPreview::build);

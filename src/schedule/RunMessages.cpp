@@ -17,6 +17,8 @@ QString RunMessages::preview(bool korean) { return korean ? QStringLiteral("미�
 
 QString RunMessages::undo(bool korean) { return korean ? QStringLiteral("되돌리기") : QStringLiteral("Undo"); }
 
+QString RunMessages::close(bool korean) { return korean ? QStringLiteral("닫기") : QStringLiteral("Close"); }
+
 QString RunMessages::changeKind(bool korean, DayChange::Kind kind)
 {
     switch (kind) {

@@ -11,6 +11,7 @@ namespace td {
 struct RunMessages {
     static QString preview(bool korean);          // the button and the preview's title
     static QString undo(bool korean);             // the button
+    static QString close(bool korean);            // closes the preview
     static QString changeKind(bool korean, DayChange::Kind kind);
     static QStringList previewColumns(bool korean);   // date, change, before, after
     // The four counts, and the days that cannot be read.
