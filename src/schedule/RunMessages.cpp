@@ -79,6 +79,13 @@ QString RunMessages::undoTipUnreadable(bool korean, const QString& path)
     return (korean ? QStringLiteral("실행 기록을 읽을 수 없습니다: %1") : QStringLiteral("The run journal cannot be read: %1")).arg(path);
 }
 
+QString RunMessages::undoTipOtherFolder(bool korean, const QString& path, const QString& dataFolder)
+{
+    return (korean ? QStringLiteral("실행 기록 %1은(는) 다른 데이타 폴더(%2)의 기록이라 되돌리지 않습니다.")
+                   : QStringLiteral("The run journal %1 was made for another data folder (%2) and will not be applied."))
+        .arg(path, dataFolder);
+}
+
 QString RunMessages::nothingToUndo(bool korean)
 {
     return korean ? QStringLiteral("되돌릴 실행이 없습니다.") : QStringLiteral("There is no run to undo.");

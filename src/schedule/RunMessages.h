@@ -21,6 +21,8 @@ struct RunMessages {
     // What Undo would undo, for its tooltip.
     static QString undoTip(bool korean, const Journal& journal);
     static QString undoTipUnreadable(bool korean, const QString& path);
+    // The newest journal was made for another data folder: Undo will refuse it.
+    static QString undoTipOtherFolder(bool korean, const QString& path, const QString& dataFolder);
     static QString nothingToUndo(bool korean);
     // The closing message of an undo.
     static QString undone(bool korean, const UndoResult& result);

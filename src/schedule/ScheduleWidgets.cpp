@@ -141,7 +141,12 @@ void refreshUndo(const Services& s, QPushButton* undo)
         return;
     }
     const std::optional<Journal> j = RunJournal::read(files.first(), nullptr);
-    undo->setToolTip(j ? RunMessages::undoTip(korean, *j) : RunMessages::undoTipUnreadable(korean, files.first()));
+    if (!j)
+        undo->setToolTip(RunMessages::undoTipUnreadable(korean, files.first()));
+    else if (j->dataFolder != s.DataFolder)
+        undo->setToolTip(RunMessages::undoTipOtherFolder(korean, files.first(), j->dataFolder));
+    else
+        undo->setToolTip(RunMessages::undoTip(korean, *j));
 }
 
 JournalSignal& JournalSignal::instance()

@@ -6,6 +6,7 @@
 #include "schedule/PercentBar.h"
 #include "schedule/PlanPreview.h"
 #include "schedule/RegularPage.h"
+#include "schedule/RunJournal.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -295,6 +296,15 @@ private slots:
         QVERIFY(r.CmdUndo->isEnabled() && d.CmdUndo2->isEnabled());
         QVERIFY2(d.CmdUndo2->toolTip().startsWith("되돌릴 실행: 일정 등록 [Meeting] (2004-03-01 ~ 2004-03-31, 1일), "),
                  qPrintable(d.CmdUndo2->toolTip()));
+
+        // Another data folder: the tooltip warns, the run stays undoable in its own folder.
+        const QString data = fx.services.DataFolder;
+        fx.services.DataFolder = fx.path("elsewhere/");
+        emit schedule::JournalSignal::instance().changed();
+        QCOMPARE(r.CmdUndo->toolTip(), "실행 기록 " + RunJournal(fx.services.journalFolder).files().value(0) + "은(는) 다른 데이타 폴더("
+                                           + data + ")의 기록이라 되돌리지 않습니다.");
+        fx.services.DataFolder = data;
+        emit schedule::JournalSignal::instance().changed();
 
         d.CmdUndo2->click();
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Dentist]\r\n"));
