@@ -35,6 +35,8 @@ HolidayPage::HolidayPage(Services& services, QWidget* parent) : QWidget(parent),
     nameControl(LblNextDate, QStringLiteral("LblNextDate"));
     LblNextDate->setWordWrap(true);
     LblNextDate->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The line's own text is the date; a screen reader needs to know what it is of.
+    LblNextDate->setAccessibleName(s_.isKorean() ? QStringLiteral("다음 양력 날짜") : QStringLiteral("Next solar date"));
     // Room for the date and the (wrapped) note of a moved lunar 30th, so the list does not jump.
     LblNextDate->setFixedHeight(3 * LblNextDate->fontMetrics().lineSpacing() + 4);
     LblNextDate->setAlignment(Qt::AlignLeft | Qt::AlignTop);
