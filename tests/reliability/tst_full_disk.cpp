@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDirIterator>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -190,8 +191,6 @@ private slots:
             choose(window.exportPage->CmbPmonth[i], "12");
         }
         window.exportPage->ChkShow->setChecked(false);
-        window.showPanel(4, true);   // the pages of the two buttons clicked below
-        window.showPanel(6, true);
         fx.boxes.shown.clear();
 
         auto act = [&] {
@@ -203,8 +202,10 @@ private slots:
             } else if (store == QLatin1String("holidays")) {
                 window.holidayPage->Main_WriteProfile();
             } else if (store == QLatin1String("generator")) {
+                window.LstOption->setCurrentRow(6);   // the page of the button, as a user gets there
                 window.ddayPage->CmdDataInput2[0]->click();
             } else {
+                window.LstOption->setCurrentRow(4);
                 fx.dialog.confirmWith([&](CommonDialog& d) { d.FileName = workbook; });
                 window.exportPage->CmdTitle->click();
             }
