@@ -79,7 +79,7 @@ std::pair<double, double> plainLoop(const QString& data, const Plan& plan)
     std::vector<Day> days;
     const std::string base = QFile::encodeName(data).toStdString();
     for (const MatchedDay& d : plan.range.days) {
-        char folder[64], name[64];
+        char folder[32], name[48];
         std::snprintf(folder, sizeof folder, "%d_%d", d.date.year(), d.date.month());
         std::snprintf(name, sizeof name, "%s.%d", folder, d.date.day());
         const QByteArray bytes = Cp949::encode(plan.entryFor(d)).bytes + "\r\n";
