@@ -9,6 +9,8 @@
 #include "platform/PageSize.h"
 #include "schedule/DayEntry.h"
 #include "schedule/DayFiles.h"
+#include "schedule/PlanPreview.h"
+#include "schedule/ScheduleWidgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -159,9 +161,9 @@ ExportPage::ExportPage(Services& services, QWidget* parent) : QWidget(parent), s
 
     holidays = [this] { return HolidayFile::load(s_.fs, s_.programFile(QStringLiteral("Holiday.dat"))); };
     lunarToSolar = [](int year, int month, int day) { return td::lunarToSolar(year, month, day); };
-    applyImport = [this](const QMap<QDate, QStringList>& entriesByDay) {
-        return ics::applyEntries(s_.fs, s_.DataFolder, entriesByDay,
-                                 [this](double percent) { pBar->setValue(int(percent)); });
+    confirmImport = [this](const DayPlan& plan) {
+        PlanPreview preview({{CmdImport->text(), [&plan] { return plan; }}}, s_.isKorean(), window(), CmdImport->text());
+        return preview.exec() == QDialog::Accepted;
     };
 
     connect(CmdTitle, &QPushButton::clicked, this, &ExportPage::CmdTitle_Click);
@@ -342,12 +344,12 @@ void ExportPage::CmdImport_Click()
         s_.boxes.info(read.error, kTitle);
         return;
     }
-    pBar->setValue(0);
-    const DayRunResult result = applyImport(read.entriesByDay);
-    pBar->setValue(100);
-    s_.boxes.info(result.ok() ? ScheduleMessages::completed(korean)
-                              : ScheduleMessages::failed(korean, result.failedDays, result.firstFailure),
-                  ScheduleMessages::title());
+    // A generator run like the others: seen first, journaled, undone from the Undo buttons.
+    const DayPlan plan = ics::planEntries(s_.fs, s_.DataFolder, read.entriesByDay);
+    if (!confirmImport || !confirmImport(plan))
+        return;
+    const RunLabel label{QStringLiteral("ics-import"), range->firstDay, range->lastDay, QFileInfo(path).fileName()};
+    schedule::applyPlanAndReport(s_, plan, label, [this](double percent) { pBar->setValue(int(percent)); });
 }
 
 } // namespace td

@@ -2,7 +2,7 @@
 #include "IcsExport.h"
 #include "Spreadsheet.h"
 #include "platform/Services.h"
-#include "schedule/DayRun.h"
+#include "schedule/DayPlan.h"
 
 #include <QLocale>
 #include <QWidget>
@@ -56,8 +56,8 @@ public:
     ics::LunarToSolar lunarToSolar;
     // The time stamped on exported events.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
-    // Writes the imported entries into the day files.
-    std::function<DayRunResult(const QMap<QDate, QStringList>& entriesByDay)> applyImport;
+    // Shows what an import would do and asks to go on; true applies the plan.
+    std::function<bool(const DayPlan& plan)> confirmImport;
 
     // Asks for the target workbook or calendar. False when the user cancelled the dialog.
     bool GetSaveFile();

@@ -2,6 +2,7 @@
 
 #include "platform/Cp949.h"
 #include "schedule/DayFiles.h"
+#include "schedule/DayPlan.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -435,50 +436,16 @@ ImportResult readCalendar(const QByteArray& bytes, const QString& fileName, cons
     return Reader(fileName, first, last, korean).run(bytes);
 }
 
-DayRunResult applyEntries(IFileSystem& fs, const QString& dataFolder, const QMap<QDate, QStringList>& entriesByDay,
-                          const std::function<void(double)>& progress)
+DayPlan planEntries(const IFileSystem& fs, const QString& dataFolder, const QMap<QDate, QStringList>& entriesByDay)
 {
-    DayRunResult result;
-    QString flushPath;
-    const qsizetype total = entriesByDay.size();
-    qsizetype done = 0;
-    auto failed = [&](const QString& path) {
-        if (result.failedDays++ == 0)
-            result.firstFailure = path;
-    };
-    for (auto it = entriesByDay.cbegin(); it != entriesByDay.cend(); ++it) {
-        const QDate& day = it.key();
-        const QString path = DayFiles::dayFile(dataFolder, day);
-        QString text;
-        // A day that cannot be read is left as it is.
-        if (!fs.fileExists(path) || DayFiles::read(fs, path, text).ok) {
-            for (const QString& entry : it.value())
-                text = DayFiles::mergeEntry(text, entry);
-            const IoStatus st = DayFiles::WriteDayFile(fs, DayFiles::monthFolder(dataFolder, day), path, text);
-            if (st.ok) {
-                ++result.changedDays;
-                if (flushPath.isEmpty())
-                    flushPath = DayFiles::monthFolder(dataFolder, day);
-            } else {
-                failed(st.path);
-            }
-        } else {
-            failed(path);
-        }
-        if (progress)
-            progress(double(++done) / double(total) * 100.0);
-    }
-    if (progress)
-        progress(100.0);
-    if (!flushPath.isEmpty()) {
-        const IoStatus st = fs.flush(flushPath);
-        if (!st.ok) {
-            result.failedDays += result.changedDays;
-            if (result.firstFailure.isEmpty())
-                result.firstFailure = st.path;
-        }
-    }
-    return result;
+    // Every entry of a day merged in file order, over every line of the day as a
+    // register run reads it.
+    return planDays(fs, dataFolder, entriesByDay.keys(), [&entriesByDay](const QDate& day, const QString& text) {
+        QString merged = text;
+        for (const QString& entry : entriesByDay.value(day))
+            merged = DayFiles::mergeEntry(merged, entry);
+        return merged;
+    }, DayText::AllLines);
 }
 
 } // namespace td::ics

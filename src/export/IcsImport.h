@@ -1,5 +1,5 @@
 #pragma once
-#include "schedule/DayRun.h"
+#include "schedule/DayPlan.h"
 #include "platform/FileSystem.h"
 
 #include <QByteArray>
@@ -35,9 +35,9 @@ QString entryOf(const QString& summary);
 ImportResult readCalendar(const QByteArray& bytes, const QString& fileName, const QDate& first,
                           const QDate& last, bool korean);
 
-// Writes the entries into the day files: per day, every entry merged in order
-// by the register rule, then one atomic write; one flush at the end.
-DayRunResult applyEntries(IFileSystem& fs, const QString& dataFolder, const QMap<QDate, QStringList>& entriesByDay,
-                          const std::function<void(double)>& progress = {});
+// What merging the entries into the day files would do: per day, every entry
+// merged in order by the register rule. The plan is what the preview shows and
+// what the journaled run applies.
+DayPlan planEntries(const IFileSystem& fs, const QString& dataFolder, const QMap<QDate, QStringList>& entriesByDay);
 
 } // namespace td::ics

@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -54,7 +55,7 @@ QVariant DayPlanModel::headerData(int section, Qt::Orientation orientation, int 
     return RunMessages::previewColumns(korean_).value(section);
 }
 
-PlanPreview::PlanPreview(const QList<Run>& runs, bool korean, QWidget* parent)
+PlanPreview::PlanPreview(const QList<Run>& runs, bool korean, QWidget* parent, const QString& applyCaption)
     : QDialog(parent), runs_(runs), korean_(korean)
 {
     setObjectName(QStringLiteral("PlanPreview"));
@@ -67,8 +68,11 @@ PlanPreview::PlanPreview(const QList<Run>& runs, bool korean, QWidget* parent)
     layout->addWidget(tabs_);
     // The button's text follows the program's language, not the toolkit's.
     auto* buttons = new QDialogButtonBox(this);
+    if (!applyCaption.isEmpty())
+        buttons->addButton(applyCaption, QDialogButtonBox::AcceptRole)->setDefault(true);
     buttons->addButton(RunMessages::close(korean), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(tabs_, &QTabWidget::currentChanged, this, &PlanPreview::build);
     build(0);

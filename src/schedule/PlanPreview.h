@@ -38,7 +38,9 @@ public:
         QString caption;                  // the run's button caption
         std::function<DayPlan()> plan;
     };
-    PlanPreview(const QList<Run>& runs, bool korean, QWidget* parent);
+    // With applyCaption, a second button under that caption accepts the dialog:
+    // the caller applies the plan shown.
+    PlanPreview(const QList<Run>& runs, bool korean, QWidget* parent, const QString& applyCaption = QString());
 
     QTabWidget* tabs() const { return tabs_; }
     // The tab's summary line and model; null until the tab was opened.

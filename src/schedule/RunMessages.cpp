@@ -56,6 +56,7 @@ QString RunMessages::runKind(bool korean, const QString& kind)
         {"regular-remove", "일정 삭제", "Plan removed"},
         {"dday-register", "D-Day 등록", "D-Day registered"},
         {"dday-remove", "D-Day 삭제", "D-Day removed"},
+        {"ics-import", "ICS 가져오기", "ICS imported"},
     };
     for (const Name& n : names) {
         if (kind == QLatin1String(n.kind))

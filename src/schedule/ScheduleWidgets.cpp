@@ -55,6 +55,19 @@ RunLabel labelFor(const PreparedRun& run, DayAction action)
     return label;
 }
 
+// Every page's Undo follows the journals; then the run's one message.
+void reportRun(Services& s, const DayRunResult& result)
+{
+    emit JournalSignal::instance().changed();
+    const bool korean = s.isKorean();
+    if (!result.journalFailure.ok)
+        s.boxes.info(RunMessages::journalNotWritten(korean, result.journalFailure), ScheduleMessages::title());
+    else
+        s.boxes.info(result.ok() ? ScheduleMessages::completed(korean)
+                                 : ScheduleMessages::failed(korean, result.failedDays, result.firstFailure, result.firstReason),
+                     ScheduleMessages::title());
+}
+
 } // namespace
 
 void runAndReport(Services& s, PercentBar* bar, const PreparedRun& run, DayAction action)
@@ -81,14 +94,31 @@ void runAndReport(Services& s, PercentBar* bar, const PreparedRun& run, DayActio
             journal ? &*journal : nullptr, &label);
         pump.pump(true);
     }
-    emit JournalSignal::instance().changed();
-    const bool korean = s.isKorean();
-    if (!result.journalFailure.ok)
-        s.boxes.info(RunMessages::journalNotWritten(korean, result.journalFailure), ScheduleMessages::title());
-    else
-        s.boxes.info(result.ok() ? ScheduleMessages::completed(korean)
-                                 : ScheduleMessages::failed(korean, result.failedDays, result.firstFailure, result.firstReason),
-                     ScheduleMessages::title());
+    reportRun(s, result);
+}
+
+void applyPlanAndReport(Services& s, const DayPlan& plan, const RunLabel& label,
+                        const std::function<void(double)>& setPercent)
+{
+    DayRunResult result;
+    {
+        RunPump pump;
+        setPercent(0);
+        pump.pump(true);
+        std::optional<RunJournal> journal;
+        if (!s.journalFolder.isEmpty())
+            journal.emplace(s.journalFolder);
+        const qsizetype days = plan.days.size();
+        result = executePlan(s.fs, s.DataFolder, plan, journal ? &*journal : nullptr, label, [&](int i) {
+            if (pump.due() || i + 1 == days) {
+                setPercent(double(i + 1) / double(days) * 100.0);
+                pump.pump(true);
+            }
+        });
+        setPercent(100);
+        pump.pump(true);
+    }
+    reportRun(s, result);
 }
 
 PlanPreview* showPreview(Services& s, QWidget* page, const PreparedRun& run, const QString& registerCaption,

@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers shared by the two generator pages.
 #include "DayRun.h"
+#include "RunJournal.h"
 #include "platform/Services.h"
 
 #include <QObject>
@@ -36,6 +37,11 @@ struct PreparedRun {
 // and applies it with progress on bar, keeping the window painted and deaf to
 // input; then shows the completion message or the failure message.
 void runAndReport(Services& s, PercentBar* bar, const PreparedRun& run, DayAction action);
+
+// Applies a plan computed elsewhere (an import) as a run: journal, progress
+// through setPercent with the window kept painted, then the run's messages.
+void applyPlanAndReport(Services& s, const DayPlan& plan, const RunLabel& label,
+                        const std::function<void(double)>& setPercent);
 
 // Opens the preview of both runs of a page (register, then remove), captioned
 // as the page's buttons. Window-modal; deletes itself when closed.

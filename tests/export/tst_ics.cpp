@@ -4,6 +4,7 @@
 #include "export/ExportPage.h"
 #include "export/IcsImport.h"
 #include "holidays/HolidayFile.h"
+#include "schedule/RunJournal.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,7 +29,17 @@ struct Rig {
     test::Fixture f;
     ExportPage page;
 
-    Rig() : page(f.services, nullptr) { page.now = [] { return QDateTime(QDate(2026, 12, 6), QTime(1, 2, 3), Qt::UTC); }; }
+    QList<DayPlan> previews;   // what each import showed before writing
+    bool goOn = true;          // the answer to the preview
+
+    Rig() : page(f.services, nullptr)
+    {
+        page.now = [] { return QDateTime(QDate(2026, 12, 6), QTime(1, 2, 3), Qt::UTC); };
+        page.confirmImport = [this](const DayPlan& plan) {
+            previews << plan;
+            return goOn;
+        };
+    }
     void select(const QStringList& lists)
     {
         for (int i = 0; i < 2; ++i) {
@@ -226,7 +237,13 @@ void TestIcs::roundTrip()
     const QString empty = r.f.path("empty/");
     QVERIFY(QDir().mkpath(empty));
     r.f.store.values.insert("DataSaveDir", empty);
+    r.f.services.journalFolder = r.f.path("journal");
 
+    // Seen first and declined: nothing is written.
+    r.goOn = false;
+    r.importFrom(target);
+    QVERIFY(snapshot(empty).isEmpty());
+    r.goOn = true;
     r.importFrom(target);
 
     QCOMPARE(r.messages(), (QStringList{kDone, "Daybrook 데이타 처리가 완료 되었습니다."}));
@@ -236,6 +253,19 @@ void TestIcs::roundTrip()
         {empty + "2004_4/2004_4.30", "[x]\r\n"},
     };
     QCOMPARE(snapshot(empty), expected);
+    // The preview showed exactly the files the run then wrote.
+    QCOMPARE(r.previews.size(), 2);
+    QMap<QString, QByteArray> previewed;
+    for (const DayChange& c : r.previews.last().days)
+        previewed.insert(c.path, c.after.value_or("absent"));
+    QCOMPARE(previewed, expected);
+
+    // The import is undone like a generator run.
+    RunJournal journal(r.f.services.journalFolder);
+    const UndoResult undone = undoLast(r.f.fs, journal, empty);
+    QCOMPARE(undone.status, UndoResult::Status::Done);
+    QCOMPARE(undone.label.kind, QStringLiteral("ics-import"));
+    QVERIFY(snapshot(empty).isEmpty());
 }
 
 void TestIcs::importExpands_data()
