@@ -1,10 +1,10 @@
 // The widest export: ten years with a day file and a companion file on every
 // day, against libxlsxwriter writing the same cells on its own.
+#include "days/DayFiles.h"
 #include "export/DayExport.h"
 #include "export/ExportPage.h"
 #include "export/XlsxServer.h"
 #include "platform/Cp949.h"
-#include "schedule/DayFiles.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -2,12 +2,12 @@
 // day) against bare reads plus libical writing the same events on its own;
 // the import of 10,000 events; and a 50 MB file of 100,000 events read in
 // bounded memory.
+#include "days/DayFiles.h"
+#include "days/RunJournal.h"
 #include "export/ExportPage.h"
 #include "export/IcsExport.h"
 #include "export/IcsImport.h"
 #include "platform/Cp949.h"
-#include "schedule/DayFiles.h"
-#include "schedule/RunJournal.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -8,6 +8,10 @@
 //
 // Targets: through the window, journal included, within 1.5 x the plain loop;
 // the journal adds at most 20 %; the preview of 3,653 days under 300 ms.
+#include "days/DayEntry.h"
+#include "days/DayFiles.h"
+#include "days/PlanPreview.h"
+#include "days/RunJournal.h"
 #include "platform/CommonDialog.h"
 #include "platform/Cp949.h"
 #include "platform/FileSystem.h"
@@ -15,11 +19,7 @@
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "schedule/DDayPage.h"
-#include "schedule/DayEntry.h"
-#include "schedule/DayFiles.h"
 #include "schedule/DayRun.h"
-#include "schedule/PlanPreview.h"
-#include "schedule/RunJournal.h"
 #include "schedule/RegularPage.h"
 
 #include <QApplication>

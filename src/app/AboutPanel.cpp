@@ -2,8 +2,8 @@
 
 #include "frmSplash.h"
 
-#include "platform/Controls.h"
-#include "platform/PageSize.h"
+#include "ui/Controls.h"
+#include "ui/PageSize.h"
 
 #include <QLinearGradient>
 #include <QMouseEvent>

@@ -10,8 +10,8 @@
 #include "export/ExportPage.h"
 #include "holidays/HolidayPage.h"
 #include "i18n/LanguageApplier.h"
-#include "platform/Controls.h"
-#include "platform/PageSize.h"
+#include "ui/Controls.h"
+#include "ui/PageSize.h"
 #include "schedule/DDayPage.h"
 #include "schedule/RegularPage.h"
 
@@ -176,7 +176,7 @@ void frmOptions::cmdOK_Click()
 void frmOptions::nameAndOrderControls()
 {
     // The three lists that have no caption on screen.
-    const bool korean = s_.currentLanguage == QLatin1String("Korean");
+    const bool korean = s_.isKorean();
     LstOption->setAccessibleName(korean ? QStringLiteral("설정 페이지") : QStringLiteral("Option pages"));
     presetsPage->CmbDefault->setAccessibleName(korean ? QStringLiteral("미리 설정") : QStringLiteral("Preset"));
     presetsPage->CmbSMode->setAccessibleName(korean ? QStringLiteral("표시 방식") : QStringLiteral("Display mode"));

@@ -9,7 +9,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
-#include "schedule/RunJournal.h"
+#include "days/RunJournal.h"
 
 #include <QApplication>
 #include <QFont>

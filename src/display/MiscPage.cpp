@@ -2,8 +2,8 @@
 
 #include "Conversions.h"
 #include "DisplayControls.h"
-#include "platform/Controls.h"
-#include "platform/PageSize.h"
+#include "ui/Controls.h"
+#include "ui/PageSize.h"
 #include "platform/Spaces.h"
 #include "settings/Resets.h"
 

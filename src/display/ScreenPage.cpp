@@ -1,8 +1,8 @@
 #include "ScreenPage.h"
 
 #include "DisplayControls.h"
-#include "platform/Controls.h"
-#include "platform/PageSize.h"
+#include "ui/Controls.h"
+#include "ui/PageSize.h"
 #include "platform/ValueBars.h"
 
 #include <QButtonGroup>

@@ -3,14 +3,14 @@
 #include "DayExport.h"
 #include "IcsImport.h"
 #include "XlsxServer.h"
+#include "days/DayFiles.h"
+#include "days/PlanPreview.h"
+#include "days/RunReport.h"
 #include "holidays/HolidayFile.h"
 #include "holidays/LunarCalendar.h"
-#include "platform/Controls.h"
-#include "platform/PageSize.h"
-#include "schedule/DayEntry.h"
-#include "schedule/DayFiles.h"
-#include "schedule/PlanPreview.h"
-#include "schedule/ScheduleWidgets.h"
+#include "ui/Controls.h"
+#include "ui/PageSize.h"
+#include "ui/Widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -48,53 +48,35 @@ QString exportFileName(const QString& chosen, bool calendarType)
         return chosen.endsWith(QLatin1Char('.')) ? chosen + QLatin1String("ics") : chosen + QLatin1String(".ics");
     return workbookFileName(chosen);
 }
-
-QLabel* label(QWidget* parent, const QString& name, const QString& caption, int tag = 0)
-{
-    auto* l = new QLabel(caption, parent);
-    nameControl(l, name, tag);
-    return l;
-}
 } // namespace
 
 ExportPage::ExportPage(Services& services, QWidget* parent) : QWidget(parent), s_(services)
 {
     setFixedSize(kPageSize);
 
-    Label24 = label(this, QStringLiteral("Label24"), QString(), 1400);
-    Label6 = label(this, QStringLiteral("Label6"), QStringLiteral("From"));
-    Label7 = label(this, QStringLiteral("Label7"), QStringLiteral("년"), 1401);
-    Label5 = label(this, QStringLiteral("Label5"), QStringLiteral("월"), 1402);
-    Label14 = label(this, QStringLiteral("Label14"), QStringLiteral("↓"));
-    Label13 = label(this, QStringLiteral("Label13"), QStringLiteral("To"));
-    Label11 = label(this, QStringLiteral("Label11"), QStringLiteral("년"), 1403);
-    Label10 = label(this, QStringLiteral("Label10"), QStringLiteral("월"), 1404);
+    Label24 = ui::makeLabel(this, QStringLiteral("Label24"), QString(), 1400);
+    Label6 = ui::makeLabel(this, QStringLiteral("Label6"), QStringLiteral("From"));
+    Label7 = ui::makeLabel(this, QStringLiteral("Label7"), QStringLiteral("년"), 1401);
+    Label5 = ui::makeLabel(this, QStringLiteral("Label5"), QStringLiteral("월"), 1402);
+    Label14 = ui::makeLabel(this, QStringLiteral("Label14"), QStringLiteral("↓"));
+    Label13 = ui::makeLabel(this, QStringLiteral("Label13"), QStringLiteral("To"));
+    Label11 = ui::makeLabel(this, QStringLiteral("Label11"), QStringLiteral("년"), 1403);
+    Label10 = ui::makeLabel(this, QStringLiteral("Label10"), QStringLiteral("월"), 1404);
     Label14->setAlignment(Qt::AlignCenter);
 
     // Years from 2000 to ten years ahead, as on the generator pages.
-    QStringList years;
-    for (int y = 2000; y <= s_.today().year() + 10; ++y)
-        years << QString::number(y);
-    QStringList months;
-    for (int m = 1; m <= 12; ++m)
-        months << QString::number(m);
+    const QStringList years = ui::yearItems(s_.today());
+    const QStringList months = ui::numberItems(1, 12);
     for (int i = 0; i < 2; ++i) {
-        CmbPYear[i] = new QComboBox(this);
-        nameControl(CmbPYear[i], QStringLiteral("CmbPYear"), 0, i);
-        CmbPYear[i]->addItems(years);
-        CmbPYear[i]->setCurrentIndex(-1);
+        CmbPYear[i] = ui::makeList(this, years, QStringLiteral("CmbPYear"), i);
         CmbPYear[i]->setMinimumWidth(90);
-        CmbPmonth[i] = new QComboBox(this);
-        nameControl(CmbPmonth[i], QStringLiteral("CmbPmonth"), 0, i);
-        CmbPmonth[i]->addItems(months);
-        CmbPmonth[i]->setCurrentIndex(-1);
+        CmbPmonth[i] = ui::makeList(this, months, QStringLiteral("CmbPmonth"), i);
         CmbPmonth[i]->setMinimumWidth(70);
     }
 
     ChkShow = new QCheckBox(this);
     nameControl(ChkShow, QStringLiteral("ChkShow"), 1405);
-    LblTarget = new QLabel(this);
-    nameControl(LblTarget, QStringLiteral("LblTarget"));
+    LblTarget = ui::makeLabel(this, QStringLiteral("LblTarget"), QString());
     LblTarget->setFrameStyle(QFrame::Box | QFrame::Plain);
     LblTarget->setLineWidth(1);
     // A long path must not widen the page.
@@ -104,14 +86,13 @@ ExportPage::ExportPage(Services& services, QWidget* parent) : QWidget(parent), s
     nameControl(pBar, QStringLiteral("pBar"));
     pBar->setRange(0, 100);
     pBar->setValue(0);
-    CmdTitle = new QPushButton(QStringLiteral("XLS"), this);
-    nameControl(CmdTitle, QStringLiteral("CmdTitle"), 1406);
+    CmdTitle = ui::makeButton(this, QStringLiteral("CmdTitle"), 1406, -1, QStringLiteral("XLS"));
     CmdTitle->setMinimumWidth(100);
     const bool korean = s_.isKorean();
     ChkHoliday = new QCheckBox(korean ? QStringLiteral("iCalendar에 공휴일과 기념일 포함") : QStringLiteral("Holidays into the iCalendar file"), this);
     nameControl(ChkHoliday, QStringLiteral("ChkHoliday"), 1680);
-    CmdImport = new QPushButton(korean ? QStringLiteral("ICS 가져오기") : QStringLiteral("Import ICS"), this);
-    nameControl(CmdImport, QStringLiteral("CmdImport"), 1681);
+    CmdImport = ui::makeButton(this, QStringLiteral("CmdImport"), 1681, -1,
+                               korean ? QStringLiteral("ICS 가져오기") : QStringLiteral("Import ICS"));
     CmdImport->setMinimumWidth(100);
 
     Textmemo = new QLineEdit(this);
@@ -349,7 +330,7 @@ void ExportPage::CmdImport_Click()
     if (!confirmImport || !confirmImport(plan))
         return;
     const RunLabel label{QStringLiteral("ics-import"), range->firstDay, range->lastDay, QFileInfo(path).fileName()};
-    schedule::applyPlanAndReport(s_, plan, label, [this](double percent) { pBar->setValue(int(percent)); });
+    days::applyPlanAndReport(s_, plan, label, [this](double percent) { pBar->setValue(int(percent)); });
 }
 
 } // namespace td

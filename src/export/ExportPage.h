@@ -1,8 +1,8 @@
 #pragma once
 #include "IcsExport.h"
 #include "Spreadsheet.h"
+#include "days/DayPlan.h"
 #include "platform/Services.h"
-#include "schedule/DayPlan.h"
 
 #include <QLocale>
 #include <QWidget>

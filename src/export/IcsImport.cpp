@@ -1,8 +1,8 @@
 #include "IcsImport.h"
 
+#include "days/DayFiles.h"
+#include "days/DayPlan.h"
 #include "platform/Cp949.h"
-#include "schedule/DayFiles.h"
-#include "schedule/DayPlan.h"
 
 #include <QDateTime>
 #include <QHash>

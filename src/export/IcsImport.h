@@ -1,5 +1,5 @@
 #pragma once
-#include "schedule/DayPlan.h"
+#include "days/DayPlan.h"
 #include "platform/FileSystem.h"
 
 #include <QByteArray>

@@ -3,8 +3,9 @@
 #include "HolidayDates.h"
 #include "HolidayEntry.h"
 #include "HolidayFile.h"
-#include "platform/Controls.h"
-#include "platform/PageSize.h"
+#include "ui/Controls.h"
+#include "ui/PageSize.h"
+#include "ui/Widgets.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -26,13 +27,11 @@ HolidayPage::HolidayPage(Services& services, QWidget* parent) : QWidget(parent),
 {
     setFixedSize(kPageSize);
 
-    Label3 = new QLabel(QStringLiteral("공휴일과 기념일 목록"), this);
-    nameControl(Label3, QStringLiteral("Label3"), 1200);
+    Label3 = ui::makeLabel(this, QStringLiteral("Label3"), QStringLiteral("공휴일과 기념일 목록"), 1200);
     LstHoli = new QListWidget(this);
     nameControl(LstHoli, QStringLiteral("LstHoli"));
     LstHoli->setSelectionMode(QAbstractItemView::SingleSelection);
-    LblNextDate = new QLabel(this);
-    nameControl(LblNextDate, QStringLiteral("LblNextDate"));
+    LblNextDate = ui::makeLabel(this, QStringLiteral("LblNextDate"), QString());
     LblNextDate->setWordWrap(true);
     LblNextDate->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // The line's own text is the date; a screen reader needs to know what it is of.
@@ -41,22 +40,12 @@ HolidayPage::HolidayPage(Services& services, QWidget* parent) : QWidget(parent),
     LblNextDate->setFixedHeight(3 * LblNextDate->fontMetrics().lineSpacing() + 4);
     LblNextDate->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    Cmbmonth = new QComboBox(this);
-    nameControl(Cmbmonth, QStringLiteral("Cmbmonth"));
-    for (int m = 1; m <= 12; ++m)
-        Cmbmonth->addItem(QString::number(m));
-    Cmbmonth->setCurrentIndex(-1);
-    Label1 = new QLabel(QStringLiteral("월"), this);
-    nameControl(Label1, QStringLiteral("Label1"), 1202);
+    Cmbmonth = ui::makeList(this, ui::numberItems(1, 12), QStringLiteral("Cmbmonth"));
+    Label1 = ui::makeLabel(this, QStringLiteral("Label1"), QStringLiteral("월"), 1202);
 
-    CmbDay = new QComboBox(this);
-    nameControl(CmbDay, QStringLiteral("CmbDay"));
-    for (int d = 1; d <= 31; ++d)
-        CmbDay->addItem(QString::number(d));
-    CmbDay->setCurrentIndex(-1);
+    CmbDay = ui::makeList(this, ui::numberItems(1, 31), QStringLiteral("CmbDay"));
     CmbDay->setMaxVisibleItems(16);
-    Label2[0] = new QLabel(QStringLiteral("일"), this);
-    nameControl(Label2[0], QStringLiteral("Label2"), 1203, 0);
+    Label2[0] = ui::makeLabel(this, QStringLiteral("Label2"), QStringLiteral("일"), 1203, 0);
 
     OptSol = new QRadioButton(QStringLiteral("양력"), this);
     nameControl(OptSol, QStringLiteral("OptSol"), 1204);
@@ -67,18 +56,14 @@ HolidayPage::HolidayPage(Services& services, QWidget* parent) : QWidget(parent),
     kind_->addButton(OptLun);
     OptSol->setChecked(true);
 
-    Label25 = new QLabel(QStringLiteral("기념일 제목입력"), this);
-    nameControl(Label25, QStringLiteral("Label25"), 1201);
+    Label25 = ui::makeLabel(this, QStringLiteral("Label25"), QStringLiteral("기념일 제목입력"), 1201);
     TxtAnni = new QLineEdit(this);
     nameControl(TxtAnni, QStringLiteral("TxtAnni"));
     Label25->setBuddy(TxtAnni);
 
-    CmdAdd = new QPushButton(QStringLiteral("추가"), this);
-    nameControl(CmdAdd, QStringLiteral("CmdAdd"), 1206);
-    CmdDel = new QPushButton(QStringLiteral("삭제"), this);
-    nameControl(CmdDel, QStringLiteral("CmdDel"), 1207);
-    CmdMod = new QPushButton(QStringLiteral("수정"), this);
-    nameControl(CmdMod, QStringLiteral("CmdMod"), 1208);
+    CmdAdd = ui::makeButton(this, QStringLiteral("CmdAdd"), 1206, -1, QStringLiteral("추가"));
+    CmdDel = ui::makeButton(this, QStringLiteral("CmdDel"), 1207, -1, QStringLiteral("삭제"));
+    CmdMod = ui::makeButton(this, QStringLiteral("CmdMod"), 1208, -1, QStringLiteral("수정"));
     for (QPushButton* b : {CmdAdd, CmdDel, CmdMod}) {
         b->setEnabled(false);
         b->setAutoDefault(false);

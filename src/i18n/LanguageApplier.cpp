@@ -1,6 +1,7 @@
 #include "LanguageApplier.h"
 
 #include "BuiltinCaptions.h"
+#include "platform/Language.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -93,7 +94,7 @@ void ApplyLngFile(QWidget* window, const QString& fileName, LanguageFile& lng, b
 
 bool LanSetup(const LanSetupTargets& t, const QString& currentLanguage, LanguageFile& lng)
 {
-    const bool korean = currentLanguage == QLatin1String("Korean");
+    const bool korean = isKorean(currentLanguage);
     const QString face = captionFace(korean);
 
     t.LstOption->clear();

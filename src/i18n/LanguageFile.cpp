@@ -1,6 +1,8 @@
 #include "LanguageFile.h"
 
 #include "platform/Cp949.h"
+#include "platform/Language.h"
+#include "platform/Paths.h"
 
 #include <QRegularExpression>
 
@@ -38,9 +40,9 @@ std::optional<QHash<int, QString>> LanguageFile::parse(const QByteArray& bytes)
 
 void LanguageFile::load(const QString& fileName)
 {
-    const QString path = folder_.endsWith(QLatin1Char('/')) ? folder_ + fileName : folder_ + QLatin1Char('/') + fileName;
+    const QString path = joinPath(folder_, fileName);
     if (!fs_.fileExists(path)) {
-        const bool korean = language_ == QLatin1String("Korean");
+        const bool korean = isKorean(language_);
         Message m;
         m.text = korean ? QStringLiteral("파일을 찾을수 없습니다..\r\n적어도 하나의 언어파일이 있어야 합니다!")
                         : QStringLiteral("File Not Found.\r\nMust Have at least one Language File!");

@@ -1,5 +1,7 @@
 #include "QtTranslation.h"
 
+#include "platform/Language.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -8,7 +10,7 @@ namespace td {
 
 QTranslator* installQtTranslation(const QString& currentLanguage)
 {
-    if (currentLanguage != QLatin1String("Korean"))
+    if (!isKorean(currentLanguage))
         return nullptr;
     auto* translator = new QTranslator(QCoreApplication::instance());
     if (!translator->load(QStringLiteral("qtbase_ko"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))

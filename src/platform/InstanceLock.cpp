@@ -1,5 +1,7 @@
 #include "InstanceLock.h"
 
+#include "Paths.h"
+
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -41,7 +43,7 @@ QString QtInstanceLock::defaultPath()
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty())
         dir = QDir::tempPath();
-    return dir + QLatin1String("/tunedesk.lock");
+    return joinPath(dir, QStringLiteral("tunedesk.lock"));
 }
 
 } // namespace td

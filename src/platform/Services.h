@@ -1,7 +1,9 @@
 #pragma once
 #include "CommonDialog.h"
 #include "FileSystem.h"
+#include "Language.h"
 #include "MessageBoxes.h"
+#include "Paths.h"
 #include "SettingsStore.h"
 
 #include <QDate>
@@ -33,19 +35,13 @@ struct Services {
     // with a separator (added only when missing). Set at load, refreshed by the export.
     static QString dataFolderFor(const QString& dataSaveDir, const QString& programFolder)
     {
-        if (!dataSaveDir.isEmpty())
-            return dataSaveDir;
-        return programFolder.endsWith(QLatin1Char('/')) ? programFolder : programFolder + QLatin1Char('/');
+        return dataSaveDir.isEmpty() ? withSeparator(programFolder) : dataSaveDir;
     }
     void refreshDataFolder() { DataFolder = dataFolderFor(store.get(QStringLiteral("DataSaveDir"), QString()), programFolder); }
 
-    bool isKorean() const { return currentLanguage == QLatin1String("Korean"); }
+    bool isKorean() const { return td::isKorean(currentLanguage); }
     // Folder + separator (added only when missing) + name.
-    QString programFile(const QString& name) const
-    {
-        return programFolder.endsWith(QLatin1Char('/')) ? programFolder + name
-                                                       : programFolder + QLatin1Char('/') + name;
-    }
+    QString programFile(const QString& name) const { return joinPath(programFolder, name); }
 };
 
 } // namespace td

@@ -63,6 +63,8 @@ private:
     std::optional<schedule::PreparedRun> prepare();
 
     Services& s_;
+    schedule::MarkerRow markers_;
+    schedule::RunControls run_;
 };
 
 } // namespace td

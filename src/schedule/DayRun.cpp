@@ -1,7 +1,7 @@
 #include "DayRun.h"
 
-#include "DayFiles.h"
-#include "RunJournal.h"
+#include "days/DayFiles.h"
+#include "days/RunJournal.h"
 
 #include <QHash>
 

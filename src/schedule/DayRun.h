@@ -1,6 +1,7 @@
 #pragma once
 #include "DayMatching.h"
-#include "DayPlan.h"
+#include "days/DayPlan.h"
+#include "days/RunJournal.h"
 #include "platform/FileSystem.h"
 
 #include <QString>
@@ -9,18 +10,6 @@
 namespace td {
 
 enum class DayAction { Register, Remove };
-
-struct DayRunResult {
-    int changedDays = 0;   // day files written or deleted
-    int failedDays = 0;    // days that could not be read, written, deleted or given their folder
-    QString firstFailure;  // the path of the first failure
-    QString firstReason;   // and why it failed
-    IoStatus journalFailure = IoStatus::success();   // the journal could not be written: no day was touched
-    bool ok() const { return failedDays == 0 && journalFailure.ok; }
-};
-
-class RunJournal;
-struct RunLabel;
 
 // Registers or removes one day's entry: merges it into the day file or takes it
 // out, then writes or deletes the file. A day file that cannot be read is left

@@ -1,44 +1,20 @@
 #include "ScheduleWidgets.h"
 
-#include "DayEntry.h"
-#include "PercentBar.h"
-#include "PlanPreview.h"
-#include "RunJournal.h"
-#include "RunMessages.h"
-#include "RunPump.h"
+#include "days/PercentBar.h"
+#include "days/PlanPreview.h"
+#include "days/RunMessages.h"
+#include "days/RunPump.h"
+#include "ui/Controls.h"
+#include "ui/Widgets.h"
 
 #include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace td::schedule {
-
-QComboBox* makeList(QWidget* parent, const QStringList& items)
-{
-    auto* list = new QComboBox(parent);
-    list->addItems(items);
-    list->setCurrentIndex(-1);
-    list->setMaxVisibleItems(12);
-    return list;
-}
-
-QStringList yearItems(const QDate& today)
-{
-    const int last = std::max(2000, today.year() + 10);
-    return numberItems(2000, last);
-}
-
-QStringList numberItems(int first, int last)
-{
-    QStringList items;
-    for (int n = first; n <= last; ++n)
-        items << QString::number(n);
-    return items;
-}
-
-QString chosenText(const QComboBox* list)
-{
-    return list->currentIndex() < 0 ? QString() : list->currentText();
-}
 
 namespace {
 
@@ -53,19 +29,6 @@ RunLabel labelFor(const PreparedRun& run, DayAction action)
     }
     label.entry = run.entry;
     return label;
-}
-
-// Every page's Undo follows the journals; then the run's one message.
-void reportRun(Services& s, const DayRunResult& result)
-{
-    emit JournalSignal::instance().changed();
-    const bool korean = s.isKorean();
-    if (!result.journalFailure.ok)
-        s.boxes.info(RunMessages::journalNotWritten(korean, result.journalFailure), ScheduleMessages::title());
-    else
-        s.boxes.info(result.ok() ? ScheduleMessages::completed(korean)
-                                 : ScheduleMessages::failed(korean, result.failedDays, result.firstFailure, result.firstReason),
-                     ScheduleMessages::title());
 }
 
 } // namespace
@@ -94,32 +57,9 @@ void runAndReport(Services& s, PercentBar* bar, const PreparedRun& run, DayActio
             journal ? &*journal : nullptr, &label);
         pump.pump(true);
     }
-    reportRun(s, result);
+    days::reportRun(s, result);
 }
 
-void applyPlanAndReport(Services& s, const DayPlan& plan, const RunLabel& label,
-                        const std::function<void(double)>& setPercent)
-{
-    DayRunResult result;
-    {
-        RunPump pump;
-        setPercent(0);
-        pump.pump(true);
-        std::optional<RunJournal> journal;
-        if (!s.journalFolder.isEmpty())
-            journal.emplace(s.journalFolder);
-        const qsizetype days = plan.days.size();
-        result = executePlan(s.fs, s.DataFolder, plan, journal ? &*journal : nullptr, label, [&](int i) {
-            if (pump.due() || i + 1 == days) {
-                setPercent(double(i + 1) / double(days) * 100.0);
-                pump.pump(true);
-            }
-        });
-        setPercent(100);
-        pump.pump(true);
-    }
-    reportRun(s, result);
-}
 
 PlanPreview* showPreview(Services& s, QWidget* page, const PreparedRun& run, const QString& registerCaption,
                          const QString& removeCaption)
@@ -134,55 +74,107 @@ PlanPreview* showPreview(Services& s, QWidget* page, const PreparedRun& run, con
     return preview;
 }
 
-void undoAndReport(Services& s, PercentBar* bar)
-{
-    UndoResult result;
-    {
-        RunPump pump;
-        bar->setPercent(0);
-        pump.pump(true);
-        RunJournal journal(s.journalFolder);
-        result = undoLast(s.fs, journal, s.DataFolder);
-        bar->setPercent(100);
-        pump.pump(true);
-    }
-    emit JournalSignal::instance().changed();
-    const bool korean = s.isKorean();
-    switch (result.status) {
-    case UndoResult::Status::NothingToUndo:
-        s.boxes.info(RunMessages::nothingToUndo(korean), ScheduleMessages::title());
-        break;
-    case UndoResult::Status::Refused:
-        s.boxes.info(RunMessages::journalRefused(korean, result), ScheduleMessages::title());
-        break;
-    case UndoResult::Status::Done:
-        s.boxes.info(RunMessages::undone(korean, result), ScheduleMessages::title());
-        break;
-    }
-}
-
-void refreshUndo(const Services& s, QPushButton* undo)
+bool refuseRun(Services& s, const std::optional<DayRange>& range, const DayEntry::Check& check)
 {
     const bool korean = s.isKorean();
-    const QStringList files = s.journalFolder.isEmpty() ? QStringList() : RunJournal(s.journalFolder).files();
-    undo->setEnabled(!files.isEmpty());
-    if (files.isEmpty()) {
-        undo->setToolTip(RunMessages::nothingToUndo(korean));
-        return;
+    if (!range) {
+        s.boxes.info(ScheduleMessages::wrongDate(korean), ScheduleMessages::title());
+        return true;
     }
-    const std::optional<Journal> j = RunJournal::read(files.first(), nullptr);
-    if (!j)
-        undo->setToolTip(RunMessages::undoTipUnreadable(korean, files.first()));
-    else if (j->dataFolder != s.DataFolder)
-        undo->setToolTip(RunMessages::undoTipOtherFolder(korean, files.first(), j->dataFolder));
-    else
-        undo->setToolTip(RunMessages::undoTip(korean, *j));
+    if (!check.ok()) {
+        s.boxes.info(ScheduleMessages::refused(korean, check), ScheduleMessages::title());
+        return true;
+    }
+    return false;
 }
 
-JournalSignal& JournalSignal::instance()
+void makeDateLists(QWidget* page, const QDate& today, int index, DateArray& years, DateArray& months, DateArray* days)
 {
-    static JournalSignal signal;
-    return signal;
+    years[index] = ui::makeList(page, ui::yearItems(today), QStringLiteral("CmbPYear"), index);
+    months[index] = ui::makeList(page, ui::numberItems(1, 12), QStringLiteral("CmbPmonth"), index);
+    if (days)
+        (*days)[index] = ui::makeList(page, ui::numberItems(1, 31), QStringLiteral("CmbPDay"), index);
+}
+
+void MarkerRow::build(QWidget* page, const Names& names, const std::function<QWidget*(QWidget* frame)>& afterPlan)
+{
+    frame = new QGroupBox(QStringLiteral("입력내용"), page);
+    nameControl(frame, QString::fromLatin1(names.frame), names.frameTag);
+    auto* row = new QHBoxLayout(frame);
+    left = new QLineEdit(QStringLiteral("["), frame);
+    nameControl(left, QString::fromLatin1(names.left));
+    plan = new QLineEdit(frame);
+    nameControl(plan, QString::fromLatin1(names.plan));
+    QWidget* between = afterPlan ? afterPlan(frame) : nullptr;
+    right = new QLineEdit(QStringLiteral("]"), frame);
+    nameControl(right, QString::fromLatin1(names.right));
+    basic = ui::makeButton(frame, QString::fromLatin1(names.basic), names.basicTag);
+    left->setFixedWidth(36);
+    right->setFixedWidth(36);
+    row->addWidget(left);
+    row->addWidget(plan, 1);
+    if (between)
+        row->addWidget(between);
+    row->addWidget(right);
+    row->addSpacing(6);
+    row->addWidget(basic);
+}
+
+void MarkerRow::reset() const
+{
+    left->setText(QStringLiteral("["));
+    right->setText(QStringLiteral("]"));
+}
+
+void RunControls::build(Services& s, QWidget* page, QVBoxLayout* layout, const Names& names, Prepare prepare)
+{
+    s_ = &s;
+    page_ = page;
+    prepare_ = std::move(prepare);
+    auto* buttons = new QHBoxLayout;
+    const bool korean = s.isKorean();
+    preview = ui::makeButton(page, QStringLiteral("CmdPreview") + names.suffix, names.previewTag, -1,
+                             RunMessages::preview(korean));
+    undo = ui::makeButton(page, QStringLiteral("CmdUndo") + names.suffix, names.undoTag, -1, RunMessages::undo(korean));
+    for (QPushButton* b : {preview, undo}) {
+        b->setMinimumWidth(90);
+        buttons->addWidget(b);
+    }
+    buttons->addStretch(1);
+    for (int i = 0; i < 2; ++i) {
+        dataInput[i] = ui::makeButton(page, QStringLiteral("CmdDataInput") + names.suffix, names.dataTag + i, i);
+        dataInput[i]->setMinimumWidth(110);
+        buttons->addWidget(dataInput[i]);
+        QObject::connect(dataInput[i], &QPushButton::clicked, page, [this, i] { run(i); });
+    }
+    layout->addLayout(buttons);
+
+    bar = new PercentBar(page);
+    nameControl(bar, QStringLiteral("PrgBData") + names.suffix);
+    layout->addWidget(bar);
+
+    QObject::connect(preview, &QPushButton::clicked, page, [this] { showPreview(); });
+    QObject::connect(undo, &QPushButton::clicked, page, [this] { undoLast(); });
+    QObject::connect(&days::JournalSignal::instance(), &days::JournalSignal::changed, page,
+                     [this] { days::refreshUndo(*s_, undo); });
+    days::refreshUndo(s, undo);
+}
+
+void RunControls::run(int index)
+{
+    if (const auto prepared = prepare_())
+        runAndReport(*s_, bar, *prepared, index == 0 ? DayAction::Register : DayAction::Remove);
+}
+
+void RunControls::showPreview()
+{
+    if (const auto prepared = prepare_())
+        schedule::showPreview(*s_, page_, *prepared, dataInput[0]->text(), dataInput[1]->text());
+}
+
+void RunControls::undoLast()
+{
+    days::undoAndReport(*s_, bar);
 }
 
 } // namespace td::schedule

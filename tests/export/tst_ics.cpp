@@ -1,10 +1,10 @@
 // iCalendar export and import through the page and the real file system; the
 // exported file is read back by python3-icalendar, a reader of its own.
 #include "TestSupport.h"
+#include "days/RunJournal.h"
 #include "export/ExportPage.h"
 #include "export/IcsImport.h"
 #include "holidays/HolidayFile.h"
-#include "schedule/RunJournal.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,8 +3,8 @@
 // entry gives the day's other entries back, a second registration changes
 // nothing, and no registration grows a day by more than the entry.
 #include "FuzzSupport.h"
+#include "days/DayFiles.h"
 #include "platform/Cp949.h"
-#include "schedule/DayFiles.h"
 
 #include <algorithm>
 

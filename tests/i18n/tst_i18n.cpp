@@ -14,7 +14,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "platform/Controls.h"
+#include "ui/Controls.h"
 
 using namespace td;
 using namespace td::test;

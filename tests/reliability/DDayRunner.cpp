@@ -1,10 +1,10 @@
 // Runs the widest countdown registration (2000/1/1 to 2009/12/31, every day)
 // over the data folder given as the first argument, printing its progress, so
 // that a test can kill it half-way. A second argument is the journal folder.
+#include "days/DayEntry.h"
+#include "days/RunJournal.h"
 #include "platform/FileSystem.h"
-#include "schedule/DayEntry.h"
 #include "schedule/DayRun.h"
-#include "schedule/RunJournal.h"
 
 #include <QCoreApplication>
 #include <cstdio>

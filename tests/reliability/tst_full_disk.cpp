@@ -5,12 +5,12 @@
 #include "TestSupport.h"
 
 #include "app/frmOptions.h"
+#include "days/DayFiles.h"
 #include "display/PresetsPage.h"
 #include "export/ExportPage.h"
 #include "holidays/HolidayPage.h"
 #include "i18n/LanguageFile.h"
 #include "schedule/DDayPage.h"
-#include "schedule/DayFiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>

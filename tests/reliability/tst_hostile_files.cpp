@@ -1,13 +1,13 @@
 // Files as hostile as the disk may hold them: huge, random, full of zero bytes,
 // counts that lie, locks nobody holds. Each gives its documented result.
 #include "TestSupport.h"
+#include "days/DayEntry.h"
+#include "days/DayFiles.h"
 #include "holidays/HolidayFile.h"
 #include "i18n/LanguageFile.h"
 #include "platform/Cp949.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProfileFile.h"
-#include "schedule/DayEntry.h"
-#include "schedule/DayFiles.h"
 #include "schedule/DayRun.h"
 
 #include <QProcess>

@@ -3,11 +3,11 @@
 // temporary files of the write in flight are never taken for day files. The
 // run's journal, written before the first day file, undoes it after a restart.
 #include "TestSupport.h"
+#include "days/DayEntry.h"
+#include "days/DayFiles.h"
+#include "days/RunJournal.h"
 #include "platform/Cp949.h"
 #include "platform/FileSystem.h"
-#include "schedule/DayEntry.h"
-#include "schedule/DayFiles.h"
-#include "schedule/RunJournal.h"
 
 #include <QDirIterator>
 #include <QProcess>

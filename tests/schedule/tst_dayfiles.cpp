@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "schedule/DayEntry.h"
-#include "schedule/DayFiles.h"
+#include "days/DayEntry.h"
+#include "days/DayFiles.h"
 #include "schedule/DayRun.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
+#include "days/DayEntry.h"
+#include "days/DayFiles.h"
+#include "days/RunJournal.h"
 #include "platform/Cp949.h"
-#include "schedule/DayEntry.h"
-#include "schedule/DayFiles.h"
 #include "schedule/DayRun.h"
-#include "schedule/RunJournal.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,12 +1,12 @@
 #include "TestSupport.h"
 
+#include "days/DayEntry.h"
+#include "days/DayFiles.h"
+#include "days/PercentBar.h"
+#include "days/PlanPreview.h"
+#include "days/RunJournal.h"
 #include "schedule/DDayPage.h"
-#include "schedule/DayEntry.h"
-#include "schedule/DayFiles.h"
-#include "schedule/PercentBar.h"
-#include "schedule/PlanPreview.h"
 #include "schedule/RegularPage.h"
-#include "schedule/RunJournal.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -300,11 +300,11 @@ private slots:
         // Another data folder: the tooltip warns, the run stays undoable in its own folder.
         const QString data = fx.services.DataFolder;
         fx.services.DataFolder = fx.path("elsewhere/");
-        emit schedule::JournalSignal::instance().changed();
+        emit days::JournalSignal::instance().changed();
         QCOMPARE(r.CmdUndo->toolTip(), "실행 기록 " + RunJournal(fx.services.journalFolder).files().value(0) + "은(는) 다른 데이타 폴더("
                                            + data + ")의 기록이라 되돌리지 않습니다.");
         fx.services.DataFolder = data;
-        emit schedule::JournalSignal::instance().changed();
+        emit days::JournalSignal::instance().changed();
 
         d.CmdUndo2->click();
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Dentist]\r\n"));
@@ -314,7 +314,7 @@ private slots:
         // A file in the journal folder that is no journal: named, refused, set aside.
         const QString bad = fx.services.journalFolder + "/run-000007.journal";
         writeFile(bad, "[Dentist]\r\n");
-        emit schedule::JournalSignal::instance().changed();
+        emit days::JournalSignal::instance().changed();
         QCOMPARE(r.CmdUndo->toolTip(), "실행 기록을 읽을 수 없습니다: " + bad);
         r.CmdUndo->click();
         QCOMPARE(fx.boxes.shown.last().text, "실행 기록 " + bad + "을(를) 적용하지 않았습니다: 이 프로그램의 실행 기록이 아닙니다.\r"

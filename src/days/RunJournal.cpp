@@ -1,6 +1,7 @@
 #include "RunJournal.h"
 
 #include "DayFiles.h"
+#include "platform/Paths.h"
 
 #include <QCryptographicHash>
 #include <QDataStream>
@@ -34,7 +35,7 @@ IoStatus posixFailure(const QString& path) { return IoStatus::failure(path, QStr
 // and renamed, then the folder synced so the name survives a power cut too.
 IoStatus writeSynced(const QString& folder, const QString& path, const QByteArray& bytes)
 {
-    const QString tmp = folder + QStringLiteral("/.") + QFileInfo(path).fileName() + QStringLiteral(".tmp");
+    const QString tmp = joinPath(folder, QLatin1Char('.') + QFileInfo(path).fileName() + QStringLiteral(".tmp"));
     const QByteArray tmpName = QFile::encodeName(tmp);
     const int fd = ::open(tmpName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
@@ -81,7 +82,7 @@ QList<std::pair<int, QString>> numbered(const QString& folder)
     for (const QString& name : names) {
         const auto m = journalName().match(name);
         if (m.hasMatch())
-            runs.append({m.captured(1).toInt(), folder + QLatin1Char('/') + name});
+            runs.append({m.captured(1).toInt(), joinPath(folder, name)});
     }
     std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     return runs;
@@ -94,8 +95,8 @@ QString RunJournal::defaultFolder()
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
     // A relative value is not to be used, as with every base directory.
     if (state.isEmpty() || !QDir::isAbsolutePath(state))
-        state = QDir::homePath() + QStringLiteral("/.local/state");
-    return state + QStringLiteral("/tunedesk/journal");
+        state = joinPath(QDir::homePath(), QStringLiteral(".local/state"));
+    return joinPath(state, QStringLiteral("tunedesk/journal"));
 }
 
 QStringList RunJournal::files() const
@@ -127,7 +128,7 @@ IoStatus RunJournal::write(const QString& dataFolder, const RunLabel& label, con
     const QStringList all = QDir(folder_).entryList({QStringLiteral("run-*")}, QDir::Files);
     for (const QString& name : all)
         last = std::max(last, name.section(QLatin1Char('.'), 0, 0).mid(4).toInt());
-    const QString file = folder_ + QStringLiteral("/run-%1.journal").arg(last + 1, 6, 10, QLatin1Char('0'));
+    const QString file = joinPath(folder_, QStringLiteral("run-%1.journal").arg(last + 1, 6, 10, QLatin1Char('0')));
     const IoStatus st = writeSynced(folder_, file, encode(j));
     if (!st.ok)
         return st;
@@ -353,7 +354,7 @@ UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFol
         const QStringList names = QDir(month).entryList(QDir::Files | QDir::Hidden);
         for (const QString& name : names) {
             if (leftover.match(name).hasMatch())
-                QFile::remove(month + QLatin1Char('/') + name);
+                QFile::remove(joinPath(month, name));
         }
     }
 

@@ -1,11 +1,20 @@
 #pragma once
 #include "DayPlan.h"
-#include "DayRun.h"
 
 #include <QDateTime>
 #include <QStringList>
 
 namespace td {
+
+// How a run over day files went.
+struct DayRunResult {
+    int changedDays = 0;   // day files written or deleted
+    int failedDays = 0;    // days that could not be read, written, deleted or given their folder
+    QString firstFailure;  // the path of the first failure
+    QString firstReason;   // and why it failed
+    IoStatus journalFailure = IoStatus::success();   // the journal could not be written: no day was touched
+    bool ok() const { return failedDays == 0 && journalFailure.ok; }
+};
 
 // What a run was, as its journal and the Undo button name it.
 struct RunLabel {
