@@ -102,14 +102,11 @@ private slots:
 void TestExportPage::designState()
 {
     Rig r;
-    QStringList years;
-    for (int y = 2000; y <= 2036; ++y)   // the fixture's today is in 2026
-        years << QString::number(y);
     for (int i = 0; i < 2; ++i) {
-        QStringList listed;
-        for (int k = 0; k < r.page.CmbPYear[i]->count(); ++k)
-            listed << r.page.CmbPYear[i]->itemText(k);
-        QCOMPARE(listed, years);
+        // The fixture's today is in 2026.
+        QCOMPARE(r.page.CmbPYear[i]->count(), 37);
+        QCOMPARE(r.page.CmbPYear[i]->itemText(0), QStringLiteral("2000"));
+        QCOMPARE(r.page.CmbPYear[i]->itemText(36), QStringLiteral("2036"));
         QCOMPARE(r.page.CmbPYear[i]->currentIndex(), -1);
         QCOMPARE(r.page.CmbPmonth[i]->currentIndex(), -1);
     }
