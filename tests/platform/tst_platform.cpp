@@ -4,6 +4,7 @@
 #include "platform/Cp949.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBoxes.h"
+#include "platform/Paths.h"
 
 #include <QFile>
 #include <QTest>
@@ -262,6 +263,23 @@ private slots:
         struct stat after;
         QVERIFY(::stat(QFile::encodeName(p).constData(), &after) == 0);
         QCOMPARE(int(after.st_mode & 07777), mode);
+    }
+
+    // One separator between folder and name, whether or not the folder ends in one.
+    void joinPath_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("joined");
+        QTest::newRow("no separator") << "/home/me/daybrook" << "/home/me/daybrook/Holiday.dat";
+        QTest::newRow("separator") << "/home/me/daybrook/" << "/home/me/daybrook/Holiday.dat";
+        QTest::newRow("root") << "/" << "/Holiday.dat";
+    }
+    void joinPath()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, joined);
+        QCOMPARE(td::joinPath(folder, "Holiday.dat"), joined);
+        QCOMPARE(td::withSeparator(folder) + "Holiday.dat", joined);
     }
 
     void messageTextKeepsLoneCr()
