@@ -87,6 +87,25 @@ private slots:
         }
     }
 
+    // The default button puts "[" and "]" back and leaves the plan text as typed.
+    void defaultMarkersBack()
+    {
+        Fixture fx;
+        RegularPage r(fx.services, nullptr);
+        DDayPage d(fx.services, nullptr);
+        const QList<std::tuple<QLineEdit*, QLineEdit*, QLineEdit*, QPushButton*>> rows{
+            {r.TxtIndexL, r.TxtRegPlan, r.TxtIndexR, r.CmdBasic}, {d.TxtIndexL2, d.TxtRegPlan2, d.TxtIndexR2, d.CmdBasic2}};
+        for (auto [left, plan, right, basic] : rows) {
+            left->setText("<<");
+            plan->setText(" Exam ");
+            right->setText("");
+            basic->click();
+            QCOMPARE(left->text(), "[");
+            QCOMPARE(plan->text(), " Exam ");
+            QCOMPARE(right->text(), "]");
+        }
+    }
+
     // Wrong dates and entries that cannot be stored: a message, and no day file touched.
     void refusedBeforeAnythingIsWritten_data()
     {
