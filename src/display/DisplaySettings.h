@@ -1,4 +1,5 @@
 #pragma once
+#include "display/DisplayValues.h"
 #include "platform/IoStatus.h"
 #include "platform/ProfileFile.h"
 #include "platform/Services.h"
@@ -14,9 +15,9 @@ class ScreenPage;
 class WeekViewPage;
 class MiscPage;
 
-// Moves every display setting between the controls of pages 0, 1, 5 and 7 and
-// Daybrook.ini / the settings store, and ties the preset, mode and
-// dual-monitor controls together. The controls are the only copy of the settings.
+// Moves the display values between pages 0, 1, 5 and 7 and Daybrook.ini / the
+// settings store, and ties the preset, mode and dual-monitor choices together.
+// The pages are the only copy of the values between a load and a store.
 class DisplaySettings : public QObject {
     Q_OBJECT
 public:
@@ -45,6 +46,8 @@ public slots:
     void CmdDColor_Click();
 
 private:
+    display::DisplayValues shown() const;
+    void show(const display::DisplayValues& v);
     void applyModeRule();
     void setPositionFrames(bool vertical, bool horizontal);
     void reportFailures(const QStringList& failures);

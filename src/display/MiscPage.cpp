@@ -139,7 +139,26 @@ MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
 
 bool MiscPage::hasPicture() const
 {
-    return trimSpaces(LblSkinDir->text()) != kNone;
+    return display::hasPicture(LblSkinDir->text());
+}
+
+void MiscPage::setValues(const display::DisplayValues& v)
+{
+    HSTTimer->setValue(v.todayShowTime);
+    setCheckValue(ChkTMemo, v.todayMemo);
+    setCheckValue(ChkDSync, v.dataSync);
+    HSDSBar->setValue(v.dataSyncInterval);
+    LblSkinDir->setText(v.background);
+    CmdSDel->setEnabled(hasPicture());
+}
+
+void MiscPage::values(display::DisplayValues& v) const
+{
+    v.todayShowTime = HSTTimer->value();
+    v.todayMemo = checkValue(ChkTMemo);
+    v.dataSync = checkValue(ChkDSync);
+    v.dataSyncInterval = HSDSBar->value();
+    v.background = LblSkinDir->text();
 }
 
 void MiscPage::Cmdini_Click()

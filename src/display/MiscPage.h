@@ -1,4 +1,5 @@
 #pragma once
+#include "display/DisplayValues.h"
 #include "platform/Services.h"
 
 #include <QWidget>
@@ -41,6 +42,10 @@ public:
     QScrollBar* HSDSBar;
     QLabel* LblDSShow;
     QLabel* Label36;
+
+    // Shows the today memo, synchronisation and picture part of v; gives what is shown.
+    void setValues(const display::DisplayValues& v);
+    void values(display::DisplayValues& v) const;
 
     // True when LblSkinDir names a picture (its text, spaces trimmed, is not "None").
     bool hasPicture() const;

@@ -145,11 +145,41 @@ PresetsPage::PresetsPage(Services& services, QWidget* parent) : QWidget(parent),
     }
 }
 
+void PresetsPage::setValues(const display::DisplayValues& v)
+{
+    for (int i = 0; i < 11; ++i)
+        LblColor[i]->setForeColor(v.sampleColours[i]);
+    ShpM->setBorderColor(v.titleBorderColour);
+    for (int i : {0, 1, 2, 4, 5, 6}) {
+        const display::FontValue& f = v.fonts[i];
+        LblDName[i]->setText(f.description);
+        setFontFace(LblDName[i], f.face);
+        setFontBold(LblDName[i], f.bold);
+        previewFont(i);
+    }
+    CmbSMode->setCurrentIndex(v.displayMode);
+    OptPos[v.titlePosition]->setChecked(true);
+}
+
+void PresetsPage::values(display::DisplayValues& v) const
+{
+    for (int i = 0; i < 11; ++i)
+        v.sampleColours[i] = LblColor[i]->foreColor();
+    v.titleBorderColour = ShpM->borderColor();
+    for (int i : {0, 1, 2, 4, 5, 6})
+        v.fonts[i] = {LblDName[i]->text(), fontFace(i), fontBold(i)};
+    v.displayMode = CmbSMode->currentIndex();
+    v.titlePosition = OptPos[0]->isChecked() ? 0 : OptPos[1]->isChecked() ? 1 : 2;
+}
+
 QString PresetsPage::fontFace(int i) const { return LblDName[i]->font().family(); }
 bool PresetsPage::fontBold(int i) const { return LblDName[i]->font().bold(); }
 
 void PresetsPage::setFontFace(QWidget* w, const QString& face)
 {
+    // A font that already has the face is left alone: it keeps following its parent's.
+    if (w->font().family() == face)
+        return;
     QFont f = w->font();
     f.setFamily(face);
     w->setFont(f);
@@ -157,6 +187,8 @@ void PresetsPage::setFontFace(QWidget* w, const QString& face)
 
 void PresetsPage::setFontBold(QWidget* w, bool bold)
 {
+    if (w->font().bold() == bold)
+        return;
     QFont f = w->font();
     f.setBold(bold);
     w->setFont(f);

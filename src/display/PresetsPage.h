@@ -1,4 +1,5 @@
 #pragma once
+#include "display/DisplayValues.h"
 #include "platform/Services.h"
 
 #include <QWidget>
@@ -42,6 +43,10 @@ public:
     QGroupBox* Frame8;
     std::array<ClickLabel*, 7> LblDName{};   // no element 3
     std::array<QPushButton*, 7> CmdDFont{};  // no element 3
+
+    // Shows the preset part of v; gives what is shown.
+    void setValues(const display::DisplayValues& v);
+    void values(display::DisplayValues& v) const;
 
     // The face and bold flag of a font label, as set by a load or a font choice.
     QString fontFace(int i) const;

@@ -138,6 +138,30 @@ ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s
     connect(HSMWidth, &QScrollBar::valueChanged, this, &ScreenPage::HSMWidth_Change);
 }
 
+void ScreenPage::setValues(const display::DisplayValues& v)
+{
+    OptBlink[v.todayMarker]->setChecked(true);
+    LblColor11->setBackColor(v.todayColour);
+    VScroll1->setValue(v.frameWidth);
+    VScroll2->setValue(v.statusBarBorder);
+    OptPos[3 + v.verticalPosition]->setChecked(true);
+    OptPos[6 + v.horizontalPosition]->setChecked(true);
+    ChkDual->setChecked(v.dualMonitor);
+    HSMWidth->setValue(v.memoOffset);
+}
+
+void ScreenPage::values(display::DisplayValues& v) const
+{
+    v.todayMarker = selectedBlink();
+    v.todayColour = LblColor11->backColor();
+    v.frameWidth = VScroll1->value();
+    v.statusBarBorder = VScroll2->value();
+    v.verticalPosition = OptPos[3]->isChecked() ? 0 : OptPos[4]->isChecked() ? 1 : 2;
+    v.horizontalPosition = OptPos[6]->isChecked() ? 0 : OptPos[7]->isChecked() ? 1 : 2;
+    v.dualMonitor = ChkDual->checkState() == Qt::Checked;
+    v.memoOffset = HSMWidth->value();
+}
+
 int ScreenPage::selectedBlink() const
 {
     return blinkOptions->checkedId();

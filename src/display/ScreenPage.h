@@ -1,4 +1,5 @@
 #pragma once
+#include "display/DisplayValues.h"
 #include "platform/Services.h"
 
 #include <QWidget>
@@ -46,6 +47,10 @@ public:
     std::array<QRadioButton*, 9> OptPos{};     // elements 3..8 live here
     QButtonGroup* verticalPositions;
     QButtonGroup* horizontalPositions;
+
+    // Shows the today marker, spacing and position part of v; gives what is shown.
+    void setValues(const display::DisplayValues& v);
+    void values(display::DisplayValues& v) const;
 
     // The element of OptBlink that is selected (-1: none).
     int selectedBlink() const;

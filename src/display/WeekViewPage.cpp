@@ -79,65 +79,27 @@ bool WeekViewPage::secondStyleShown() const
     return ImgWkView2->x() != twips(kParkedLeft);
 }
 
-void WeekViewPage::repeatMemoColour()
+void WeekViewPage::setValues(const display::DisplayValues& v)
 {
-    LblMemo[1]->setBackColor(LblMemo[0]->backColor());
-    LblMemo[2]->setBackColor(LblMemo[1]->backColor());
-}
-
-void WeekViewPage::loadStyleColours(bool second)
-{
-    const auto& weekday = second ? keys::kWeekWeekdayB : keys::kWeekWeekdayA;
-    const auto& memo = second ? keys::kWeekMemoB : keys::kWeekMemoA;
-    if (auto c = conv::toColour(s_.store.get(weekday.name, weekday.fallback)))
-        LblSun[1]->setBackColor(*c);
-    if (auto c = conv::toColour(s_.store.get(memo.name, memo.fallback)))
-        LblMemo[0]->setBackColor(*c);
-}
-
-void WeekViewPage::ReadWeekView()
-{
-    if (auto c = conv::toColour(s_.store.get(keys::kWeekSunday.name, keys::kWeekSunday.fallback)))
-        LblSun[0]->setBackColor(*c);
-    // The weekday and memo colours follow the style on show, so a later store
-    // puts them back under the keys they came from.
-    const bool second = secondStyleShown();
-    const auto& weekday = second ? keys::kWeekWeekdayB : keys::kWeekWeekdayA;
-    if (auto c = conv::toColour(s_.store.get(weekday.name, weekday.fallback)))
-        LblSun[1]->setBackColor(*c);
-    if (auto c = conv::toColour(s_.store.get(keys::kWeekSaturday.name, keys::kWeekSaturday.fallback)))
-        LblSun[2]->setBackColor(*c);
-
+    LblSun[0]->setBackColor(v.weekSunday);
+    LblSun[1]->setBackColor(v.weekWeekday);
+    LblSun[2]->setBackColor(v.weekSaturday);
     QFont f = LblMemo[0]->font();
-    f.setFamily(s_.store.get(keys::kWeekFont.name, keys::kWeekFont.fallback));
+    f.setFamily(v.weekFace);
     LblMemo[0]->setFont(f);
-    LblMemo[0]->setText(LblMemo[0]->font().family() + QLatin1Char(',')
-                        + s_.store.get(keys::kWeekFontSize.name, keys::kWeekFontSize.fallback));
-
-    const auto& memo = second ? keys::kWeekMemoB : keys::kWeekMemoA;
-    if (auto c = conv::toColour(s_.store.get(memo.name, memo.fallback)))
-        LblMemo[0]->setBackColor(*c);
-    repeatMemoColour();
+    LblMemo[0]->setText(v.weekFontDescription);
+    for (ColorLabel* l : LblMemo)
+        l->setBackColor(v.weekMemo);
 }
 
-QStringList WeekViewPage::WriteWeekView(bool second)
+void WeekViewPage::values(display::DisplayValues& v) const
 {
-    QStringList failed;
-    auto save = [&](const QString& key, const QString& value) {
-        if (!s_.store.save(key, value))
-            failed << key;
-    };
-    const auto& weekday = second ? keys::kWeekWeekdayB : keys::kWeekWeekdayA;
-    const auto& memo = second ? keys::kWeekMemoB : keys::kWeekMemoA;
-    save(weekday.name, QString::number(LblSun[1]->backColor()));
-    save(memo.name, QString::number(LblMemo[0]->backColor()));
-    save(keys::kWeekSunday.name, QString::number(LblSun[0]->backColor()));
-    save(keys::kWeekSaturday.name, QString::number(LblSun[2]->backColor()));
-    save(keys::kWeekFont.name, LblMemo[0]->font().family());
-    // The size is what the caption shows after its first comma, without a fraction.
-    if (auto size = conv::wholeSizeOf(LblMemo[0]->text()))
-        save(keys::kWeekFontSize.name, QString::number(qint64(*size)));
-    return failed;
+    v.weekSunday = LblSun[0]->backColor();
+    v.weekWeekday = LblSun[1]->backColor();
+    v.weekSaturday = LblSun[2]->backColor();
+    v.weekMemo = LblMemo[0]->backColor();
+    v.weekFace = LblMemo[0]->font().family();
+    v.weekFontDescription = LblMemo[0]->text();
 }
 
 void WeekViewPage::LblListButton_Click()
@@ -145,14 +107,16 @@ void WeekViewPage::LblListButton_Click()
     const bool leavingSecond = secondStyleShown();
     // The style that is left is stored first; when the store refuses, the user is
     // told and the style stays on show, so its colours are not lost.
-    const QStringList failed = WriteWeekView(leavingSecond);
+    display::DisplayValues v;
+    values(v);
+    const QStringList failed = display::save(s_.store, display::weekViewEntries(v, leavingSecond));
     if (!failed.isEmpty()) {
         emit storeFailed(failed);
         return;
     }
     ImgWkView2->move(twips(leavingSecond ? kParkedLeft : kShownLeft), ImgWkView2->y());
-    loadStyleColours(!leavingSecond);
-    repeatMemoColour();
+    display::readWeekStyle(s_.store, !leavingSecond, v);
+    setValues(v);
 }
 
 void WeekViewPage::CmdWFont_Click()

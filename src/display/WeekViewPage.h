@@ -1,4 +1,5 @@
 #pragma once
+#include "display/DisplayValues.h"
 #include "platform/Services.h"
 
 #include <QStringList>
@@ -33,12 +34,10 @@ public:
     static constexpr int kParkedLeft = -20000;   // twips
     bool secondStyleShown() const;
 
-    // Loads the colours of the style shown, the shared colours and the font.
-    // Each key stands on its own: an unusable value leaves its control as it was.
-    void ReadWeekView();
-    // Stores under the key set of the second style (second) or the first.
-    // Returns the keys the store refused.
-    QStringList WriteWeekView(bool second);
+    // Shows the week-view part of v (its weekday and memo colours are those of
+    // the style shown); gives what is shown.
+    void setValues(const display::DisplayValues& v);
+    void values(display::DisplayValues& v) const;
 
 public slots:
     void LblListButton_Click();
@@ -51,8 +50,6 @@ signals:
     void storeFailed(const QStringList& keys);
 
 private:
-    void loadStyleColours(bool second);
-    void repeatMemoColour();
     Services& s_;
 };
 
