@@ -74,9 +74,12 @@ int main(int argc, char** argv)
     DisplaySettings display(services, &p0, &p1, &p5, &p7);
     const QStringList presets = BuiltinCaptions::presets(true);
     {
-        const QSignalBlocker b1(p0.CmbDefault), b2(p0.CmbSMode);
-        p0.CmbDefault->addItems(presets);
-        p0.CmbSMode->addItems(BuiltinCaptions::displayModes(true));
+        // The lists as the language file fills them, found by their names.
+        auto* presetList = p0.findChild<QComboBox*>(QStringLiteral("CmbDefault"));
+        auto* modeList = p0.findChild<QComboBox*>(QStringLiteral("CmbSMode"));
+        const QSignalBlocker b1(presetList), b2(modeList);
+        presetList->addItems(presets);
+        modeList->addItems(BuiltinCaptions::displayModes(true));
     }
     const QString ini = services.programFile(QStringLiteral("Daybrook.ini"));
     const QByteArray original = bench::daybrookIni(presets, 200);

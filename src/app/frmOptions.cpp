@@ -24,6 +24,12 @@
 
 namespace td {
 namespace {
+
+// The window fills and names the preset and mode lists of page 0: found by their design names.
+QComboBox* listOn(const QWidget* page, const QString& name)
+{
+    return page->findChild<QComboBox*>(name);
+}
 constexpr int kTop = 30;
 }
 
@@ -135,13 +141,14 @@ bool frmOptions::Form_Load()
     } catch (...) {
     }
     try {
-        KoreanFont = LanSetup({LstOption, presetsPage->CmbSMode, presetsPage->CmbDefault, LblOptTitle, this},
+        KoreanFont = LanSetup({LstOption, listOn(presetsPage, QStringLiteral("CmbSMode")), listOn(presetsPage, QStringLiteral("CmbDefault")),
+                               LblOptTitle, this},
                               s_.currentLanguage, lng_);
     } catch (const ProgramEnd&) {
         return false;
     }
-    presetsPage->CmbDefault->setCurrentIndex(0);
-    display->Main_ReadColor(presetsPage->CmbDefault->currentIndex());
+    presetsPage->setCurrentPreset(0);
+    display->Main_ReadColor(presetsPage->currentPreset());
     holidayPage->Main_ReadProfile();
     setWindowTitle(caption_);
     nameAndOrderControls();
@@ -167,7 +174,7 @@ void frmOptions::cmdOK_Click()
     s_.boxes.info(LblPrompt->text(), QStringLiteral("Tunedesk"));
     // Both stores run; a failure has been reported and keeps the window open,
     // so nothing the user set is lost.
-    const bool displayStored = display->Main_WriteColor(presetsPage->CmbDefault->currentIndex());
+    const bool displayStored = display->Main_WriteColor(presetsPage->currentPreset());
     const bool holidaysStored = holidayPage->Main_WriteProfile();
     if (displayStored && holidaysStored)
         close();
@@ -178,8 +185,8 @@ void frmOptions::nameAndOrderControls()
     // The three lists that have no caption on screen.
     const bool korean = s_.isKorean();
     LstOption->setAccessibleName(korean ? QStringLiteral("설정 페이지") : QStringLiteral("Option pages"));
-    presetsPage->CmbDefault->setAccessibleName(korean ? QStringLiteral("미리 설정") : QStringLiteral("Preset"));
-    presetsPage->CmbSMode->setAccessibleName(korean ? QStringLiteral("표시 방식") : QStringLiteral("Display mode"));
+    listOn(presetsPage, QStringLiteral("CmbDefault"))->setAccessibleName(korean ? QStringLiteral("미리 설정") : QStringLiteral("Preset"));
+    listOn(presetsPage, QStringLiteral("CmbSMode"))->setAccessibleName(korean ? QStringLiteral("표시 방식") : QStringLiteral("Display mode"));
     std::vector<QWidget*> pages(picOptions.begin(), picOptions.end());
     for (QWidget* page : pages)
         nameFromCaptions(page);

@@ -7,11 +7,6 @@
 #include "platform/ProfileFile.h"
 #include "settings/StoreKeys.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QPushButton>
-#include <QRadioButton>
 
 namespace td {
 
@@ -19,10 +14,10 @@ DisplaySettings::DisplaySettings(Services& services, PresetsPage* presets, Scree
                                  WeekViewPage* weekView, MiscPage* misc)
     : s_(services), p0_(presets), p1_(screen), p5_(weekView), p7_(misc)
 {
-    connect(p0_->CmbDefault, &QComboBox::currentIndexChanged, this, &DisplaySettings::CmbDefault_Click);
-    connect(p0_->CmbSMode, &QComboBox::currentIndexChanged, this, &DisplaySettings::CmbSMode_Click);
-    connect(p1_->ChkDual, &QCheckBox::stateChanged, this, &DisplaySettings::ChkDual_Click);
-    connect(p0_->CmdDColor, &QPushButton::clicked, this, &DisplaySettings::CmdDColor_Click);
+    connect(p0_, &PresetsPage::presetChosen, this, &DisplaySettings::CmbDefault_Click);
+    connect(p0_, &PresetsPage::displayModeChosen, this, &DisplaySettings::CmbSMode_Click);
+    connect(p1_, &ScreenPage::dualMonitorChanged, this, &DisplaySettings::ChkDual_Click);
+    connect(p0_, &PresetsPage::storeNowClicked, this, &DisplaySettings::CmdDColor_Click);
     connect(p5_, &WeekViewPage::storeFailed, this, &DisplaySettings::reportFailures);
 }
 
@@ -35,7 +30,7 @@ QString DisplaySettings::ReadProfile(int index, const QString& key)
 {
     // Values are read whole: a cut value would be written back cut at OK, and
     // font descriptions of long faces would lose their size.
-    const QString section = p0_->CmbDefault->itemText(index);
+    const QString section = p0_->presetName(index);
     if (snapshot_)
         return ProfileFile::readFrom(*snapshot_, section, key, QString(), 0);
     ProfileFile file(s_.fs);
@@ -45,7 +40,7 @@ QString DisplaySettings::ReadProfile(int index, const QString& key)
 IoStatus DisplaySettings::WriteProfile(int index, const QString& key, const QString& value)
 {
     ProfileFile file(s_.fs);
-    return file.write(profilePath(), p0_->CmbDefault->itemText(index), key, value);
+    return file.write(profilePath(), p0_->presetName(index), key, value);
 }
 
 display::DisplayValues DisplaySettings::shown() const
@@ -80,7 +75,7 @@ void DisplaySettings::Main_ReadColor(int index)
 
     // What a key does not give stays as shown.
     display::DisplayValues v = shown();
-    display::readPreset([&](const QString& key) { return ReadProfile(index, key); }, p0_->CmbSMode->count(), v);
+    display::readPreset([&](const QString& key) { return ReadProfile(index, key); }, p0_->modeCount(), v);
     display::readStore(s_.store, p5_->secondStyleShown(), v);
     show(v);
 }
@@ -93,7 +88,7 @@ QList<QPair<QString, QString>> DisplaySettings::presetValues() const
 bool DisplaySettings::Main_WriteColor(int index)
 {
     QStringList failures;
-    const QString section = p0_->CmbDefault->itemText(index);
+    const QString section = p0_->presetName(index);
     const display::DisplayValues v = shown();
 
     // The preset's keys go into the file in one rewrite. A value the file cannot
@@ -135,26 +130,21 @@ void DisplaySettings::reportFailures(const QStringList& failures)
 
 void DisplaySettings::CmbDefault_Click()
 {
-    const int index = p0_->CmbDefault->currentIndex();
+    const int index = p0_->currentPreset();
     if (index < 0)
         return;
     Main_ReadColor(index);
-    p0_->CmdDColor->setEnabled(index > 3);
+    p0_->setStoreNowEnabled(index > 3);
 }
 
 void DisplaySettings::setPositionFrames(bool vertical, bool horizontal)
 {
-    p1_->FrmVert->setEnabled(vertical);
-    p1_->FrmHori->setEnabled(horizontal);
-    for (int i = 3; i <= 5; ++i)
-        p1_->OptPos[i]->setEnabled(vertical);
-    for (int i = 6; i <= 8; ++i)
-        p1_->OptPos[i]->setEnabled(horizontal);
+    p1_->setPositionsEnabled(vertical, horizontal);
 }
 
 void DisplaySettings::applyModeRule()
 {
-    const int m = p0_->CmbSMode->currentIndex();
+    const int m = p0_->displayMode();
     setPositionFrames(m > 2 && m < 6, m == 6);
 }
 
@@ -162,7 +152,7 @@ void DisplaySettings::CmbSMode_Click()
 {
     // With two monitors Daybrook places itself: the position frames stay off
     // whatever mode is chosen.
-    if (checkValue(p1_->ChkDual) == 1)
+    if (p1_->dualMonitor())
         setPositionFrames(false, false);
     else
         applyModeRule();
@@ -170,7 +160,7 @@ void DisplaySettings::CmbSMode_Click()
 
 void DisplaySettings::ChkDual_Click()
 {
-    if (checkValue(p1_->ChkDual) == 1)
+    if (p1_->dualMonitor())
         setPositionFrames(false, false);
     else
         applyModeRule();
@@ -178,7 +168,7 @@ void DisplaySettings::ChkDual_Click()
 
 void DisplaySettings::CmdDColor_Click()
 {
-    Main_WriteColor(p0_->CmbDefault->currentIndex());
+    Main_WriteColor(p0_->currentPreset());
 }
 
 } // namespace td

@@ -21,6 +21,25 @@ class MiscPage : public QWidget {
 public:
     MiscPage(Services& services, QWidget* parent);
 
+    // Shows the today memo, synchronisation and picture part of v; gives what is shown.
+    void setValues(const display::DisplayValues& v);
+    void values(display::DisplayValues& v) const;
+
+    // True when LblSkinDir names a picture (its text, spaces trimmed, is not "None").
+    bool hasPicture() const;
+
+public slots:
+    void Cmdini_Click();
+    void CmdPosIni_Click();
+    void CmdRoot_Click();
+    void CmdSDel_Click();
+    void LblSkinDir_Change();
+    void HSTTimer_Change();
+    void HSDSBar_Change();
+
+private:
+    Services& s_;
+
     QGroupBox* Frame2;
     QPushButton* Cmdini;
     QPushButton* CmdPosIni;
@@ -42,25 +61,6 @@ public:
     QScrollBar* HSDSBar;
     QLabel* LblDSShow;
     QLabel* Label36;
-
-    // Shows the today memo, synchronisation and picture part of v; gives what is shown.
-    void setValues(const display::DisplayValues& v);
-    void values(display::DisplayValues& v) const;
-
-    // True when LblSkinDir names a picture (its text, spaces trimmed, is not "None").
-    bool hasPicture() const;
-
-public slots:
-    void Cmdini_Click();
-    void CmdPosIni_Click();
-    void CmdRoot_Click();
-    void CmdSDel_Click();
-    void LblSkinDir_Change();
-    void HSTTimer_Change();
-    void HSDSBar_Change();
-
-private:
-    Services& s_;
 };
 
 // Check boxes can hold Daybrook's three values: 0 off, 1 on, 2 greyed.

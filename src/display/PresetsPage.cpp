@@ -143,6 +143,10 @@ PresetsPage::PresetsPage(Services& services, QWidget* parent) : QWidget(parent),
         const int i = r.index;
         connect(b, &QPushButton::clicked, this, [this, i] { CmdDFont_Click(i); });
     }
+
+    connect(CmbDefault, &QComboBox::currentIndexChanged, this, &PresetsPage::presetChosen);
+    connect(CmbSMode, &QComboBox::currentIndexChanged, this, &PresetsPage::displayModeChosen);
+    connect(CmdDColor, &QPushButton::clicked, this, &PresetsPage::storeNowClicked);
 }
 
 void PresetsPage::setValues(const display::DisplayValues& v)
@@ -171,6 +175,13 @@ void PresetsPage::values(display::DisplayValues& v) const
     v.displayMode = CmbSMode->currentIndex();
     v.titlePosition = OptPos[0]->isChecked() ? 0 : OptPos[1]->isChecked() ? 1 : 2;
 }
+
+int PresetsPage::currentPreset() const { return CmbDefault->currentIndex(); }
+void PresetsPage::setCurrentPreset(int index) { CmbDefault->setCurrentIndex(index); }
+QString PresetsPage::presetName(int index) const { return CmbDefault->itemText(index); }
+int PresetsPage::displayMode() const { return CmbSMode->currentIndex(); }
+int PresetsPage::modeCount() const { return CmbSMode->count(); }
+void PresetsPage::setStoreNowEnabled(bool enabled) { CmdDColor->setEnabled(enabled); }
 
 QString PresetsPage::fontFace(int i) const { return LblDName[i]->font().family(); }
 bool PresetsPage::fontBold(int i) const { return LblDName[i]->font().bold(); }

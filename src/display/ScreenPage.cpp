@@ -136,6 +136,7 @@ ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s
     connect(VScroll1, &QScrollBar::valueChanged, this, &ScreenPage::VScroll1_Change);
     connect(VScroll2, &QScrollBar::valueChanged, this, &ScreenPage::VScroll2_Change);
     connect(HSMWidth, &QScrollBar::valueChanged, this, &ScreenPage::HSMWidth_Change);
+    connect(ChkDual, &QCheckBox::stateChanged, this, &ScreenPage::dualMonitorChanged);
 }
 
 void ScreenPage::setValues(const display::DisplayValues& v)
@@ -158,8 +159,20 @@ void ScreenPage::values(display::DisplayValues& v) const
     v.statusBarBorder = VScroll2->value();
     v.verticalPosition = OptPos[3]->isChecked() ? 0 : OptPos[4]->isChecked() ? 1 : 2;
     v.horizontalPosition = OptPos[6]->isChecked() ? 0 : OptPos[7]->isChecked() ? 1 : 2;
-    v.dualMonitor = ChkDual->checkState() == Qt::Checked;
+    v.dualMonitor = dualMonitor();
     v.memoOffset = HSMWidth->value();
+}
+
+bool ScreenPage::dualMonitor() const { return ChkDual->checkState() == Qt::Checked; }
+
+void ScreenPage::setPositionsEnabled(bool vertical, bool horizontal)
+{
+    FrmVert->setEnabled(vertical);
+    FrmHori->setEnabled(horizontal);
+    for (int i = 3; i <= 5; ++i)
+        OptPos[i]->setEnabled(vertical);
+    for (int i = 6; i <= 8; ++i)
+        OptPos[i]->setEnabled(horizontal);
 }
 
 int ScreenPage::selectedBlink() const

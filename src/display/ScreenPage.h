@@ -23,6 +23,31 @@ class ScreenPage : public QWidget {
 public:
     ScreenPage(Services& services, QWidget* parent);
 
+    // Shows the today marker, spacing and position part of v; gives what is shown.
+    void setValues(const display::DisplayValues& v);
+    void values(display::DisplayValues& v) const;
+
+    // Two monitors chosen.
+    bool dualMonitor() const;
+    // The screen positions apply to vertical or horizontal windows only.
+    void setPositionsEnabled(bool vertical, bool horizontal);
+
+    // The element of OptBlink that is selected (-1: none).
+    int selectedBlink() const;
+
+public slots:
+    void LblColor_Click(int index);   // element 11: the background colour
+    void OptBlink_Click(int index);
+    void VScroll1_Change();
+    void VScroll2_Change();
+    void HSMWidth_Change();
+
+signals:
+    void dualMonitorChanged();
+
+private:
+    Services& s_;
+
     QGroupBox* Frame3;
     std::array<QRadioButton*, 4> OptBlink{};   // 0 blink, 1 square, 3 circle; no element 2
     QButtonGroup* blinkOptions;
@@ -47,23 +72,6 @@ public:
     std::array<QRadioButton*, 9> OptPos{};     // elements 3..8 live here
     QButtonGroup* verticalPositions;
     QButtonGroup* horizontalPositions;
-
-    // Shows the today marker, spacing and position part of v; gives what is shown.
-    void setValues(const display::DisplayValues& v);
-    void values(display::DisplayValues& v) const;
-
-    // The element of OptBlink that is selected (-1: none).
-    int selectedBlink() const;
-
-public slots:
-    void LblColor_Click(int index);   // element 11: the background colour
-    void OptBlink_Click(int index);
-    void VScroll1_Change();
-    void VScroll2_Change();
-    void HSMWidth_Change();
-
-private:
-    Services& s_;
 };
 
 } // namespace td

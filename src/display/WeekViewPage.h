@@ -21,15 +21,6 @@ class WeekViewPage : public QWidget {
 public:
     WeekViewPage(Services& services, QWidget* parent);
 
-    QGroupBox* Frame12;
-    QLabel* ImgWkView1;
-    QLabel* ImgWkView2;                 // covers the first picture while the second style is edited
-    ClickLabel* LblListButton;
-    std::array<ColorLabel*, 3> LblSun{};   // Sunday, weekday of the style shown, Saturday
-    std::array<ColorLabel*, 3> LblMemo{};  // memo colour; element 0 also shows the font
-    QPushButton* CmdWFont;
-    QLabel* Label20;
-
     static constexpr int kShownLeft = 150;       // twips
     static constexpr int kParkedLeft = -20000;   // twips
     bool secondStyleShown() const;
@@ -51,6 +42,15 @@ signals:
 
 private:
     Services& s_;
+
+    QGroupBox* Frame12;
+    QLabel* ImgWkView1;
+    QLabel* ImgWkView2;                 // covers the first picture while the second style is edited
+    ClickLabel* LblListButton;
+    std::array<ColorLabel*, 3> LblSun{};   // Sunday, weekday of the style shown, Saturday
+    std::array<ColorLabel*, 3> LblMemo{};  // memo colour; element 0 also shows the font
+    QPushButton* CmdWFont;
+    QLabel* Label20;
 };
 
 } // namespace td

@@ -18,6 +18,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace td;
@@ -62,16 +63,18 @@ struct Window {
     explicit Window(bool realDialogs = false)
         : services(realDialogs ? withDialog(f.services, qtDialog) : f.services)
     {
-        const QSignalBlocker b1(p0.CmbDefault), b2(p0.CmbSMode);
-        p0.CmbDefault->addItems(BuiltinCaptions::presets(true));
-        p0.CmbSMode->addItems(BuiltinCaptions::displayModes(true));
-        p0.CmbDefault->setCurrentIndex(-1);
-        p0.CmbSMode->setCurrentIndex(-1);
+        auto* presets = control<QComboBox>(p0, "CmbDefault");
+        auto* modes = control<QComboBox>(p0, "CmbSMode");
+        const QSignalBlocker b1(presets), b2(modes);
+        presets->addItems(BuiltinCaptions::presets(true));
+        modes->addItems(BuiltinCaptions::displayModes(true));
+        presets->setCurrentIndex(-1);
+        modes->setCurrentIndex(-1);
     }
     // What the window load does.
     void load()
     {
-        p0.CmbDefault->setCurrentIndex(0);
+        p0.setCurrentPreset(0);
         display.Main_ReadColor(0);
     }
     QString ini() const { return f.path(QStringLiteral("Daybrook.ini")); }
@@ -162,57 +165,14 @@ private slots:
             {"WeekViewA2", "3"}, {"WeekViewA3", "4"}, {"WeekViewFont", "Arial"}, {"WeekViewFontSize", "10"}};
         w.f.store.values = store;
         w.load();
-        QCOMPARE(w.p0.LblColor[4]->font().family(), QStringLiteral("Serif"));   // the samples take the faces
-        QVERIFY(!w.p1.FrmVert->isEnabled());   // two monitors win over the vertical mode
+        QCOMPARE(control<ColorLabel>(w.p0, "LblColor", 4)->font().family(), QStringLiteral("Serif"));   // the samples take the faces
+        QVERIFY(!control<QGroupBox>(w.p1, "FrmVert")->isEnabled());   // two monitors win over the vertical mode
         // A system colour shows as the nearest platform colour and is kept as stored.
-        QCOMPARE(w.p0.LblColor[3]->palette().color(QPalette::Active, QPalette::WindowText),
+        QCOMPARE(control<ColorLabel>(w.p0, "LblColor", 3)->palette().color(QPalette::Active, QPalette::WindowText),
                  QGuiApplication::palette().color(QPalette::Base));
         QVERIFY(w.display.Main_WriteColor(0));
         QCOMPARE(readFile(w.ini()), crlf(section));
         QCOMPARE(w.f.store.values, store);
-    }
-
-    // Each row: a store or preset key, its stored text, and what OK writes back from the control it set.
-    void twoWayTests_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("written");
-        QTest::newRow("YearBold not a number") << "YearBold" << "abc" << "1";
-        QTest::newRow("YearBold 1.5") << "YearBold" << "1.5" << "1";
-        QTest::newRow("YearBold 2") << "YearBold" << "2" << "0";
-        QTest::newRow("TodayLine abc") << "TodayLine" << "abc" << "0";
-        QTest::newRow("VerticalPosition 9") << "VerticalPosition" << "9" << "2";
-        QTest::newRow("VerticalPosition empty") << "VerticalPosition" << "" << "0";
-        QTest::newRow("HorizontalPosition abc") << "HorizontalPosition" << "abc" << "0";
-        QTest::newRow("DualMonitor 7") << "DualMonitor" << "7" << "1";
-        QTest::newRow("DualMonitor abc") << "DualMonitor" << "abc" << "0";
-        QTest::newRow("FDay Shape 3, TodayLine 0") << "FDay Shape" << "3" << "1";
-    }
-
-    void twoWayTests()
-    {
-        QFETCH(QString, key);
-        QFETCH(QString, value);
-        QFETCH(QString, written);
-        Window w;
-        const bool inFile = key == QLatin1String("YearBold");
-        if (inFile)
-            w.writeIni(sectionText(kPreset0, {{key, value}}));
-        else
-            w.f.store.values.insert(key, value);
-        // Blinking wins over a stored frame shape, and a store then writes the square frame.
-        const bool blinkWins = QString(QTest::currentDataTag()).endsWith(QLatin1String("TodayLine 0"));
-        if (blinkWins)
-            w.f.store.values.insert(QStringLiteral("TodayLine"), QStringLiteral("0"));
-        // Start from the other branch, so that a load that does nothing is caught.
-        w.p0.setFontBold(w.p0.LblDName[4], written == QLatin1String("0"));
-        w.p1.ChkDual->setChecked(written == QLatin1String("0"));
-        w.load();
-        QVERIFY(w.display.Main_WriteColor(0));
-        QCOMPARE(inFile ? w.fileValue(kPreset0, key) : w.store(key), written);
-        if (blinkWins)
-            QCOMPARE(w.store(QStringLiteral("TodayLine")), QStringLiteral("0"));
     }
 
     // Switching reloads without storing. What the new section lacks, or what a control refuses, keeps the
@@ -228,10 +188,10 @@ private slots:
         w.f.store.values = {{"DataSyncInterval", "600"}, {"FDay Shape", "3"}, {"TodayShowTime", "45"}};
         w.load();
         w.f.dialog.confirmWith([](CommonDialog& d) { d.Color = 777; });
-        QTest::mouseClick(w.p0.LblColor[3], Qt::LeftButton);
-        QCOMPARE(w.p0.LblColor[3]->foreColor(), 777);
+        QTest::mouseClick(control<ColorLabel>(w.p0, "LblColor", 3), Qt::LeftButton);
+        QCOMPARE(control<ColorLabel>(w.p0, "LblColor", 3)->foreColor(), 777);
         w.f.store.values = {{"DataSyncInterval", "5"}, {"FDay Shape", "2"}, {"TodayShowTime", "abc"}};
-        w.p0.CmbDefault->setCurrentIndex(5);
+        w.p0.setCurrentPreset(5);
         QVERIFY(w.display.Main_WriteColor(5));
         const QMap<QString, QString> preset5 = {{"SunColor", "128"}, {"BackColor", "12"}, {"DayFont", ""}, {"YearBold", "1"},
                                                 {"TitlePosition", "0"}, {"DisplayMode", "2"}};
@@ -240,8 +200,8 @@ private slots:
         const QMap<QString, QString> kept = {{"DataSyncInterval", "600"}, {"FDay Shape", "3"}, {"TodayShowTime", "45"}};
         for (auto it = kept.begin(); it != kept.end(); ++it)
             QCOMPARE(w.store(it.key()), it.value());
-        w.p0.CmbDefault->setCurrentIndex(0);
-        QCOMPARE(w.p0.LblColor[3]->foreColor(), 65280);
+        w.p0.setCurrentPreset(0);
+        QCOMPARE(control<ColorLabel>(w.p0, "LblColor", 3)->foreColor(), 65280);
         QCOMPARE(w.fileValue(kPreset0, "SunColor"), QStringLiteral("65280"));
     }
 
@@ -252,7 +212,7 @@ private slots:
                               + QStringLiteral("[%1]\nSunColor=2\nExtra=kept\n").arg(kPreset0);
         w.writeIni(other + QStringLiteral("[%1]\nSunColor=3\n").arg(kPreset5));
         w.load();
-        w.p0.CmbDefault->setCurrentIndex(5);
+        w.p0.setCurrentPreset(5);
         QVERIFY(w.display.Main_WriteColor(5));
         QVERIFY(readFile(w.ini()).startsWith(crlf(other)));
         QCOMPARE(w.fileValue(kPreset5, "SunColor"), QStringLiteral("3"));
@@ -282,20 +242,20 @@ private slots:
         Window w;
         w.load();
         // Come from the opposite state so that each change is seen.
-        w.p0.CmbSMode->setCurrentIndex(vertical ? 6 : 3);
-        w.p1.ChkDual->setChecked(dual);
-        w.p0.CmbSMode->setCurrentIndex(mode);
-        QCOMPARE(w.p1.FrmVert->isEnabled(), vertical);
-        QCOMPARE(w.p1.FrmHori->isEnabled(), horizontal);
+        control<QComboBox>(w.p0, "CmbSMode")->setCurrentIndex(vertical ? 6 : 3);
+        control<QCheckBox>(w.p1, "ChkDual")->setChecked(dual);
+        control<QComboBox>(w.p0, "CmbSMode")->setCurrentIndex(mode);
+        QCOMPARE(control<QGroupBox>(w.p1, "FrmVert")->isEnabled(), vertical);
+        QCOMPARE(control<QGroupBox>(w.p1, "FrmHori")->isEnabled(), horizontal);
         for (int i = 3; i <= 8; ++i)
-            QCOMPARE(w.p1.OptPos[i]->isEnabled(), i <= 5 ? vertical : horizontal);
+            QCOMPARE(control<QRadioButton>(w.p1, "OptPos", i)->isEnabled(), i <= 5 ? vertical : horizontal);
         // One monitor again: the mode's frame comes back. No mode switches both off.
-        w.p1.ChkDual->setChecked(false);
-        QCOMPARE(w.p1.FrmVert->isEnabled(), mode >= 3 && mode <= 5);
-        QCOMPARE(w.p1.OptPos[7]->isEnabled(), mode == 6);
-        w.p0.CmbSMode->setCurrentIndex(-1);
-        QVERIFY(!w.p1.FrmVert->isEnabled());
-        QVERIFY(!w.p1.FrmHori->isEnabled());
+        control<QCheckBox>(w.p1, "ChkDual")->setChecked(false);
+        QCOMPARE(control<QGroupBox>(w.p1, "FrmVert")->isEnabled(), mode >= 3 && mode <= 5);
+        QCOMPARE(control<QRadioButton>(w.p1, "OptPos", 7)->isEnabled(), mode == 6);
+        control<QComboBox>(w.p0, "CmbSMode")->setCurrentIndex(-1);
+        QVERIFY(!control<QGroupBox>(w.p1, "FrmVert")->isEnabled());
+        QVERIFY(!control<QGroupBox>(w.p1, "FrmHori")->isEnabled());
     }
 
     void displayFonts_data()
@@ -318,17 +278,20 @@ private slots:
         QFETCH(bool, bold);
         Window w;
         w.load();
-        w.p0.LblDName[index]->setText(before);
-        w.p0.setFontBold(w.p0.LblDName[index], false);
+        auto* label = control<ClickLabel>(w.p0, "LblDName", index);
+        label->setText(before);
+        QFont plain = label->font();
+        plain.setBold(false);
+        label->setFont(plain);
         w.f.dialog.FontSize = 7;
         w.f.dialog.cancelNext();
-        w.p0.CmdDFont[index]->click();
+        control<QPushButton>(w.p0, "CmdDFont", index)->click();
         QCOMPARE(w.f.dialog.FontSize, sizeShown);
         QCOMPARE(w.f.dialog.Flags, 515);
-        QCOMPARE(w.p0.LblDName[index]->text(), before);   // a cancel leaves the label as it was
+        QCOMPARE(control<ClickLabel>(w.p0, "LblDName", index)->text(), before);   // a cancel leaves the label as it was
         w.f.dialog.confirmWith([](CommonDialog& d) { d.FontName = QStringLiteral("Serif"); d.FontBold = true; });
         w.p0.CmdDFont_Click(index);
-        QCOMPARE(w.p0.LblDName[index]->text(), QStringLiteral("Serif,") + QString::number(sizeShown));
+        QCOMPARE(control<ClickLabel>(w.p0, "LblDName", index)->text(), QStringLiteral("Serif,") + QString::number(sizeShown));
         QCOMPARE(w.p0.fontFace(index), QStringLiteral("Serif"));
         QCOMPARE(w.p0.fontBold(index), bold);
     }
@@ -340,10 +303,10 @@ private slots:
         w.f.dialog.cancelNext();
         w.p5.CmdWFont_Click();
         QCOMPARE(w.f.dialog.Flags, 771);
-        QCOMPARE(w.p5.LblMemo[0]->text(), QStringLiteral("굴림,9"));
+        QCOMPARE(control<ColorLabel>(w.p5, "LblMemo", 0)->text(), QStringLiteral("굴림,9"));
         w.f.dialog.confirmWith([](CommonDialog& d) { d.FontName = QStringLiteral("Arial"); d.FontSize = 10.5f; });
-        w.p5.CmdWFont->click();
-        QCOMPARE(w.p5.LblMemo[0]->text(), QStringLiteral("Arial,10.5"));
+        control<QPushButton>(w.p5, "CmdWFont")->click();
+        QCOMPARE(control<ColorLabel>(w.p5, "LblMemo", 0)->text(), QStringLiteral("Arial,10.5"));
         QVERIFY(w.display.Main_WriteColor(0));
         QCOMPARE(w.store("WeekViewFontSize"), QStringLiteral("10"));
     }
@@ -360,17 +323,17 @@ private slots:
         w.load();
         DialogAnswer a;
         for (int i : {0, 6}) {
-            const QString drawn = QFontInfo(w.p0.LblDName[i]->font()).family();
+            const QString drawn = QFontInfo(control<ClickLabel>(w.p0, "LblDName", i)->font()).family();
             acceptNextDialog(a);
-            w.p0.CmdDFont[i]->click();
+            control<QPushButton>(w.p0, "CmdDFont", i)->click();
             QVERIFY(a.answered);
             QCOMPARE(a.openedFont.family(), drawn);   // the face that draws, not a fallback
             QCOMPARE(a.openedFont.bold(), i == 6);
         }
         acceptNextDialog(a);
-        w.p5.CmdWFont->click();
-        QCOMPARE(a.openedFont.family(), QFontInfo(w.p5.LblMemo[0]->font()).family());
-        const QColor shown = w.p0.LblColor[6]->palette().color(QPalette::Active, QPalette::WindowText);
+        control<QPushButton>(w.p5, "CmdWFont")->click();
+        QCOMPARE(a.openedFont.family(), QFontInfo(control<ColorLabel>(w.p5, "LblMemo", 0)->font()).family());
+        const QColor shown = control<ColorLabel>(w.p0, "LblColor", 6)->palette().color(QPalette::Active, QPalette::WindowText);
         acceptNextDialog(a);
         w.p0.LblColor_Click(6);
         QCOMPARE(a.openedColour, shown);
@@ -389,12 +352,12 @@ private slots:
             f.setPointSize(14);
             fd->setCurrentFont(f);
         });
-        w.p0.CmdDFont[6]->click();
-        QCOMPARE(w.p0.LblDName[6]->text(), QStringLiteral("굴림,14"));
+        control<QPushButton>(w.p0, "CmdDFont", 6)->click();
+        QCOMPARE(control<ClickLabel>(w.p0, "LblDName", 6)->text(), QStringLiteral("굴림,14"));
         QVERIFY(w.p0.fontBold(6));
         acceptNextDialog(a, [](QDialog* d) { static_cast<QColorDialog*>(d)->setCurrentColor(QColor(0, 0, 255)); });
         w.p0.LblColor_Click(6);
-        QCOMPARE(w.p0.LblColor[6]->foreColor(), 16711680);
+        QCOMPARE(control<ColorLabel>(w.p0, "LblColor", 6)->foreColor(), 16711680);
     }
 
     void picture_data()
@@ -423,10 +386,10 @@ private slots:
         QFETCH(QString, written);
         Window w;
         w.f.store.values.insert(QStringLiteral("Daybrook BG"), stored);
-        w.p7.LblSkinDir->setText(QStringLiteral("/earlier.jpg"));
+        control<ClickLabel>(w.p7, "LblSkinDir")->setText(QStringLiteral("/earlier.jpg"));
         w.load();
-        QCOMPARE(w.p7.LblSknDis->text(), shown);
-        QCOMPARE(w.p7.CmdSDel->isEnabled(), deletable);
+        QCOMPARE(control<QLabel>(w.p7, "LblSknDis")->text(), shown);
+        QCOMPARE(control<QPushButton>(w.p7, "CmdSDel")->isEnabled(), deletable);
         QVERIFY(w.display.Main_WriteColor(0));
         QCOMPARE(w.store("Daybrook BG"), written);
     }
@@ -437,27 +400,27 @@ private slots:
         Window w;
         w.f.store.values = {{"WeekViewB1", "111"}, {"WeekViewB3", "333"}};
         w.load();
-        w.p5.LblSun[1]->setBackColor(11);
-        w.p5.LblMemo[0]->setBackColor(13);
-        QTest::mouseClick(w.p5.LblListButton, Qt::LeftButton);
+        control<ColorLabel>(w.p5, "LblSun", 1)->setBackColor(11);
+        control<ColorLabel>(w.p5, "LblMemo", 0)->setBackColor(13);
+        QTest::mouseClick(control<ClickLabel>(w.p5, "LblListButton"), Qt::LeftButton);
         QVERIFY(w.p5.secondStyleShown());
         QCOMPARE(w.store("WeekViewA1"), QStringLiteral("11"));
         QCOMPARE(w.store("WeekViewA3"), QStringLiteral("13"));
-        QCOMPARE(w.p5.LblSun[1]->backColor(), 111);
-        QCOMPARE(w.p5.LblMemo[0]->backColor(), 333);
-        w.p5.LblSun[1]->setBackColor(222);
+        QCOMPARE(control<ColorLabel>(w.p5, "LblSun", 1)->backColor(), 111);
+        QCOMPARE(control<ColorLabel>(w.p5, "LblMemo", 0)->backColor(), 333);
+        control<ColorLabel>(w.p5, "LblSun", 1)->setBackColor(222);
         QVERIFY(w.display.Main_WriteColor(0));
         QCOMPARE(w.store("WeekViewB1"), QStringLiteral("222"));
         QCOMPARE(w.store("WeekViewA1"), QStringLiteral("11"));
         // A preset change while the second style is shown loads the second style's colours.
-        w.p5.LblSun[1]->setBackColor(1);
-        w.p0.CmbDefault->setCurrentIndex(5);
-        QCOMPARE(w.p5.LblSun[1]->backColor(), 222);
-        QCOMPARE(w.p5.LblMemo[0]->backColor(), 333);
+        control<ColorLabel>(w.p5, "LblSun", 1)->setBackColor(1);
+        w.p0.setCurrentPreset(5);
+        QCOMPARE(control<ColorLabel>(w.p5, "LblSun", 1)->backColor(), 222);
+        QCOMPARE(control<ColorLabel>(w.p5, "LblMemo", 0)->backColor(), 333);
         w.p5.LblListButton_Click();
         QVERIFY(!w.p5.secondStyleShown());
-        QCOMPARE(w.p5.LblSun[1]->backColor(), 11);
-        QCOMPARE(w.p5.LblMemo[0]->backColor(), 13);
+        QCOMPARE(control<ColorLabel>(w.p5, "LblSun", 1)->backColor(), 11);
+        QCOMPARE(control<ColorLabel>(w.p5, "LblMemo", 0)->backColor(), 13);
     }
 
     // The page's buttons reach the resets (OK is the default answer); the window keeps showing its values.
@@ -466,10 +429,10 @@ private slots:
         Window w;
         w.load();
         QVERIFY(w.display.Main_WriteColor(0));
-        w.p7.Cmdini->click();
+        control<QPushButton>(w.p7, "Cmdini")->click();
         QVERIFY(w.f.store.values.isEmpty());
-        QCOMPARE(w.p7.LblDSShow->text(), QStringLiteral("30"));
-        w.p7.CmdPosIni->click();
+        QCOMPARE(control<QLabel>(w.p7, "LblDSShow")->text(), QStringLiteral("30"));
+        control<QPushButton>(w.p7, "CmdPosIni")->click();
         QCOMPARE(w.store("Startup Top"), QStringLiteral("100"));
     }
 
@@ -483,8 +446,8 @@ private slots:
         QVERIFY(w.lastBox().text.contains(w.ini()));
         QCOMPARE(w.store("FDay Border"), QStringLiteral("2"));   // the store keys were still written
         // The store-now button reports the same way.
-        w.p0.CmbDefault->setCurrentIndex(5);
-        w.p0.CmdDColor->click();
+        w.p0.setCurrentPreset(5);
+        control<QPushButton>(w.p0, "CmdDColor")->click();
         QCOMPARE(w.f.boxes.shown.size(), 2);
         QVERIFY(w.lastBox().text.contains(w.ini()));
     }
@@ -493,8 +456,8 @@ private slots:
     {
         Window w;
         w.load();
-        w.p0.LblDName[1]->setText(QStringLiteral("Noto\u0301,9"));   // a combining mark CP949 lacks
-        w.p0.LblDName[0]->setText(QStringLiteral("굴림,12"));
+        control<ClickLabel>(w.p0, "LblDName", 1)->setText(QStringLiteral("Noto\u0301,9"));   // a combining mark CP949 lacks
+        control<ClickLabel>(w.p0, "LblDName", 0)->setText(QStringLiteral("굴림,12"));
         QVERIFY(!w.display.Main_WriteColor(0));
         QCOMPARE(w.f.boxes.shown.size(), 1);
         QVERIFY(w.lastBox().text.contains(QStringLiteral("MemoFont")));
@@ -515,12 +478,12 @@ private slots:
         QVERIFY(w.lastBox().text.contains(QStringLiteral("WeekViewA1")));
         QCOMPARE(w.fileValue(kPreset0, "TitlePosition"), QStringLiteral("1"));
         // A style switch that cannot store says so, and keeps the style and its colours.
-        w.p5.LblSun[1]->setBackColor(5);
+        control<ColorLabel>(w.p5, "LblSun", 1)->setBackColor(5);
         w.p5.LblListButton_Click();
         QCOMPARE(w.f.boxes.shown.size(), 2);
         QVERIFY(w.lastBox().text.contains(QStringLiteral("WeekViewA1")));
         QVERIFY(!w.p5.secondStyleShown());
-        QCOMPARE(w.p5.LblSun[1]->backColor(), 5);
+        QCOMPARE(control<ColorLabel>(w.p5, "LblSun", 1)->backColor(), 5);
     }
 };
 

@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(fx.window.LstOption->count(), 8);
         QCOMPARE(fx.window.LstOption->currentRow(), -1);
         QCOMPARE(fx.window.LstOption->item(2)->text(), QStringLiteral("공휴일입력"));
-        QCOMPARE(fx.window.presetsPage->CmbDefault->currentIndex(), 0);
+        QCOMPARE(fx.window.presetsPage->currentPreset(), 0);
         QCOMPARE(fx.window.LblOptTitle->text(), QStringLiteral("자동설정"));
         QCOMPARE(fx.window.LblPrompt->text(), QStringLiteral("[Tunedesk.exe]"));
         QCOMPARE(fx.window.cmdOK->text(), QStringLiteral("확인"));

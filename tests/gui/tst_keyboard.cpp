@@ -171,8 +171,9 @@ private slots:
         QVERIFY(fx.open());
         fx.window.LstOption->setCurrentRow(1);
         ScreenPage* page = fx.window.screenPage;
-        QScrollBar* bar = barName == QLatin1String("VScroll1") ? page->VScroll1 : page->VScroll2;
-        QLabel* valueLabel = bar == page->VScroll1 ? page->LblFWidth : page->LblSBWidth;
+        const bool frame = barName == QLatin1String("VScroll1");
+        auto* bar = control<QScrollBar>(*page, frame ? "VScroll1" : "VScroll2");
+        auto* valueLabel = control<QLabel>(*page, frame ? "LblFWidth" : "LblSBWidth");
         bar->setValue(2);
         const int thumbTop = partOf(bar, QStyle::SC_ScrollBarSlider).top();
         auto wheel = [&](int delta) {
@@ -248,10 +249,10 @@ private slots:
             }
         }
         const struct { QWidget* control; const char16_t* name; } expected[] = {
-            {fx.window.screenPage->VScroll1, u"틀 폭"},
-            {fx.window.screenPage->VScroll2, u"상태바 테두리"},
-            {fx.window.screenPage->HSMWidth, u"메모 간격"},
-            {fx.window.miscPage->HSTTimer, u"오늘 메모 초"},
+            {control<QScrollBar>(*fx.window.screenPage, "VScroll1"), u"틀 폭"},
+            {control<QScrollBar>(*fx.window.screenPage, "VScroll2"), u"상태바 테두리"},
+            {control<QScrollBar>(*fx.window.screenPage, "HSMWidth"), u"메모 간격"},
+            {control<QScrollBar>(*fx.window.miscPage, "HSTTimer"), u"오늘 메모 초"},
             {fx.window.holidayPage->TxtAnni, u"제목"},
             {fx.window.holidayPage->Cmbmonth, u"월"},
             {fx.window.exportPage->CmbPYear[0], u"From 년"},
@@ -262,9 +263,9 @@ private slots:
         for (const auto& e : expected)
             QCOMPARE(e.control->accessibleName(), QString::fromUtf16(e.name));
         // The names follow the captions when they change.
-        fx.window.screenPage->Label8->setText(QStringLiteral("Frame width"));
+        control<QLabel>(*fx.window.screenPage, "Label8")->setText(QStringLiteral("Frame width"));
         fx.window.nameAndOrderControls();
-        QCOMPARE(fx.window.screenPage->VScroll1->accessibleName(), QStringLiteral("Frame width"));
+        QCOMPARE(control<QScrollBar>(*fx.window.screenPage, "VScroll1")->accessibleName(), QStringLiteral("Frame width"));
     }
 
     void tabFollowsTheVisualOrder()
@@ -306,8 +307,8 @@ private slots:
         QVERIFY(ok.window.isVisible());
         QVERIFY(ok.boxes.shown.isEmpty());
         ok.window.LstOption->setCurrentRow(0);
-        ok.window.presetsPage->CmbSMode->setFocus();
-        QTest::keyClick(ok.window.presetsPage->CmbSMode, Qt::Key_Return);
+        control<QComboBox>(*ok.window.presetsPage, "CmbSMode")->setFocus();
+        QTest::keyClick(control<QComboBox>(*ok.window.presetsPage, "CmbSMode"), Qt::Key_Return);
         QCOMPARE(ok.boxes.shown.size(), 1);
         QCOMPARE(ok.boxes.shown[0].text, QStringLiteral("[Tunedesk.exe]"));
         QVERIFY(!ok.window.isVisible());
@@ -319,8 +320,8 @@ private slots:
         QVERIFY(fx.open());
         fx.window.LstOption->setCurrentRow(1);
         fx.dialog.confirmWith([](CommonDialog& d) { d.Color = 255; });
-        fx.window.screenPage->LblColor11->setFocus();
-        QTest::keyClick(fx.window.screenPage->LblColor11, Qt::Key_Space);
+        control<ColorLabel>(*fx.window.screenPage, "LblColor", 11)->setFocus();
+        QTest::keyClick(control<ColorLabel>(*fx.window.screenPage, "LblColor", 11), Qt::Key_Space);
         QCOMPARE(fx.dialog.calls, QStringList{QStringLiteral("ShowColor")});
         QVERIFY(fx.window.isVisible());
     }

@@ -177,7 +177,7 @@ private slots:
         frmOptions window(fx.services, lng, frmOptions::captionFor(1, 55));
         QVERIFY(window.Form_Load());
         window.show();
-        window.presetsPage->CmbDefault->setCurrentIndex(5);   // a user preset: the store-now button works
+        window.presetsPage->setCurrentPreset(5);   // a user preset: the store-now button works
         choose(window.ddayPage->CmbPYear[5], "2026");
         choose(window.ddayPage->CmbPmonth[5], "12");
         choose(window.ddayPage->CmbPDay[5], "1");
@@ -198,7 +198,7 @@ private slots:
                 window.cmdOK->click();
                 fx.boxes.shown.removeFirst();   // the prompt
             } else if (store == QLatin1String("CmdDColor")) {
-                window.presetsPage->CmdDColor->click();
+                control<QPushButton>(*window.presetsPage, "CmdDColor")->click();
             } else if (store == QLatin1String("holidays")) {
                 window.holidayPage->Main_WriteProfile();
             } else if (store == QLatin1String("generator")) {

@@ -11,6 +11,7 @@
 #include <QMap>
 #include <QString>
 #include <QTemporaryDir>
+#include <QWidget>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -106,5 +107,18 @@ private:
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray cp949(const QString& text);
+
+// A control of a page found by its design name ("CmdDFont", index 4: "CmdDFont(4)");
+// the pages keep their controls to themselves.
+template <typename T>
+T* control(const QWidget& page, const char* name, int index = -1)
+{
+    const QString objectName =
+        index >= 0 ? QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index) : QString::fromLatin1(name);
+    T* found = page.findChild<T*>(objectName);
+    if (!found)
+        qFatal("no control %s of type %s", qPrintable(objectName), T::staticMetaObject.className());
+    return found;
+}
 
 } // namespace td::test
