@@ -141,8 +141,8 @@ bool frmOptions::Form_Load()
     } catch (...) {
     }
     try {
-        KoreanFont = LanSetup({LstOption, listOn(presetsPage, QStringLiteral("CmbSMode")), listOn(presetsPage, QStringLiteral("CmbDefault")),
-                               LblOptTitle, this},
+        KoreanFont = LanSetup({LstOption, listOn(presetsPage, QStringLiteral("CmbSMode")),
+                               listOn(presetsPage, QStringLiteral("CmbDefault")), LblOptTitle, this},
                               s_.currentLanguage, lng_);
     } catch (const ProgramEnd&) {
         return false;
@@ -185,8 +185,10 @@ void frmOptions::nameAndOrderControls()
     // The three lists that have no caption on screen.
     const bool korean = s_.isKorean();
     LstOption->setAccessibleName(korean ? QStringLiteral("설정 페이지") : QStringLiteral("Option pages"));
-    listOn(presetsPage, QStringLiteral("CmbDefault"))->setAccessibleName(korean ? QStringLiteral("미리 설정") : QStringLiteral("Preset"));
-    listOn(presetsPage, QStringLiteral("CmbSMode"))->setAccessibleName(korean ? QStringLiteral("표시 방식") : QStringLiteral("Display mode"));
+    listOn(presetsPage, QStringLiteral("CmbDefault"))
+        ->setAccessibleName(korean ? QStringLiteral("미리 설정") : QStringLiteral("Preset"));
+    listOn(presetsPage, QStringLiteral("CmbSMode"))
+        ->setAccessibleName(korean ? QStringLiteral("표시 방식") : QStringLiteral("Display mode"));
     std::vector<QWidget*> pages(picOptions.begin(), picOptions.end());
     for (QWidget* page : pages)
         nameFromCaptions(page);

@@ -26,8 +26,14 @@ const struct {
     {"DayFont", 0}, {"MemoFont", 1}, {"LunarFont", 2}, {"TitleWeek", 5}, {"TitleYear", 4}, {"TitleMonth", 6},
 };
 
-qint32& colourOf(DisplayValues& v, int sample) { return sample < 0 ? v.titleBorderColour : v.sampleColours[sample]; }
-qint32 colourOf(const DisplayValues& v, int sample) { return sample < 0 ? v.titleBorderColour : v.sampleColours[sample]; }
+qint32& colourOf(DisplayValues& v, int sample)
+{
+    return sample < 0 ? v.titleBorderColour : v.sampleColours[sample];
+}
+qint32 colourOf(const DisplayValues& v, int sample)
+{
+    return sample < 0 ? v.titleBorderColour : v.sampleColours[sample];
+}
 
 QString get(const ISettingsStore& s, const keys::StoreKey& k) { return s.get(k.name, k.fallback); }
 
@@ -79,7 +85,8 @@ void readPreset(const std::function<QString(const QString&)>& read, int modeCoun
     };
     v.fonts[4].bold = bold("YearBold");
     v.fonts[6].bold = bold("MonthBold");
-    if (const auto mode = conv::wholePart(read(QStringLiteral("DisplayMode"))); mode && *mode >= -1 && *mode < modeCount)
+    const auto mode = conv::wholePart(read(QStringLiteral("DisplayMode")));
+    if (mode && *mode >= -1 && *mode < modeCount)
         v.displayMode = int(*mode);
     if (const auto n = conv::wholePart(read(QStringLiteral("TitlePosition"))); n && *n >= 0 && *n <= 2)
         v.titlePosition = int(*n);

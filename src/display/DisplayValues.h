@@ -1,5 +1,4 @@
 #pragma once
-#include "platform/ProfileFile.h"
 #include "platform/SettingsStore.h"
 
 #include <QList>
@@ -22,11 +21,12 @@ struct FontValue {
 };
 
 // Everything the display pages show: one preset of Daybrook.ini and the common
-// display keys of the settings store. The defaults are the designed ones.
+// display keys of the settings store. The defaults are the pages' designed ones;
+// an empty face stands for the window's own.
 struct DisplayValues {
     // Preset: the colours of the samples 0..10 and of the title border.
-    std::array<qint32, 11> sampleColours{8388736,  14737632, 14737632, 255,         16777215,   16711680,
-                                         -2147483644, 33023, -2147483640, 12632256, 0};
+    std::array<qint32, 11> sampleColours{8388736,     14737632, 14737632,    255,      16777215, 16711680,
+                                         -2147483644, 33023,    -2147483640, 12632256, 0};
     qint32 titleBorderColour = 8421504;
     // Fonts by label: 0 day, 1 memo, 2 lunar, 4 year, 5 weekday names, 6 month; no 3.
     std::array<FontValue, 7> fonts{};
