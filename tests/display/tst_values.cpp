@@ -150,6 +150,17 @@ private slots:
         QCOMPARE(valueOf(storeEntries(v) + weekViewEntries(v, false), key), written);
     }
 
+    // No stored picture shows as "None", whatever was shown before: a path is not kept by accident.
+    void noPictureShowsNone()
+    {
+        test::MemorySettingsStore store;
+        DisplayValues v;
+        v.background = QStringLiteral("/earlier.jpg");
+        readStore(store, false, v);
+        QCOMPARE(v.background, QStringLiteral("None"));
+        QVERIFY(!hasPicture(v.background));
+    }
+
     // Blinking wins over a stored frame shape; a store then writes the square frame.
     void blinkWinsOverShape()
     {
