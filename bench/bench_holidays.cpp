@@ -85,8 +85,7 @@ int main(int argc, char** argv)
         td::Services services{fs, store, boxes, dialog, dir.path()};
         writeHeld(path, kHeld);
         td::HolidayPage held(services, nullptr);
-        for (const QString& e : list)
-            held.LstHoli->addItem(e);
+        held.setEntries(list);
         t.start();
         if (!held.Main_WriteProfile()) { std::puts("page store failed"); return 1; }
         pageStore += t.nsecsElapsed() / 1e6;
@@ -94,7 +93,7 @@ int main(int argc, char** argv)
         t.start();
         page.Main_ReadProfile();
         pageLoad += t.nsecsElapsed() / 1e6;
-        if (page.LstHoli->count() != kList) { std::puts("page load lost entries"); return 1; }
+        if (page.entries().size() != kList) { std::puts("page load lost entries"); return 1; }
     }
     std::printf("Holiday.dat: %d entries stored over a file that held %d (%lld bytes after), mean of %d rounds\n",
                 kList, kHeld, (long long)QFile(path).size(), kRounds);

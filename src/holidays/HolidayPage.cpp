@@ -158,9 +158,16 @@ void HolidayPage::Main_ReadProfile()
     // of the whole lot gives the same order at once.
     QStringList all = entries() + loaded;
     std::stable_sort(all.begin(), all.end(), HolidayEntry::lessThan);
-    const QSignalBlocker quiet(LstHoli);
-    LstHoli->clear();
-    LstHoli->addItems(all);
+    setEntries(all);
+}
+
+void HolidayPage::setEntries(const QStringList& entries)
+{
+    {
+        const QSignalBlocker quiet(LstHoli);
+        LstHoli->clear();
+        LstHoli->addItems(entries);
+    }
     showNextDate();
 }
 

@@ -27,24 +27,10 @@ public:
 
     // The entries in list order.
     QStringList entries() const;
+    // The list shows these entries, in this order (as a load leaves them).
+    void setEntries(const QStringList& entries);
     // The entry the fields describe now.
     QString fieldsEntry() const;
-
-    QListWidget* LstHoli;
-    QComboBox* Cmbmonth;
-    QComboBox* CmbDay;
-    QRadioButton* OptSol;
-    QRadioButton* OptLun;
-    QLineEdit* TxtAnni;
-    QPushButton* CmdAdd;
-    QPushButton* CmdDel;
-    QPushButton* CmdMod;
-
-    QLabel* LblNextDate;   // under the list: the next solar date of the selected entry
-    QLabel* Label3;    // over the list
-    QLabel* Label25;   // the title field
-    QLabel* Label1;    // "월"
-    std::array<QLabel*, 1> Label2{};   // "일"
 
 public slots:
     void TxtAnni_Change();
@@ -64,6 +50,22 @@ private:
 
     Services& s_;
     QButtonGroup* kind_;
+
+    QListWidget* LstHoli;
+    QComboBox* Cmbmonth;
+    QComboBox* CmbDay;
+    QRadioButton* OptSol;
+    QRadioButton* OptLun;
+    QLineEdit* TxtAnni;
+    QPushButton* CmdAdd;
+    QPushButton* CmdDel;
+    QPushButton* CmdMod;
+
+    QLabel* LblNextDate;   // under the list: the next solar date of the selected entry
+    QLabel* Label3;    // over the list
+    QLabel* Label25;   // the title field
+    QLabel* Label1;    // "월"
+    std::array<QLabel*, 1> Label2{};   // "일"
 };
 
 } // namespace td

@@ -253,8 +253,8 @@ private slots:
             {control<QScrollBar>(*fx.window.screenPage, "VScroll2"), u"상태바 테두리"},
             {control<QScrollBar>(*fx.window.screenPage, "HSMWidth"), u"메모 간격"},
             {control<QScrollBar>(*fx.window.miscPage, "HSTTimer"), u"오늘 메모 초"},
-            {fx.window.holidayPage->TxtAnni, u"제목"},
-            {fx.window.holidayPage->Cmbmonth, u"월"},
+            {control<QLineEdit>(*fx.window.holidayPage, "TxtAnni"), u"제목"},
+            {control<QComboBox>(*fx.window.holidayPage, "Cmbmonth"), u"월"},
             {fx.window.exportPage->CmbPYear[0], u"From 년"},
             {fx.window.exportPage->CmbPmonth[1], u"To 월"},
             {fx.window.regularPage->CmbMDay, u"날짜기준"},
@@ -289,12 +289,13 @@ private slots:
         WindowFixture fx;
         QVERIFY(fx.open());
         fx.window.LstOption->setCurrentRow(2);
-        fx.window.holidayPage->TxtAnni->setFocus();
-        QTest::keyClicks(fx.window.holidayPage->TxtAnni, QStringLiteral("AB"));
-        QTest::keyClick(fx.window.holidayPage->TxtAnni, Qt::Key_Return);   // typed, not yet added
+        auto* title = control<QLineEdit>(*fx.window.holidayPage, "TxtAnni");
+        title->setFocus();
+        QTest::keyClicks(title, QStringLiteral("AB"));
+        QTest::keyClick(title, Qt::Key_Return);   // typed, not yet added
         QVERIFY(fx.window.isVisible());
-        QCOMPARE(fx.window.holidayPage->TxtAnni->text(), QStringLiteral("AB"));
-        QTest::keyClick(fx.window.holidayPage->TxtAnni, Qt::Key_Escape);
+        QCOMPARE(title->text(), QStringLiteral("AB"));
+        QTest::keyClick(title, Qt::Key_Escape);
         QVERIFY(!fx.window.isVisible());
         QVERIFY(fx.boxes.shown.isEmpty());
         QVERIFY(!QFile::exists(fx.path(QStringLiteral("Holiday.dat"))));

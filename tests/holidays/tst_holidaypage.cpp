@@ -23,17 +23,41 @@ QByteArray holidayFile(const QStringList& entries)
     return out + "[Holiday Etc]\r\nContents No=" + QByteArray::number(entries.size()) + "\r\n";
 }
 
+// The page's controls, found by their design names.
+struct Controls {
+    explicit Controls(const HolidayPage& p)
+        : LstHoli(control<QListWidget>(p, "LstHoli")), Cmbmonth(control<QComboBox>(p, "Cmbmonth")),
+          CmbDay(control<QComboBox>(p, "CmbDay")), OptSol(control<QRadioButton>(p, "OptSol")),
+          OptLun(control<QRadioButton>(p, "OptLun")), TxtAnni(control<QLineEdit>(p, "TxtAnni")),
+          CmdAdd(control<QPushButton>(p, "CmdAdd")), CmdDel(control<QPushButton>(p, "CmdDel")),
+          CmdMod(control<QPushButton>(p, "CmdMod")), LblNextDate(control<QLabel>(p, "LblNextDate"))
+    {
+    }
+    QListWidget* LstHoli;
+    QComboBox* Cmbmonth;
+    QComboBox* CmbDay;
+    QRadioButton* OptSol;
+    QRadioButton* OptLun;
+    QLineEdit* TxtAnni;
+    QPushButton* CmdAdd;
+    QPushButton* CmdDel;
+    QPushButton* CmdMod;
+    QLabel* LblNextDate;
+};
+
 void fill(HolidayPage& p, const QString& month, const QString& day, bool solar, const QString& title)
 {
-    p.Cmbmonth->setCurrentIndex(p.Cmbmonth->findText(month));
-    p.CmbDay->setCurrentIndex(p.CmbDay->findText(day));
-    (solar ? p.OptSol : p.OptLun)->setChecked(true);
-    p.TxtAnni->setText(title);
+    const Controls c(p);
+    c.Cmbmonth->setCurrentIndex(c.Cmbmonth->findText(month));
+    c.CmbDay->setCurrentIndex(c.CmbDay->findText(day));
+    (solar ? c.OptSol : c.OptLun)->setChecked(true);
+    c.TxtAnni->setText(title);
 }
 
 QStringList fields(const HolidayPage& p)
 {
-    return {p.Cmbmonth->currentText(), p.CmbDay->currentText(), p.OptSol->isChecked() ? "S" : "L", p.TxtAnni->text()};
+    const Controls c(p);
+    return {c.Cmbmonth->currentText(), c.CmbDay->currentText(), c.OptSol->isChecked() ? "S" : "L", c.TxtAnni->text()};
 }
 
 } // namespace
@@ -45,21 +69,23 @@ private slots:
     {
         Fixture fx;
         HolidayPage p(fx.services, nullptr);
-        QVERIFY(!p.CmdAdd->isEnabled() && !p.CmdDel->isEnabled() && !p.CmdMod->isEnabled());
-        QTest::keyClicks(p.TxtAnni, "a");
-        QVERIFY(p.CmdAdd->isEnabled());
-        p.TxtAnni->clear();
-        QVERIFY(!p.CmdAdd->isEnabled());
-        p.TxtAnni->setText(" ");
-        QVERIFY(p.CmdAdd->isEnabled());
+        const Controls c(p);
+        QVERIFY(!c.CmdAdd->isEnabled() && !c.CmdDel->isEnabled() && !c.CmdMod->isEnabled());
+        QTest::keyClicks(c.TxtAnni, "a");
+        QVERIFY(c.CmdAdd->isEnabled());
+        c.TxtAnni->clear();
+        QVERIFY(!c.CmdAdd->isEnabled());
+        c.TxtAnni->setText(" ");
+        QVERIFY(c.CmdAdd->isEnabled());
     }
 
     void addPutsEntriesInCharacterOrder()
     {
         Fixture fx;
         HolidayPage p(fx.services, nullptr);
+        const Controls c(p);
         fill(p, "12", "25", true, "X-mas");
-        QTest::mouseClick(p.CmdAdd, Qt::LeftButton);
+        QTest::mouseClick(c.CmdAdd, Qt::LeftButton);
         fill(p, "2", "14", true, "V");
         p.CmdAdd_Click();
         fill(p, "10", "3", false, QStringLiteral("개천절"));
@@ -94,13 +120,14 @@ private slots:
         Fixture fx;
         writeFile(fx.path("Holiday.dat"), holidayFile({"0/0(S)[first]", entry}));
         HolidayPage p(fx.services, nullptr);
+        const Controls c(p);
         p.Main_ReadProfile();
         fill(p, "3", "4", true, "old");
-        const QList<QListWidgetItem*> found = p.LstHoli->findItems(entry, Qt::MatchExactly);
+        const QList<QListWidgetItem*> found = c.LstHoli->findItems(entry, Qt::MatchExactly);
         QCOMPARE(found.size(), 1);
-        p.LstHoli->setCurrentItem(found.first());
+        c.LstHoli->setCurrentItem(found.first());
         QCOMPARE(fields(p), shown);
-        QVERIFY(p.CmdDel->isEnabled() && p.CmdMod->isEnabled() && p.CmdAdd->isEnabled());
+        QVERIFY(c.CmdDel->isEnabled() && c.CmdMod->isEnabled() && c.CmdAdd->isEnabled());
     }
 
     void modifyMovesTheEntry()
@@ -108,14 +135,15 @@ private slots:
         Fixture fx;
         writeFile(fx.path("Holiday.dat"), holidayFile({"1/1(S)[New Year]", "3/1(S)[Samil]", "2/14(S)[V]"}));
         HolidayPage p(fx.services, nullptr);
+        const Controls c(p);
         p.Main_ReadProfile();
         QCOMPARE(p.entries(), (QStringList{"1/1(S)[New Year]", "2/14(S)[V]", "3/1(S)[Samil]"}));
-        p.LstHoli->setCurrentRow(0);
-        p.Cmbmonth->setCurrentIndex(p.Cmbmonth->findText("11"));
-        QTest::mouseClick(p.CmdMod, Qt::LeftButton);
+        c.LstHoli->setCurrentRow(0);
+        c.Cmbmonth->setCurrentIndex(c.Cmbmonth->findText("11"));
+        QTest::mouseClick(c.CmdMod, Qt::LeftButton);
         QCOMPARE(p.entries(), (QStringList{"11/1(S)[New Year]", "2/14(S)[V]", "3/1(S)[Samil]"}));
-        QVERIFY(!p.CmdMod->isEnabled() && !p.CmdDel->isEnabled() && p.CmdAdd->isEnabled());
-        QCOMPARE(p.LstHoli->selectedItems().size(), 0);
+        QVERIFY(!c.CmdMod->isEnabled() && !c.CmdDel->isEnabled() && c.CmdAdd->isEnabled());
+        QCOMPARE(c.LstHoli->selectedItems().size(), 0);
     }
 
     void deleteWithAndWithoutSelection()
@@ -123,18 +151,19 @@ private slots:
         Fixture fx;
         writeFile(fx.path("Holiday.dat"), holidayFile({"1/1(S)[A]", "2/2(L)[B]"}));
         HolidayPage p(fx.services, nullptr);
+        const Controls c(p);
         p.Main_ReadProfile();
         // Nothing selected: nothing goes, the two buttons still turn off.
-        p.CmdDel->setEnabled(true);
-        p.CmdMod->setEnabled(true);
+        c.CmdDel->setEnabled(true);
+        c.CmdMod->setEnabled(true);
         p.CmdDel_Click();
         QCOMPARE(p.entries(), (QStringList{"1/1(S)[A]", "2/2(L)[B]"}));
-        QVERIFY(!p.CmdDel->isEnabled() && !p.CmdMod->isEnabled());
+        QVERIFY(!c.CmdDel->isEnabled() && !c.CmdMod->isEnabled());
 
-        p.LstHoli->setCurrentRow(1);
-        QTest::mouseClick(p.CmdDel, Qt::LeftButton);
+        c.LstHoli->setCurrentRow(1);
+        QTest::mouseClick(c.CmdDel, Qt::LeftButton);
         QCOMPARE(p.entries(), QStringList{"1/1(S)[A]"});
-        QVERIFY(!p.CmdDel->isEnabled() && !p.CmdMod->isEnabled());
+        QVERIFY(!c.CmdDel->isEnabled() && !c.CmdMod->isEnabled());
         // The fields still hold the deleted entry: adding puts it back.
         p.CmdAdd_Click();
         QCOMPARE(p.entries(), (QStringList{"1/1(S)[A]", "2/2(L)[B]"}));
@@ -149,24 +178,25 @@ private slots:
         const QByteArray file = holidayFile({"1/1(L)[설날]", "8/15(L)[추석]", "x(S)[broken]"});
         writeFile(fx.path("Holiday.dat"), file);
         HolidayPage p(fx.services, nullptr);
+        const Controls c(p);
         p.Main_ReadProfile();
         p.show();
         QVERIFY(QTest::qWaitForWindowExposed(&p));
-        QCOMPARE(p.LblNextDate->text(), QString());
+        QCOMPARE(c.LblNextDate->text(), QString());
 
-        QTest::mouseClick(p.LstHoli->viewport(), Qt::LeftButton, {},
-                          p.LstHoli->visualItemRect(p.LstHoli->item(0)).center());
-        QCOMPARE(p.LblNextDate->text(), QStringLiteral("다음 양력 날짜: 2027-02-07 (일)"));
-        QTest::keyClick(p.LstHoli, Qt::Key_Down);
-        QCOMPARE(p.LblNextDate->text(), QStringLiteral("다음 양력 날짜: 2026-09-25 (금)"));
-        QTest::keyClick(p.LstHoli, Qt::Key_Down);
-        QCOMPARE(p.LblNextDate->text(), QString());
+        QTest::mouseClick(c.LstHoli->viewport(), Qt::LeftButton, {},
+                          c.LstHoli->visualItemRect(c.LstHoli->item(0)).center());
+        QCOMPARE(c.LblNextDate->text(), QStringLiteral("다음 양력 날짜: 2027-02-07 (일)"));
+        QTest::keyClick(c.LstHoli, Qt::Key_Down);
+        QCOMPARE(c.LblNextDate->text(), QStringLiteral("다음 양력 날짜: 2026-09-25 (금)"));
+        QTest::keyClick(c.LstHoli, Qt::Key_Down);
+        QCOMPARE(c.LblNextDate->text(), QString());
         QVERIFY(fx.boxes.shown.isEmpty());
 
-        QTest::keyClick(p.LstHoli, Qt::Key_Up);
-        QVERIFY(!p.LblNextDate->text().isEmpty());
-        QTest::mouseClick(p.CmdDel, Qt::LeftButton);
-        QCOMPARE(p.LblNextDate->text(), QString());
+        QTest::keyClick(c.LstHoli, Qt::Key_Up);
+        QVERIFY(!c.LblNextDate->text().isEmpty());
+        QTest::mouseClick(c.CmdDel, Qt::LeftButton);
+        QCOMPARE(c.LblNextDate->text(), QString());
         p.CmdAdd_Click();   // the fields still hold the deleted entry
         QVERIFY(p.Main_WriteProfile());
         QCOMPARE(readFile(fx.path("Holiday.dat")), file);
@@ -191,6 +221,7 @@ private slots:
         Fixture fx;
         writeFile(fx.path("Holiday.dat"), holidayFile({"1/1(S)[A]"}));
         HolidayPage p(fx.services, nullptr);
+        const Controls c(p);
         p.Main_ReadProfile();
         fill(p, "12", "25", true, title);
         const bool accepted = reasonPart.isEmpty();
@@ -201,12 +232,12 @@ private slots:
             return;
         QVERIFY2(fx.boxes.shown[0].text.contains(reasonPart), qPrintable(fx.boxes.shown[0].text));
         // A refused modification keeps the old entry and its selection.
-        p.LstHoli->setCurrentRow(0);
+        c.LstHoli->setCurrentRow(0);
         fill(p, "12", "25", true, title);
         p.CmdMod_Click();
         QCOMPARE(fx.boxes.shown.size(), 2);
         QCOMPARE(p.entries(), QStringList{"1/1(S)[A]"});
-        QVERIFY(p.CmdMod->isEnabled());
+        QVERIFY(c.CmdMod->isEnabled());
     }
 
     void loadAndStoreThroughThePage()
@@ -216,6 +247,7 @@ private slots:
         const QString longEntry = QStringLiteral("9/9(L)[아주 긴 기념일 제목을 여기에 적어 봅니다 정말 길게]");
         writeFile(path, holidayFile({"2/14(S)[V]", longEntry, "10/3(S)[K]"}));
         HolidayPage p(fx.services, nullptr);
+        const Controls c(p);
         p.Main_ReadProfile();
         QCOMPARE(p.entries(), (QStringList{"10/3(S)[K]", "2/14(S)[V]", longEntry}));
         fill(p, "12", "25", true, "X-mas");
@@ -231,6 +263,7 @@ private slots:
         const QByteArray before = holidayFile({"1/1(S)[A]"});
         writeFile(fx.path("Holiday.dat"), before);
         HolidayPage p(fx.services, nullptr);
+        const Controls c(p);
         p.Main_ReadProfile();
         fill(p, "5", "5", true, "B");
         p.CmdAdd_Click();
