@@ -47,6 +47,13 @@ using namespace td;
 
 namespace {
 
+// A control of a page, found by its design name ("CmbPYear", 3: "CmbPYear(3)").
+template <typename T>
+T* named(const QWidget& page, const char* name, int index = -1)
+{
+    return page.findChild<T*>(index >= 0 ? QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index)
+                                         : QString::fromLatin1(name));
+}
 
 struct Plan {
     const char* name;
@@ -184,14 +191,14 @@ std::pair<double, double> pageRun(const QString& data, bool dday, const QString&
     } else {
         RegularPage p(s, nullptr);
         p.show();
-        choose(p.CmbPYear[3], "2000");
-        choose(p.CmbPmonth[3], "1");
-        choose(p.CmbPYear[2], "2009");
-        choose(p.CmbPmonth[2], "12");
-        p.OptWeek->setChecked(true);
-        choose(p.CmbWSel, "All");
-        choose(p.CmbWDay, "Sunday");
-        p.TxtRegPlan->setText("Church");
+        choose(named<QComboBox>(p, "CmbPYear", 3), "2000");
+        choose(named<QComboBox>(p, "CmbPmonth", 3), "1");
+        choose(named<QComboBox>(p, "CmbPYear", 2), "2009");
+        choose(named<QComboBox>(p, "CmbPmonth", 2), "12");
+        named<QRadioButton>(p, "OptWeek")->setChecked(true);
+        choose(named<QComboBox>(p, "CmbWSel"), "All");
+        choose(named<QComboBox>(p, "CmbWDay"), "Sunday");
+        named<QLineEdit>(p, "TxtRegPlan")->setText("Church");
         t.start();
         p.CmdDataInput_Click(0);
         write = ms(t);

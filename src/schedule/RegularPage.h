@@ -23,6 +23,24 @@ class RegularPage : public QWidget {
 public:
     RegularPage(Services& services, QWidget* parent);
 
+    // The page's choices as the day matching takes them.
+    RegularChoices choices() const;
+
+public slots:
+    // 0 registers the entry on every matching day, 1 removes it.
+    void CmdDataInput_Click(int Index);
+    void CmdBasic_Click();
+    void CmdPreview_Click();
+    void CmdUndo_Click();
+
+private:
+    // The run of the current choices; a refusal shows its message and gives none.
+    std::optional<schedule::PreparedRun> prepare();
+
+    Services& s_;
+    schedule::MarkerRow markers_;
+    schedule::RunControls run_;
+
     // The window's year and month arrays; this page holds elements 3 ("From")
     // and 2 ("To"), the other elements live on other pages and are null here.
     std::array<QComboBox*, 6> CmbPYear{};
@@ -48,24 +66,6 @@ public:
     QLabel* Label19;   // "월" of To
     QLabel* Label4;    // "에"
     QGroupBox* Frame10;
-
-    // The page's choices as the day matching takes them.
-    RegularChoices choices() const;
-
-public slots:
-    // 0 registers the entry on every matching day, 1 removes it.
-    void CmdDataInput_Click(int Index);
-    void CmdBasic_Click();
-    void CmdPreview_Click();
-    void CmdUndo_Click();
-
-private:
-    // The run of the current choices; a refusal shows its message and gives none.
-    std::optional<schedule::PreparedRun> prepare();
-
-    Services& s_;
-    schedule::MarkerRow markers_;
-    schedule::RunControls run_;
 };
 
 } // namespace td

@@ -257,8 +257,8 @@ private slots:
             {control<QComboBox>(*fx.window.holidayPage, "Cmbmonth"), u"월"},
             {fx.window.exportPage->CmbPYear[0], u"From 년"},
             {fx.window.exportPage->CmbPmonth[1], u"To 월"},
-            {fx.window.regularPage->CmbMDay, u"날짜기준"},
-            {fx.window.regularPage->TxtRegPlan, u"입력내용"},   // the frame's title, not the "에" outside it
+            {control<QComboBox>(*fx.window.regularPage, "CmbMDay"), u"날짜기준"},
+            {control<QLineEdit>(*fx.window.regularPage, "TxtRegPlan"), u"입력내용"},   // the frame's title, not the "에" outside it
         };
         for (const auto& e : expected)
             QCOMPARE(e.control->accessibleName(), QString::fromUtf16(e.name));

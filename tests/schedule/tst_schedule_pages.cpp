@@ -33,10 +33,10 @@ void choose(QComboBox* list, const QString& text)
 
 void chooseRegular(RegularPage& p, const QString& from, const QString& to)
 {
-    choose(p.CmbPYear[3], from.section('/', 0, 0));
-    choose(p.CmbPmonth[3], from.section('/', 1, 1));
-    choose(p.CmbPYear[2], to.section('/', 0, 0));
-    choose(p.CmbPmonth[2], to.section('/', 1, 1));
+    choose(control<QComboBox>(p, "CmbPYear", 3), from.section('/', 0, 0));
+    choose(control<QComboBox>(p, "CmbPmonth", 3), from.section('/', 1, 1));
+    choose(control<QComboBox>(p, "CmbPYear", 2), to.section('/', 0, 0));
+    choose(control<QComboBox>(p, "CmbPmonth", 2), to.section('/', 1, 1));
 }
 
 void chooseDDay(DDayPage& p, const QString& start, const QString& target, const QString& step)
@@ -80,7 +80,7 @@ private slots:
         fx.services.today = [] { return QDate(2031, 1, 1); };
         RegularPage r(fx.services, nullptr);
         DDayPage d(fx.services, nullptr);
-        for (QComboBox* list : {r.CmbPYear[3], r.CmbPYear[2], d.CmbPYear[5], d.CmbPYear[4]}) {
+        for (QComboBox* list : {control<QComboBox>(r, "CmbPYear", 3), control<QComboBox>(r, "CmbPYear", 2), d.CmbPYear[5], d.CmbPYear[4]}) {
             QCOMPARE(list->count(), 2041 - 2000 + 1);
             for (int i = 0; i < list->count(); ++i)
                 QCOMPARE(list->itemText(i), QString::number(2000 + i));
@@ -94,7 +94,7 @@ private slots:
         RegularPage r(fx.services, nullptr);
         DDayPage d(fx.services, nullptr);
         const QList<std::tuple<QLineEdit*, QLineEdit*, QLineEdit*, QPushButton*>> rows{
-            {r.TxtIndexL, r.TxtRegPlan, r.TxtIndexR, r.CmdBasic}, {d.TxtIndexL2, d.TxtRegPlan2, d.TxtIndexR2, d.CmdBasic2}};
+            {control<QLineEdit>(r, "TxtIndexL"), control<QLineEdit>(r, "TxtRegPlan"), control<QLineEdit>(r, "TxtIndexR"), control<QPushButton>(r, "CmdBasic")}, {d.TxtIndexL2, d.TxtRegPlan2, d.TxtIndexR2, d.CmdBasic2}};
         for (auto [left, plan, right, basic] : rows) {
             left->setText("<<");
             plan->setText(" Exam ");
@@ -143,15 +143,15 @@ private slots:
         RegularPage r(fx.services, nullptr);
         DDayPage d(fx.services, nullptr);
         const bool regular = page == "regular";
-        r.PrgBData->setPercent(42.5);
+        control<PercentBar>(r, "PrgBData")->setPercent(42.5);
         d.PrgBData2->setPercent(42.5);
         writeFile(dayPath(fx, 2004, 3, 31), "[A]\n[B]\r\n");
         if (!from.isEmpty())
             regular ? chooseRegular(r, from, to) : chooseDDay(d, from, to, "1");
-        choose(r.CmbMDay, "31");
-        (regular ? r.TxtIndexL : d.TxtIndexL2)->setText(left);
-        (regular ? r.TxtRegPlan : d.TxtRegPlan2)->setText(plan);
-        (regular ? r.TxtIndexR : d.TxtIndexR2)->setText(right);
+        choose(control<QComboBox>(r, "CmbMDay"), "31");
+        (regular ? control<QLineEdit>(r, "TxtIndexL") : d.TxtIndexL2)->setText(left);
+        (regular ? control<QLineEdit>(r, "TxtRegPlan") : d.TxtRegPlan2)->setText(plan);
+        (regular ? control<QLineEdit>(r, "TxtIndexR") : d.TxtIndexR2)->setText(right);
         // Remove, register and the preview refuse alike.
         for (int index : {1, 0})
             regular ? r.CmdDataInput_Click(index) : d.CmdDataInput2_Click(index);
@@ -165,7 +165,7 @@ private slots:
         }
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 31)), QByteArray("[A]\n[B]\r\n"));
         QCOMPARE(fx.fs.writes + fx.fs.removes + fx.fs.makeDirs, 0);
-        QCOMPARE(r.PrgBData->percent() + d.PrgBData2->percent(), 85.0);
+        QCOMPARE(control<PercentBar>(r, "PrgBData")->percent() + d.PrgBData2->percent(), 85.0);
     }
 
     void registerAndRemoveOnTheRegularPage()
@@ -175,29 +175,29 @@ private slots:
         r.show();
         QVERIFY(QTest::qWaitForWindowExposed(&r));
         chooseRegular(r, "2004/3", "2004/4");
-        r.OptWeek->setChecked(true);
-        choose(r.CmbWSel, "2nd");
-        choose(r.CmbWDay, "Tuesday");
-        r.TxtRegPlan->setText("  똠양꿍 ");   // extension syllables: CP949 holds them
+        control<QRadioButton>(r, "OptWeek")->setChecked(true);
+        choose(control<QComboBox>(r, "CmbWSel"), "2nd");
+        choose(control<QComboBox>(r, "CmbWDay"), "Tuesday");
+        control<QLineEdit>(r, "TxtRegPlan")->setText("  똠양꿍 ");   // extension syllables: CP949 holds them
         writeFile(dayPath(fx, 2004, 4, 13), "[Dentist]\r\n");
 
-        click(r.CmdDataInput[0]);   // a click that is waiting is taken when no run is going on
+        click(control<QPushButton>(r, "CmdDataInput", 0));   // a click that is waiting is taken when no run is going on
         QTRY_COMPARE(fx.boxes.shown.size(), 1);
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), cp949("[똠양꿍]\r\n"));
         QCOMPARE(readFile(dayPath(fx, 2004, 4, 13)), cp949("[똠양꿍]\n[Dentist]\r\n"));
         QVERIFY(!QFileInfo::exists(dayPath(fx, 2004, 3, 2)));
-        QCOMPARE(r.PrgBData->percent(), 100.0);
+        QCOMPARE(control<PercentBar>(r, "PrgBData")->percent(), 100.0);
         QCOMPARE(fx.boxes.shown[0].text, "Daybrook 데이타 처리가 완료 되었습니다.");
         QCOMPARE(fx.fs.flushes, 1);
 
         // A click on "remove" that arrives during a run is swallowed, not run afterwards.
-        click(r.CmdDataInput[1]);
+        click(control<QPushButton>(r, "CmdDataInput", 1));
         r.CmdDataInput_Click(0);
         QTest::qWait(50);
         QCOMPARE(fx.boxes.shown.size(), 2);
         QCOMPARE(fx.fs.removes, 0);
 
-        r.CmdDataInput[1]->click();
+        control<QPushButton>(r, "CmdDataInput", 1)->click();
         QVERIFY(!QFileInfo::exists(dayPath(fx, 2004, 3, 9)));
         QCOMPARE(readFile(dayPath(fx, 2004, 4, 13)), QByteArray("[Dentist]\r\n"));
         QCOMPARE(fx.boxes.shown.size(), 3);
@@ -218,16 +218,17 @@ private slots:
         Fixture fx(language);
         RegularPage r(fx.services, nullptr);
         QStringList shown;
-        for (int i = 0; i < r.CmbWSel->count(); ++i)
-            shown << r.CmbWSel->itemText(i);
+        const auto* occurrences = control<QComboBox>(r, "CmbWSel");
+        for (int i = 0; i < occurrences->count(); ++i)
+            shown << occurrences->itemText(i);
         QCOMPARE(shown, items);
 
         chooseRegular(r, "2004/1", "2004/2");
-        r.OptWeek->setChecked(true);
-        choose(r.CmbWSel, items.last());
-        choose(r.CmbWDay, "Friday");
-        r.TxtRegPlan->setText("Pay");
-        r.CmdDataInput[0]->click();
+        control<QRadioButton>(r, "OptWeek")->setChecked(true);
+        choose(control<QComboBox>(r, "CmbWSel"), items.last());
+        choose(control<QComboBox>(r, "CmbWDay"), "Friday");
+        control<QLineEdit>(r, "TxtRegPlan")->setText("Pay");
+        control<QPushButton>(r, "CmdDataInput", 0)->click();
         QCOMPARE(readFile(dayPath(fx, 2004, 1, 30)), QByteArray("[Pay]\r\n"));
         QCOMPARE(readFile(dayPath(fx, 2004, 2, 27)), QByteArray("[Pay]\r\n"));
         for (const QString& path : {dayPath(fx, 2004, 1, 30), dayPath(fx, 2004, 2, 27)})
@@ -303,16 +304,16 @@ private slots:
         fx.services.journalFolder = state.path() + "/tunedesk/journal";
         RegularPage r(fx.services, nullptr);
         DDayPage d(fx.services, nullptr);
-        QVERIFY(!r.CmdUndo->isEnabled() && !d.CmdUndo2->isEnabled());
+        QVERIFY(!control<QPushButton>(r, "CmdUndo")->isEnabled() && !d.CmdUndo2->isEnabled());
         QCOMPARE(d.CmdUndo2->toolTip(), "되돌릴 실행이 없습니다.");
 
         chooseRegular(r, "2004/3", "2004/3");
-        choose(r.CmbMDay, "9");
-        r.TxtRegPlan->setText("Meeting");
+        choose(control<QComboBox>(r, "CmbMDay"), "9");
+        control<QLineEdit>(r, "TxtRegPlan")->setText("Meeting");
         writeFile(dayPath(fx, 2004, 3, 9), "[Dentist]\r\n");
-        r.CmdDataInput[0]->click();
+        control<QPushButton>(r, "CmdDataInput", 0)->click();
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Meeting]\n[Dentist]\r\n"));
-        QVERIFY(r.CmdUndo->isEnabled() && d.CmdUndo2->isEnabled());
+        QVERIFY(control<QPushButton>(r, "CmdUndo")->isEnabled() && d.CmdUndo2->isEnabled());
         QVERIFY2(d.CmdUndo2->toolTip().startsWith("되돌릴 실행: 일정 등록 [Meeting] (2004-03-01 ~ 2004-03-31, 1일), "),
                  qPrintable(d.CmdUndo2->toolTip()));
 
@@ -320,7 +321,7 @@ private slots:
         const QString data = fx.services.DataFolder;
         fx.services.DataFolder = fx.path("elsewhere/");
         emit days::JournalSignal::instance().changed();
-        QCOMPARE(r.CmdUndo->toolTip(), "실행 기록 " + RunJournal(fx.services.journalFolder).files().value(0) + "은(는) 다른 데이타 폴더("
+        QCOMPARE(control<QPushButton>(r, "CmdUndo")->toolTip(), "실행 기록 " + RunJournal(fx.services.journalFolder).files().value(0) + "은(는) 다른 데이타 폴더("
                                            + data + ")의 기록이라 되돌리지 않습니다.");
         fx.services.DataFolder = data;
         emit days::JournalSignal::instance().changed();
@@ -328,18 +329,18 @@ private slots:
         d.CmdUndo2->click();
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Dentist]\r\n"));
         QCOMPARE(fx.boxes.shown.last().text, "일정 등록 [Meeting] 실행을 되돌렸습니다. 날짜 파일 1개를 이전 상태로 돌려놓았습니다.");
-        QVERIFY(!r.CmdUndo->isEnabled() && !d.CmdUndo2->isEnabled());
+        QVERIFY(!control<QPushButton>(r, "CmdUndo")->isEnabled() && !d.CmdUndo2->isEnabled());
 
         // A file in the journal folder that is no journal: named, refused, set aside.
         const QString bad = fx.services.journalFolder + "/run-000007.journal";
         writeFile(bad, "[Dentist]\r\n");
         emit days::JournalSignal::instance().changed();
-        QCOMPARE(r.CmdUndo->toolTip(), "실행 기록을 읽을 수 없습니다: " + bad);
-        r.CmdUndo->click();
+        QCOMPARE(control<QPushButton>(r, "CmdUndo")->toolTip(), "실행 기록을 읽을 수 없습니다: " + bad);
+        control<QPushButton>(r, "CmdUndo")->click();
         QCOMPARE(fx.boxes.shown.last().text, "실행 기록 " + bad + "을(를) 적용하지 않았습니다: 이 프로그램의 실행 기록이 아닙니다.\r"
                                              "날짜 파일은 하나도 바꾸지 않았고, 이 기록은 " + bad + ".refused 로 옮겨 두었습니다.");
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Dentist]\r\n"));
-        QVERIFY(!r.CmdUndo->isEnabled());
+        QVERIFY(!control<QPushButton>(r, "CmdUndo")->isEnabled());
     }
 };
 
