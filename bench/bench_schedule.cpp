@@ -176,12 +176,12 @@ std::pair<double, double> pageRun(const QString& data, bool dday, const QString&
         DDayPage p(s, nullptr);
         p.show();
         for (auto [i, y, m, d] : {std::tuple{5, "2000", "1", "1"}, std::tuple{4, "2009", "12", "31"}}) {
-            choose(p.CmbPYear[i], y);
-            choose(p.CmbPmonth[i], m);
-            choose(p.CmbPDay[i], d);
+            choose(named<QComboBox>(p, "CmbPYear", i), y);
+            choose(named<QComboBox>(p, "CmbPmonth", i), m);
+            choose(named<QComboBox>(p, "CmbPDay", i), d);
         }
-        choose(p.CmbMDay2, "1");
-        p.TxtRegPlan2->setText("Exam");
+        choose(named<QComboBox>(p, "CmbMDay2"), "1");
+        named<QLineEdit>(p, "TxtRegPlan2")->setText("Exam");
         t.start();
         p.CmdDataInput2_Click(0);
         write = ms(t);
@@ -299,12 +299,12 @@ int main(int argc, char** argv)
     DDayPage p(s, nullptr);
     p.show();
     for (auto [i, y, m, d] : {std::tuple{5, "2000", "1", "1"}, std::tuple{4, "2009", "12", "31"}}) {
-        choose(p.CmbPYear[i], y);
-        choose(p.CmbPmonth[i], m);
-        choose(p.CmbPDay[i], d);
+        choose(named<QComboBox>(p, "CmbPYear", i), y);
+        choose(named<QComboBox>(p, "CmbPmonth", i), m);
+        choose(named<QComboBox>(p, "CmbPDay", i), d);
     }
-    choose(p.CmbMDay2, "1");
-    p.TxtRegPlan2->setText("Exam");
+    choose(named<QComboBox>(p, "CmbMDay2"), "1");
+    named<QLineEdit>(p, "TxtRegPlan2")->setText("Exam");
     int rows = 0;
     for (int i = 0; i < kRounds; ++i) {
         QElapsedTimer t;

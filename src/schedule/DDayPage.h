@@ -22,6 +22,24 @@ class DDayPage : public QWidget {
 public:
     DDayPage(Services& services, QWidget* parent);
 
+    // The page's choices as the day matching takes them.
+    DDayChoices choices() const;
+
+public slots:
+    // 0 registers the countdown entries, 1 removes them.
+    void CmdDataInput2_Click(int Index);
+    void CmdBasic2_Click();
+    void CmdPreview2_Click();
+    void CmdUndo2_Click();
+
+private:
+    // The run of the current choices; a refusal shows its message and gives none.
+    std::optional<schedule::PreparedRun> prepare();
+
+    Services& s_;
+    schedule::MarkerRow markers_;
+    schedule::RunControls run_;
+
     // The window's date arrays; this page holds elements 5 (start) and 4
     // (target, the D-Day); the other elements live on other pages and are null here.
     std::array<QComboBox*, 6> CmbPYear{};
@@ -47,24 +65,6 @@ public:
     QLabel* Label16;   // "일 단위로"
     QLabel* Label39;   // "D-xxx"
     QGroupBox* Frame15;
-
-    // The page's choices as the day matching takes them.
-    DDayChoices choices() const;
-
-public slots:
-    // 0 registers the countdown entries, 1 removes them.
-    void CmdDataInput2_Click(int Index);
-    void CmdBasic2_Click();
-    void CmdPreview2_Click();
-    void CmdUndo2_Click();
-
-private:
-    // The run of the current choices; a refusal shows its message and gives none.
-    std::optional<schedule::PreparedRun> prepare();
-
-    Services& s_;
-    schedule::MarkerRow markers_;
-    schedule::RunControls run_;
 };
 
 } // namespace td

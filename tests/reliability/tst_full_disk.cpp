@@ -178,14 +178,14 @@ private slots:
         QVERIFY(window.Form_Load());
         window.show();
         window.presetsPage->setCurrentPreset(5);   // a user preset: the store-now button works
-        choose(window.ddayPage->CmbPYear[5], "2026");
-        choose(window.ddayPage->CmbPmonth[5], "12");
-        choose(window.ddayPage->CmbPDay[5], "1");
-        choose(window.ddayPage->CmbPYear[4], "2026");
-        choose(window.ddayPage->CmbPmonth[4], "12");
-        choose(window.ddayPage->CmbPDay[4], "3");
-        choose(window.ddayPage->CmbMDay2, "1");
-        window.ddayPage->TxtRegPlan2->setText(QStringLiteral("Exam of the year"));
+        choose(control<QComboBox>(*window.ddayPage, "CmbPYear", 5), "2026");
+        choose(control<QComboBox>(*window.ddayPage, "CmbPmonth", 5), "12");
+        choose(control<QComboBox>(*window.ddayPage, "CmbPDay", 5), "1");
+        choose(control<QComboBox>(*window.ddayPage, "CmbPYear", 4), "2026");
+        choose(control<QComboBox>(*window.ddayPage, "CmbPmonth", 4), "12");
+        choose(control<QComboBox>(*window.ddayPage, "CmbPDay", 4), "3");
+        choose(control<QComboBox>(*window.ddayPage, "CmbMDay2"), "1");
+        control<QLineEdit>(*window.ddayPage, "TxtRegPlan2")->setText(QStringLiteral("Exam of the year"));
         for (int i = 0; i < 2; ++i) {
             choose(window.exportPage->CmbPYear[i], "2026");
             choose(window.exportPage->CmbPmonth[i], "12");
@@ -203,7 +203,7 @@ private slots:
                 window.holidayPage->Main_WriteProfile();
             } else if (store == QLatin1String("generator")) {
                 window.LstOption->setCurrentRow(6);   // the page of the button, as a user gets there
-                window.ddayPage->CmdDataInput2[0]->click();
+                control<QPushButton>(*window.ddayPage, "CmdDataInput2", 0)->click();
             } else {
                 window.LstOption->setCurrentRow(4);
                 fx.dialog.confirmWith([&](CommonDialog& d) { d.FileName = workbook; });

@@ -42,11 +42,11 @@ void chooseRegular(RegularPage& p, const QString& from, const QString& to)
 void chooseDDay(DDayPage& p, const QString& start, const QString& target, const QString& step)
 {
     for (auto [index, date] : {std::pair{5, start}, std::pair{4, target}}) {
-        choose(p.CmbPYear[index], date.section('/', 0, 0));
-        choose(p.CmbPmonth[index], date.section('/', 1, 1));
-        choose(p.CmbPDay[index], date.section('/', 2, 2));
+        choose(control<QComboBox>(p, "CmbPYear", index), date.section('/', 0, 0));
+        choose(control<QComboBox>(p, "CmbPmonth", index), date.section('/', 1, 1));
+        choose(control<QComboBox>(p, "CmbPDay", index), date.section('/', 2, 2));
     }
-    choose(p.CmbMDay2, step);
+    choose(control<QComboBox>(p, "CmbMDay2"), step);
 }
 
 QString dayPath(const Fixture& fx, int y, int m, int d)
@@ -80,7 +80,7 @@ private slots:
         fx.services.today = [] { return QDate(2031, 1, 1); };
         RegularPage r(fx.services, nullptr);
         DDayPage d(fx.services, nullptr);
-        for (QComboBox* list : {control<QComboBox>(r, "CmbPYear", 3), control<QComboBox>(r, "CmbPYear", 2), d.CmbPYear[5], d.CmbPYear[4]}) {
+        for (QComboBox* list : {control<QComboBox>(r, "CmbPYear", 3), control<QComboBox>(r, "CmbPYear", 2), control<QComboBox>(d, "CmbPYear", 5), control<QComboBox>(d, "CmbPYear", 4)}) {
             QCOMPARE(list->count(), 2041 - 2000 + 1);
             for (int i = 0; i < list->count(); ++i)
                 QCOMPARE(list->itemText(i), QString::number(2000 + i));
@@ -94,7 +94,7 @@ private slots:
         RegularPage r(fx.services, nullptr);
         DDayPage d(fx.services, nullptr);
         const QList<std::tuple<QLineEdit*, QLineEdit*, QLineEdit*, QPushButton*>> rows{
-            {control<QLineEdit>(r, "TxtIndexL"), control<QLineEdit>(r, "TxtRegPlan"), control<QLineEdit>(r, "TxtIndexR"), control<QPushButton>(r, "CmdBasic")}, {d.TxtIndexL2, d.TxtRegPlan2, d.TxtIndexR2, d.CmdBasic2}};
+            {control<QLineEdit>(r, "TxtIndexL"), control<QLineEdit>(r, "TxtRegPlan"), control<QLineEdit>(r, "TxtIndexR"), control<QPushButton>(r, "CmdBasic")}, {control<QLineEdit>(d, "TxtIndexL2"), control<QLineEdit>(d, "TxtRegPlan2"), control<QLineEdit>(d, "TxtIndexR2"), control<QPushButton>(d, "CmdBasic2")}};
         for (auto [left, plan, right, basic] : rows) {
             left->setText("<<");
             plan->setText(" Exam ");
@@ -144,14 +144,14 @@ private slots:
         DDayPage d(fx.services, nullptr);
         const bool regular = page == "regular";
         control<PercentBar>(r, "PrgBData")->setPercent(42.5);
-        d.PrgBData2->setPercent(42.5);
+        control<PercentBar>(d, "PrgBData2")->setPercent(42.5);
         writeFile(dayPath(fx, 2004, 3, 31), "[A]\n[B]\r\n");
         if (!from.isEmpty())
             regular ? chooseRegular(r, from, to) : chooseDDay(d, from, to, "1");
         choose(control<QComboBox>(r, "CmbMDay"), "31");
-        (regular ? control<QLineEdit>(r, "TxtIndexL") : d.TxtIndexL2)->setText(left);
-        (regular ? control<QLineEdit>(r, "TxtRegPlan") : d.TxtRegPlan2)->setText(plan);
-        (regular ? control<QLineEdit>(r, "TxtIndexR") : d.TxtIndexR2)->setText(right);
+        (regular ? control<QLineEdit>(r, "TxtIndexL") : control<QLineEdit>(d, "TxtIndexL2"))->setText(left);
+        (regular ? control<QLineEdit>(r, "TxtRegPlan") : control<QLineEdit>(d, "TxtRegPlan2"))->setText(plan);
+        (regular ? control<QLineEdit>(r, "TxtIndexR") : control<QLineEdit>(d, "TxtIndexR2"))->setText(right);
         // Remove, register and the preview refuse alike.
         for (int index : {1, 0})
             regular ? r.CmdDataInput_Click(index) : d.CmdDataInput2_Click(index);
@@ -165,7 +165,7 @@ private slots:
         }
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 31)), QByteArray("[A]\n[B]\r\n"));
         QCOMPARE(fx.fs.writes + fx.fs.removes + fx.fs.makeDirs, 0);
-        QCOMPARE(control<PercentBar>(r, "PrgBData")->percent() + d.PrgBData2->percent(), 85.0);
+        QCOMPARE(control<PercentBar>(r, "PrgBData")->percent() + control<PercentBar>(d, "PrgBData2")->percent(), 85.0);
     }
 
     void registerAndRemoveOnTheRegularPage()
@@ -244,13 +244,13 @@ private slots:
         fx.fs.failPathPart = "2004_2/";   // a month folder that refuses writes
         DDayPage d(fx.services, nullptr);
         chooseDDay(d, "2004/2/28", "2004/3/1", "1");
-        d.TxtRegPlan2->setText("Exam");
-        d.CmdDataInput2[0]->click();
+        control<QLineEdit>(d, "TxtRegPlan2")->setText("Exam");
+        control<QPushButton>(d, "CmdDataInput2", 0)->click();
         QCOMPARE(fx.boxes.shown.size(), 1);
         const QString text = fx.boxes.shown[0].text;
         QCOMPARE(text, QStringLiteral("Daybrook 데이타 처리 중 2일을 처리하지 못했습니다.\r첫 실패: ") + dayPath(fx, 2004, 2, 28)
                            + QStringLiteral("\rinjected write failure"));
-        QCOMPARE(d.PrgBData2->percent(), 100.0);
+        QCOMPARE(control<PercentBar>(d, "PrgBData2")->percent(), 100.0);
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 1)), QByteArray("[Exam D-0]\r\n"));
     }
 
@@ -262,10 +262,10 @@ private slots:
         DDayPage d(fx.services, nullptr);
         d.show();
         chooseDDay(d, "2004/3/1", "2004/3/31", "10");
-        d.TxtRegPlan2->setText("Exam");
+        control<QLineEdit>(d, "TxtRegPlan2")->setText("Exam");
         writeFile(dayPath(fx, 2004, 3, 11), "[Exam D-20]\r\n");
         writeFile(dayPath(fx, 2004, 3, 21), "[A]\r\n[B]\r\n");
-        d.CmdPreview2->click();
+        control<QPushButton>(d, "CmdPreview2")->click();
         auto* preview = d.findChild<PlanPreview*>();
         QVERIFY(preview && preview->isVisible());
         QCOMPARE(preview->summary(0)->text(), "새로 만듦 2일, 바뀜 1일, 지움 0일, 그대로 1일");
@@ -291,7 +291,7 @@ private slots:
         const DayPlan planned = reg->plan();
         preview->close();
 
-        d.CmdDataInput2[0]->click();
+        control<QPushButton>(d, "CmdDataInput2", 0)->click();
         for (const DayChange& c : planned.days)
             QCOMPARE(readFile(c.path), *c.after);
     }
@@ -304,8 +304,8 @@ private slots:
         fx.services.journalFolder = state.path() + "/tunedesk/journal";
         RegularPage r(fx.services, nullptr);
         DDayPage d(fx.services, nullptr);
-        QVERIFY(!control<QPushButton>(r, "CmdUndo")->isEnabled() && !d.CmdUndo2->isEnabled());
-        QCOMPARE(d.CmdUndo2->toolTip(), "되돌릴 실행이 없습니다.");
+        QVERIFY(!control<QPushButton>(r, "CmdUndo")->isEnabled() && !control<QPushButton>(d, "CmdUndo2")->isEnabled());
+        QCOMPARE(control<QPushButton>(d, "CmdUndo2")->toolTip(), "되돌릴 실행이 없습니다.");
 
         chooseRegular(r, "2004/3", "2004/3");
         choose(control<QComboBox>(r, "CmbMDay"), "9");
@@ -313,9 +313,9 @@ private slots:
         writeFile(dayPath(fx, 2004, 3, 9), "[Dentist]\r\n");
         control<QPushButton>(r, "CmdDataInput", 0)->click();
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Meeting]\n[Dentist]\r\n"));
-        QVERIFY(control<QPushButton>(r, "CmdUndo")->isEnabled() && d.CmdUndo2->isEnabled());
-        QVERIFY2(d.CmdUndo2->toolTip().startsWith("되돌릴 실행: 일정 등록 [Meeting] (2004-03-01 ~ 2004-03-31, 1일), "),
-                 qPrintable(d.CmdUndo2->toolTip()));
+        QVERIFY(control<QPushButton>(r, "CmdUndo")->isEnabled() && control<QPushButton>(d, "CmdUndo2")->isEnabled());
+        QVERIFY2(control<QPushButton>(d, "CmdUndo2")->toolTip().startsWith("되돌릴 실행: 일정 등록 [Meeting] (2004-03-01 ~ 2004-03-31, 1일), "),
+                 qPrintable(control<QPushButton>(d, "CmdUndo2")->toolTip()));
 
         // Another data folder: the tooltip warns, the run stays undoable in its own folder.
         const QString data = fx.services.DataFolder;
@@ -326,10 +326,10 @@ private slots:
         fx.services.DataFolder = data;
         emit days::JournalSignal::instance().changed();
 
-        d.CmdUndo2->click();
+        control<QPushButton>(d, "CmdUndo2")->click();
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Dentist]\r\n"));
         QCOMPARE(fx.boxes.shown.last().text, "일정 등록 [Meeting] 실행을 되돌렸습니다. 날짜 파일 1개를 이전 상태로 돌려놓았습니다.");
-        QVERIFY(!control<QPushButton>(r, "CmdUndo")->isEnabled() && !d.CmdUndo2->isEnabled());
+        QVERIFY(!control<QPushButton>(r, "CmdUndo")->isEnabled() && !control<QPushButton>(d, "CmdUndo2")->isEnabled());
 
         // A file in the journal folder that is no journal: named, refused, set aside.
         const QString bad = fx.services.journalFolder + "/run-000007.journal";
