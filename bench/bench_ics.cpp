@@ -228,10 +228,12 @@ int main(int argc, char** argv)
     Services services{fs, store, boxes, dialog, data};
     services.today = [] { return QDate(2026, 12, 6); };
     ExportPage page(services, nullptr);
-    page.CmbPYear[0]->setCurrentIndex(page.CmbPYear[0]->findText(QStringLiteral("2000")));
-    page.CmbPmonth[0]->setCurrentIndex(0);
-    page.CmbPYear[1]->setCurrentIndex(page.CmbPYear[1]->findText(QStringLiteral("2009")));
-    page.CmbPmonth[1]->setCurrentIndex(11);
+    // 2000/1 to 2009/12 in the page's lists, found by their design names.
+    const auto list = [&page](const char* name) { return page.findChild<QComboBox*>(QString::fromLatin1(name)); };
+    list("CmbPYear(0)")->setCurrentIndex(list("CmbPYear(0)")->findText(QStringLiteral("2000")));
+    list("CmbPmonth(0)")->setCurrentIndex(0);
+    list("CmbPYear(1)")->setCurrentIndex(list("CmbPYear(1)")->findText(QStringLiteral("2009")));
+    list("CmbPmonth(1)")->setCurrentIndex(11);
 
     std::vector<QByteArray> names;
     for (const Day& d : days) {

@@ -26,25 +26,6 @@ public:
     ExportPage(Services& services, QWidget* parent);
     ~ExportPage() override;
 
-    std::array<QComboBox*, 2> CmbPYear{};    // start, end
-    std::array<QComboBox*, 2> CmbPmonth{};
-    QLabel* Label24;    // the page's heading line
-    QLabel* Label6;     // "From"
-    QLabel* Label7;     // "년" behind the start year
-    QLabel* Label5;     // "월" behind the start month
-    QLabel* Label14;    // the arrow between the two rows
-    QLabel* Label13;    // "To"
-    QLabel* Label11;    // "년" behind the end year
-    QLabel* Label10;    // "월" behind the end month
-    QCheckBox* ChkShow;
-    QLabel* LblTarget;
-    QProgressBar* pBar;
-    QPushButton* CmdTitle;
-    QCheckBox* ChkHoliday;   // an iCalendar export takes the holiday list along
-    QPushButton* CmdImport;  // brings the events of an iCalendar file into the day files
-    QLineEdit* Textmemo;   // the notes of the day being exported
-    QLineEdit* textdone;   // its finished items
-
     // Supplies the short weekday names of the date column.
     QLocale locale;
     // Starts the spreadsheet server for one export; null when it cannot be started.
@@ -71,6 +52,25 @@ private:
     void reportSaved(const IoStatus& saved, int unreadDays = 0, const IoStatus& firstUnread = {});
 
     Services& s_;
+
+    std::array<QComboBox*, 2> CmbPYear{};    // start, end
+    std::array<QComboBox*, 2> CmbPmonth{};
+    QLabel* Label24;    // the page's heading line
+    QLabel* Label6;     // "From"
+    QLabel* Label7;     // "년" behind the start year
+    QLabel* Label5;     // "월" behind the start month
+    QLabel* Label14;    // the arrow between the two rows
+    QLabel* Label13;    // "To"
+    QLabel* Label11;    // "년" behind the end year
+    QLabel* Label10;    // "월" behind the end month
+    QCheckBox* ChkShow;
+    QLabel* LblTarget;
+    QProgressBar* pBar;
+    QPushButton* CmdTitle;
+    QCheckBox* ChkHoliday;   // an iCalendar export takes the holiday list along
+    QPushButton* CmdImport;  // brings the events of an iCalendar file into the day files
+    QLineEdit* Textmemo;   // the notes of the day being exported
+    QLineEdit* textdone;   // its finished items
 };
 
 } // namespace td

@@ -42,8 +42,10 @@ struct Rig {
     void select(const QStringList& lists)   // start year, start month, end year, end month
     {
         for (int i = 0; i < 2; ++i) {
-            page.CmbPYear[i]->setCurrentIndex(page.CmbPYear[i]->findText(lists[2 * i]));
-            page.CmbPmonth[i]->setCurrentIndex(page.CmbPmonth[i]->findText(lists[2 * i + 1]));
+            auto* year = test::control<QComboBox>(page, "CmbPYear", i);
+            auto* month = test::control<QComboBox>(page, "CmbPmonth", i);
+            year->setCurrentIndex(year->findText(lists[2 * i]));
+            month->setCurrentIndex(month->findText(lists[2 * i + 1]));
         }
     }
     // Day files under the program folder, the data folder when "DataSaveDir" is empty.
@@ -104,11 +106,11 @@ void TestExportPage::designState()
     Rig r;
     for (int i = 0; i < 2; ++i) {
         // The fixture's today is in 2026.
-        QCOMPARE(r.page.CmbPYear[i]->count(), 37);
-        QCOMPARE(r.page.CmbPYear[i]->itemText(0), QStringLiteral("2000"));
-        QCOMPARE(r.page.CmbPYear[i]->itemText(36), QStringLiteral("2036"));
-        QCOMPARE(r.page.CmbPYear[i]->currentIndex(), -1);
-        QCOMPARE(r.page.CmbPmonth[i]->currentIndex(), -1);
+        QCOMPARE(test::control<QComboBox>(r.page, "CmbPYear", i)->count(), 37);
+        QCOMPARE(test::control<QComboBox>(r.page, "CmbPYear", i)->itemText(0), QStringLiteral("2000"));
+        QCOMPARE(test::control<QComboBox>(r.page, "CmbPYear", i)->itemText(36), QStringLiteral("2036"));
+        QCOMPARE(test::control<QComboBox>(r.page, "CmbPYear", i)->currentIndex(), -1);
+        QCOMPARE(test::control<QComboBox>(r.page, "CmbPmonth", i)->currentIndex(), -1);
     }
 }
 
@@ -136,11 +138,11 @@ void TestExportPage::recordedOperations()
     r.day(QDate(2001, 12, 3), "a\r\n\r\nb\r\n");
     r.day(QDate(2001, 12, 6), "companion without a day file\r\n", "_D");
     r.select({"2001", "12", "2001", "12"});
-    r.page.ChkShow->setChecked(show);
+    test::control<QCheckBox>(r.page, "ChkShow")->setChecked(show);
     const QString target = r.f.path(QStringLiteral("book.xlsx"));
     r.saveTo(target);
 
-    r.page.CmdTitle->click();
+    test::control<QPushButton>(r.page, "CmdTitle")->click();
 
     QStringList expected = headerCalls();
     expected << "B3.Value = first" << "B3.Interior.ColorIndex = 24" << "B3.BorderAround 1, 2, , 24"
@@ -157,7 +159,7 @@ void TestExportPage::recordedOperations()
     QCOMPARE(r.rec.started, 1);
     r.expectOneMessage(kDone);
     QCOMPARE(r.f.dialog.Filter, QStringLiteral("Save as Excel Files(*.xlsx)|*.xlsx|iCalendar Files(*.ics)|*.ics|"));
-    QCOMPARE(r.page.LblTarget->text(), target);
+    QCOMPARE(test::control<QLabel>(r.page, "LblTarget")->text(), target);
 }
 
 void TestExportPage::wholeRange()
@@ -171,10 +173,10 @@ void TestExportPage::wholeRange()
     }
     r.select({"2001", "12", "2002", "1"});
     r.saveTo(r.f.path(QStringLiteral("book.xlsx")));
-    r.page.pBar->setValue(55);
-    QSignalSpy progress(r.page.pBar, &QProgressBar::valueChanged);
+    test::control<QProgressBar>(r.page, "pBar")->setValue(55);
+    QSignalSpy progress(test::control<QProgressBar>(r.page, "pBar"), &QProgressBar::valueChanged);
 
-    r.page.CmdTitle->click();
+    test::control<QPushButton>(r.page, "CmdTitle")->click();
 
     const QStringList dates = r.dateValues();
     QCOMPARE(dates.size(), 61);
@@ -212,14 +214,14 @@ void TestExportPage::nothingExported()
     Rig r(language);
     r.day(QDate(2002, 3, 1), "x\r\n");
     r.select(lists);
-    r.page.ChkShow->setChecked(true);
-    r.page.LblTarget->setText(QStringLiteral("/earlier/book.xlsx"));
+    test::control<QCheckBox>(r.page, "ChkShow")->setChecked(true);
+    test::control<QLabel>(r.page, "LblTarget")->setText(QStringLiteral("/earlier/book.xlsx"));
     if (message.isEmpty())
         r.f.dialog.cancelNext();
     else
         r.saveTo(r.f.path(QStringLiteral("book.xlsx")));
 
-    r.page.CmdTitle->click();
+    test::control<QPushButton>(r.page, "CmdTitle")->click();
 
     if (message.isEmpty()) {
         QCOMPARE(r.f.dialog.calls, QStringList{QStringLiteral("ShowSave")});
@@ -229,8 +231,8 @@ void TestExportPage::nothingExported()
         QVERIFY(r.f.dialog.calls.isEmpty());
     }
     QCOMPARE(r.rec.started, 0);
-    QCOMPARE(r.page.LblTarget->text(), QStringLiteral("/earlier/book.xlsx"));
-    QCOMPARE(r.page.pBar->value(), 0);
+    QCOMPARE(test::control<QLabel>(r.page, "LblTarget")->text(), QStringLiteral("/earlier/book.xlsx"));
+    QCOMPARE(test::control<QProgressBar>(r.page, "pBar")->value(), 0);
     QVERIFY(r.opened.isEmpty());
 }
 
@@ -250,7 +252,7 @@ void TestExportPage::dataFolderWithoutSeparator()
     });
     r.select({"2001", "12", "2001", "12"});
 
-    r.page.CmdTitle->click();
+    test::control<QPushButton>(r.page, "CmdTitle")->click();
 
     QCOMPARE(initDir, QStringLiteral("/previous/"));
     QCOMPARE(r.f.services.DataFolder, data);
@@ -285,16 +287,16 @@ void TestExportPage::save()
     Rig r(language, false);
     r.day(QDate(2001, 12, 5), "x\r\n");
     r.select({"2001", "12", "2001", "12"});
-    r.page.ChkShow->setChecked(show);
+    test::control<QCheckBox>(r.page, "ChkShow")->setChecked(show);
     const QString older = r.f.path(QStringLiteral("book.xlsx"));
     test::writeFile(older, "an older workbook");
     r.f.fs.failWriteAt = fault == QLatin1String("disk full") ? 1 : 0;
     r.saveTo(r.f.path(chosen));
 
-    r.page.CmdTitle->click();
+    test::control<QPushButton>(r.page, "CmdTitle")->click();
 
     if (fault.isEmpty()) {
-        QCOMPARE(r.page.LblTarget->text(), older);
+        QCOMPARE(test::control<QLabel>(r.page, "LblTarget")->text(), older);
         QVERIFY(test::readFile(older).startsWith("PK"));
         QCOMPARE(QDir(r.f.dir.path()).entryList({QStringLiteral("*.xls*")}, QDir::Files), QStringList{"book.xlsx"});
         r.expectOneMessage(message);
@@ -323,7 +325,7 @@ void TestExportPage::unreadableDaysAreCountedAndNamed()
     r.select({"2001", "12", "2001", "12"});
     r.saveTo(r.f.path(QStringLiteral("book.xlsx")));
 
-    r.page.CmdTitle->click();
+    test::control<QPushButton>(r.page, "CmdTitle")->click();
 
     r.expectOneMessage(QStringLiteral("변환한 자료를 저장했으나 1일의 자료를 읽지 못했습니다.\r첫 실패: ") + huge
                        + QStringLiteral("\rlarger than 64 MiB"));

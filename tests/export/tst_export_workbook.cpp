@@ -54,12 +54,14 @@ void TestExportWorkbook::readBack()
         test::writeFile(f.path(name), bytes);
     const QStringList lists = {"2001", "12", "2002", "1"};
     for (int i = 0; i < 2; ++i) {
-        page.CmbPYear[i]->setCurrentIndex(page.CmbPYear[i]->findText(lists[2 * i]));
-        page.CmbPmonth[i]->setCurrentIndex(page.CmbPmonth[i]->findText(lists[2 * i + 1]));
+        auto* year = test::control<QComboBox>(page, "CmbPYear", i);
+        auto* month = test::control<QComboBox>(page, "CmbPmonth", i);
+        year->setCurrentIndex(year->findText(lists[2 * i]));
+        month->setCurrentIndex(month->findText(lists[2 * i + 1]));
     }
     const QString target = f.path(QStringLiteral("export"));
     f.dialog.confirmWith([target](CommonDialog& d) { d.FileName = target; });
-    page.CmdTitle->click();
+    test::control<QPushButton>(page, "CmdTitle")->click();
     QCOMPARE(f.boxes.shown.size(), 1);
     QVERIFY(f.boxes.shown[0].text.contains(QStringLiteral("완료")));
     QString error;

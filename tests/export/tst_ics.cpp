@@ -43,8 +43,10 @@ struct Rig {
     void select(const QStringList& lists)
     {
         for (int i = 0; i < 2; ++i) {
-            page.CmbPYear[i]->setCurrentIndex(page.CmbPYear[i]->findText(lists[2 * i]));
-            page.CmbPmonth[i]->setCurrentIndex(page.CmbPmonth[i]->findText(lists[2 * i + 1]));
+            auto* year = test::control<QComboBox>(page, "CmbPYear", i);
+            auto* month = test::control<QComboBox>(page, "CmbPmonth", i);
+            year->setCurrentIndex(year->findText(lists[2 * i]));
+            month->setCurrentIndex(month->findText(lists[2 * i + 1]));
         }
     }
     void exportTo(const QString& name, int filterIndex = 1)
@@ -53,12 +55,12 @@ struct Rig {
             d.FileName = name;
             d.FilterIndex = filterIndex;
         });
-        page.CmdTitle->click();
+        test::control<QPushButton>(page, "CmdTitle")->click();
     }
     void importFrom(const QString& name)
     {
         f.dialog.confirmWith([=](CommonDialog& d) { d.FileName = name; });
-        page.CmdImport->click();
+        test::control<QPushButton>(page, "CmdImport")->click();
     }
     QStringList messages() const
     {
@@ -169,8 +171,8 @@ void TestIcs::exportReadBack()
     writeDays(r.f);
     QVERIFY(HolidayFile::store(r.f.fs, r.f.path("Holiday.dat"),
                                {"3/1(S)[삼일절]", "2/29(S)[Leap]", "3/3(L)[삼짇날]", "2/31(S)[never]"}));
-    QVERIFY(!r.page.ChkHoliday->isChecked());   // the holidays go along only when asked for
-    r.page.ChkHoliday->setChecked(holidays);
+    QVERIFY(!test::control<QCheckBox>(r.page, "ChkHoliday")->isChecked());   // the holidays go along only when asked for
+    test::control<QCheckBox>(r.page, "ChkHoliday")->setChecked(holidays);
     if (!lunar)
         r.page.lunarToSolar = nullptr;   // else the page's own: lunar 3/3 of 2004 fell on 21 April
     r.select({"2004", "3", "2004", "4"});
@@ -178,7 +180,7 @@ void TestIcs::exportReadBack()
     r.exportTo(r.f.path("notes"), 2);   // the calendar type chosen, no extension typed
 
     const QString target = r.f.path("notes.ics");
-    QCOMPARE(r.page.LblTarget->text(), target);
+    QCOMPARE(test::control<QLabel>(r.page, "LblTarget")->text(), target);
     QCOMPARE(r.messages(), QStringList{kDone});
     QString error;
     const QList<QStringList> events = readBack(target, error);

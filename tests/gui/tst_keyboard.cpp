@@ -255,8 +255,8 @@ private slots:
             {control<QScrollBar>(*fx.window.miscPage, "HSTTimer"), u"오늘 메모 초"},
             {control<QLineEdit>(*fx.window.holidayPage, "TxtAnni"), u"제목"},
             {control<QComboBox>(*fx.window.holidayPage, "Cmbmonth"), u"월"},
-            {fx.window.exportPage->CmbPYear[0], u"From 년"},
-            {fx.window.exportPage->CmbPmonth[1], u"To 월"},
+            {control<QComboBox>(*fx.window.exportPage, "CmbPYear", 0), u"From 년"},
+            {control<QComboBox>(*fx.window.exportPage, "CmbPmonth", 1), u"To 월"},
             {control<QComboBox>(*fx.window.regularPage, "CmbMDay"), u"날짜기준"},
             {control<QLineEdit>(*fx.window.regularPage, "TxtRegPlan"), u"입력내용"},   // the frame's title, not the "에" outside it
         };

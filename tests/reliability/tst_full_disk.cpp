@@ -187,10 +187,10 @@ private slots:
         choose(control<QComboBox>(*window.ddayPage, "CmbMDay2"), "1");
         control<QLineEdit>(*window.ddayPage, "TxtRegPlan2")->setText(QStringLiteral("Exam of the year"));
         for (int i = 0; i < 2; ++i) {
-            choose(window.exportPage->CmbPYear[i], "2026");
-            choose(window.exportPage->CmbPmonth[i], "12");
+            choose(control<QComboBox>(*window.exportPage, "CmbPYear", i), "2026");
+            choose(control<QComboBox>(*window.exportPage, "CmbPmonth", i), "12");
         }
-        window.exportPage->ChkShow->setChecked(false);
+        control<QCheckBox>(*window.exportPage, "ChkShow")->setChecked(false);
         fx.boxes.shown.clear();
 
         auto act = [&] {
@@ -207,7 +207,7 @@ private slots:
             } else {
                 window.LstOption->setCurrentRow(4);
                 fx.dialog.confirmWith([&](CommonDialog& d) { d.FileName = workbook; });
-                window.exportPage->CmdTitle->click();
+                control<QPushButton>(*window.exportPage, "CmdTitle")->click();
             }
         };
 
