@@ -80,7 +80,8 @@ private slots:
         fx.services.today = [] { return QDate(2031, 1, 1); };
         RegularPage r(fx.services, nullptr);
         DDayPage d(fx.services, nullptr);
-        for (QComboBox* list : {control<QComboBox>(r, "CmbPYear", 3), control<QComboBox>(r, "CmbPYear", 2), control<QComboBox>(d, "CmbPYear", 5), control<QComboBox>(d, "CmbPYear", 4)}) {
+        for (QComboBox* list : {control<QComboBox>(r, "CmbPYear", 3), control<QComboBox>(r, "CmbPYear", 2),
+                                control<QComboBox>(d, "CmbPYear", 5), control<QComboBox>(d, "CmbPYear", 4)}) {
             QCOMPARE(list->count(), 2041 - 2000 + 1);
             for (int i = 0; i < list->count(); ++i)
                 QCOMPARE(list->itemText(i), QString::number(2000 + i));
@@ -94,7 +95,10 @@ private slots:
         RegularPage r(fx.services, nullptr);
         DDayPage d(fx.services, nullptr);
         const QList<std::tuple<QLineEdit*, QLineEdit*, QLineEdit*, QPushButton*>> rows{
-            {control<QLineEdit>(r, "TxtIndexL"), control<QLineEdit>(r, "TxtRegPlan"), control<QLineEdit>(r, "TxtIndexR"), control<QPushButton>(r, "CmdBasic")}, {control<QLineEdit>(d, "TxtIndexL2"), control<QLineEdit>(d, "TxtRegPlan2"), control<QLineEdit>(d, "TxtIndexR2"), control<QPushButton>(d, "CmdBasic2")}};
+            {control<QLineEdit>(r, "TxtIndexL"), control<QLineEdit>(r, "TxtRegPlan"), control<QLineEdit>(r, "TxtIndexR"),
+             control<QPushButton>(r, "CmdBasic")},
+            {control<QLineEdit>(d, "TxtIndexL2"), control<QLineEdit>(d, "TxtRegPlan2"), control<QLineEdit>(d, "TxtIndexR2"),
+             control<QPushButton>(d, "CmdBasic2")}};
         for (auto [left, plan, right, basic] : rows) {
             left->setText("<<");
             plan->setText(" Exam ");
@@ -304,8 +308,10 @@ private slots:
         fx.services.journalFolder = state.path() + "/tunedesk/journal";
         RegularPage r(fx.services, nullptr);
         DDayPage d(fx.services, nullptr);
-        QVERIFY(!control<QPushButton>(r, "CmdUndo")->isEnabled() && !control<QPushButton>(d, "CmdUndo2")->isEnabled());
-        QCOMPARE(control<QPushButton>(d, "CmdUndo2")->toolTip(), "되돌릴 실행이 없습니다.");
+        auto* regularUndo = control<QPushButton>(r, "CmdUndo");
+        auto* ddayUndo = control<QPushButton>(d, "CmdUndo2");
+        QVERIFY(!regularUndo->isEnabled() && !ddayUndo->isEnabled());
+        QCOMPARE(ddayUndo->toolTip(), "되돌릴 실행이 없습니다.");
 
         chooseRegular(r, "2004/3", "2004/3");
         choose(control<QComboBox>(r, "CmbMDay"), "9");
@@ -313,34 +319,34 @@ private slots:
         writeFile(dayPath(fx, 2004, 3, 9), "[Dentist]\r\n");
         control<QPushButton>(r, "CmdDataInput", 0)->click();
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Meeting]\n[Dentist]\r\n"));
-        QVERIFY(control<QPushButton>(r, "CmdUndo")->isEnabled() && control<QPushButton>(d, "CmdUndo2")->isEnabled());
-        QVERIFY2(control<QPushButton>(d, "CmdUndo2")->toolTip().startsWith("되돌릴 실행: 일정 등록 [Meeting] (2004-03-01 ~ 2004-03-31, 1일), "),
-                 qPrintable(control<QPushButton>(d, "CmdUndo2")->toolTip()));
+        QVERIFY(regularUndo->isEnabled() && ddayUndo->isEnabled());
+        QVERIFY2(ddayUndo->toolTip().startsWith("되돌릴 실행: 일정 등록 [Meeting] (2004-03-01 ~ 2004-03-31, 1일), "),
+                 qPrintable(ddayUndo->toolTip()));
 
         // Another data folder: the tooltip warns, the run stays undoable in its own folder.
         const QString data = fx.services.DataFolder;
         fx.services.DataFolder = fx.path("elsewhere/");
         emit days::JournalSignal::instance().changed();
-        QCOMPARE(control<QPushButton>(r, "CmdUndo")->toolTip(), "실행 기록 " + RunJournal(fx.services.journalFolder).files().value(0) + "은(는) 다른 데이타 폴더("
-                                           + data + ")의 기록이라 되돌리지 않습니다.");
+        QCOMPARE(regularUndo->toolTip(), "실행 기록 " + RunJournal(fx.services.journalFolder).files().value(0)
+                                             + "은(는) 다른 데이타 폴더(" + data + ")의 기록이라 되돌리지 않습니다.");
         fx.services.DataFolder = data;
         emit days::JournalSignal::instance().changed();
 
-        control<QPushButton>(d, "CmdUndo2")->click();
+        ddayUndo->click();
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Dentist]\r\n"));
         QCOMPARE(fx.boxes.shown.last().text, "일정 등록 [Meeting] 실행을 되돌렸습니다. 날짜 파일 1개를 이전 상태로 돌려놓았습니다.");
-        QVERIFY(!control<QPushButton>(r, "CmdUndo")->isEnabled() && !control<QPushButton>(d, "CmdUndo2")->isEnabled());
+        QVERIFY(!regularUndo->isEnabled() && !ddayUndo->isEnabled());
 
         // A file in the journal folder that is no journal: named, refused, set aside.
         const QString bad = fx.services.journalFolder + "/run-000007.journal";
         writeFile(bad, "[Dentist]\r\n");
         emit days::JournalSignal::instance().changed();
-        QCOMPARE(control<QPushButton>(r, "CmdUndo")->toolTip(), "실행 기록을 읽을 수 없습니다: " + bad);
-        control<QPushButton>(r, "CmdUndo")->click();
+        QCOMPARE(regularUndo->toolTip(), "실행 기록을 읽을 수 없습니다: " + bad);
+        regularUndo->click();
         QCOMPARE(fx.boxes.shown.last().text, "실행 기록 " + bad + "을(를) 적용하지 않았습니다: 이 프로그램의 실행 기록이 아닙니다.\r"
                                              "날짜 파일은 하나도 바꾸지 않았고, 이 기록은 " + bad + ".refused 로 옮겨 두었습니다.");
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Dentist]\r\n"));
-        QVERIFY(!control<QPushButton>(r, "CmdUndo")->isEnabled());
+        QVERIFY(!regularUndo->isEnabled());
     }
 };
 
