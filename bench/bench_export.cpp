@@ -1,5 +1,6 @@
 // The widest export: ten years with a day file and a companion file on every
 // day, against libxlsxwriter writing the same cells on its own.
+#include "BenchExport.h"
 #include "days/DayFiles.h"
 #include "export/DayExport.h"
 #include "export/ExportPage.h"
@@ -21,50 +22,9 @@
 #include <xlsxwriter.h>
 
 using namespace td;
+using namespace bench;
 
 namespace {
-
-class Store : public ISettingsStore {
-public:
-    QString get(const QString&, const QString& def) const override { return def; }
-    bool save(const QString&, const QString&) override { return true; }
-    bool removeSection() override { return true; }
-};
-
-class Boxes : public IMessageBoxes {
-public:
-    QStringList shown;
-    MsgAnswer show(const Message& m) override
-    {
-        shown << m.text;
-        return MsgAnswer::Ok;
-    }
-};
-
-class Dialog : public CommonDialog {
-public:
-    QString target;
-    bool ShowColor() override { return false; }
-    bool ShowFont() override { return false; }
-    bool ShowOpen() override { return false; }
-    bool ShowSave() override
-    {
-        FileName = target;
-        return true;
-    }
-};
-
-struct Day {
-    QDate date;
-    QString memo;
-    QString done;
-};
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // What the export writes, straight through libxlsxwriter: one format per kind of cell.
 void writeDirectly(const std::vector<Day>& days, const QLocale& locale, const QString& path)

@@ -2,6 +2,7 @@
 // day) against bare reads plus libical writing the same events on its own;
 // the import of 10,000 events; and a 50 MB file of 100,000 events read in
 // bounded memory.
+#include "BenchExport.h"
 #include "days/DayFiles.h"
 #include "days/RunJournal.h"
 #include "export/ExportPage.h"
@@ -26,50 +27,9 @@
 #include <unistd.h>
 
 using namespace td;
+using namespace bench;
 
 namespace {
-
-class Store : public ISettingsStore {
-public:
-    QString get(const QString&, const QString& def) const override { return def; }
-    bool save(const QString&, const QString&) override { return true; }
-    bool removeSection() override { return true; }
-};
-
-class Boxes : public IMessageBoxes {
-public:
-    QStringList shown;
-    MsgAnswer show(const Message& m) override
-    {
-        shown << m.text;
-        return MsgAnswer::Ok;
-    }
-};
-
-class Dialog : public CommonDialog {
-public:
-    QString target;
-    bool ShowColor() override { return false; }
-    bool ShowFont() override { return false; }
-    bool ShowOpen() override { return false; }
-    bool ShowSave() override
-    {
-        FileName = target;
-        return true;
-    }
-};
-
-struct Day {
-    QDate date;
-    QString memo;
-    QString done;
-};
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 long peakKb()
 {
