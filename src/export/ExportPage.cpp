@@ -188,21 +188,38 @@ void ExportPage::CmdTitle_Click()
     const xl::Application app(server.get());
     const xl::Worksheet sheet = startExportSheet(app);
 
+    int rows = 0;
+    const ReadDays read = readDays(range->firstDay, range->span, [&](const QDate& day, const QString& memo, const QString* done) {
+        writeDayRow(sheet, rows + 3, day, memo, done, locale);
+        ++rows;
+    });
+
+    const bool show = ChkShow->isChecked();
+    app.Visible(show);
+    const IoStatus saved = app.ActiveWorkbook().SaveAs(LblTarget->text(), xl::xlNormal, QString(), QString(),
+                                                       false, false, xl::xlNoChange);
+    if (!show)
+        app.Quit();
+
+    reportSaved(saved, read.unread, read.firstUnread);
+    server.reset();
+}
+
+ExportPage::ReadDays ExportPage::readDays(const QDate& firstDay, int span, const DayTaker& take)
+{
     // The two fields are hidden and no event is processed during the loop, so
     // they are given the texts of the range's last day once, after it: laying
-    // out text in a line edit for every day cost more than writing the sheet.
+    // out text in a line edit for every day cost more than writing the file.
+    ReadDays read;
     QString memo;
     QString done;
-    int rows = 0;
-    int unreadDays = 0;
-    IoStatus firstUnread;
-    for (int i = 0; i <= range->span; ++i) {
-        const QDate day = range->firstDay.addDays(i);
+    for (int i = 0; i <= span; ++i) {
+        const QDate day = firstDay.addDays(i);
         memo.clear();
         done.clear();
         const QString dayFile = DayFiles::dayFile(s_.DataFolder, day);
         if (s_.fs.fileExists(dayFile)) {
-            // A file that cannot be read still gets its row, with what was read;
+            // A file that cannot be read still gets its day, with what was read;
             // the day is counted and named at the end.
             IoStatus st = DayFiles::read(s_.fs, dayFile, memo);
             const QString companion = DayFiles::companionFile(s_.DataFolder, day);
@@ -212,25 +229,15 @@ void ExportPage::CmdTitle_Click()
                 if (st)
                     st = doneRead;
             }
-            if (!st && unreadDays++ == 0)
-                firstUnread = st;
-            writeDayRow(sheet, rows + 3, day, memo, hasDone ? &done : nullptr, locale);
-            ++rows;
+            if (!st && read.unread++ == 0)
+                read.firstUnread = st;
+            take(day, memo, hasDone ? &done : nullptr);
         }
-        pBar->setValue(exportProgress(i, range->span));
+        pBar->setValue(exportProgress(i, span));
     }
     Textmemo->setText(memo);
     textdone->setText(done);
-
-    const bool show = ChkShow->isChecked();
-    app.Visible(show);
-    const IoStatus saved = app.ActiveWorkbook().SaveAs(LblTarget->text(), xl::xlNormal, QString(), QString(),
-                                                       false, false, xl::xlNoChange);
-    if (!show)
-        app.Quit();
-
-    reportSaved(saved, unreadDays, firstUnread);
-    server.reset();
+    return read;
 }
 
 void ExportPage::reportSaved(const IoStatus& saved, int unreadDays, const IoStatus& firstUnread)
@@ -260,35 +267,12 @@ void ExportPage::reportSaved(const IoStatus& saved, int unreadDays, const IoStat
 void ExportPage::exportCalendar(const QDate& firstDay, int span)
 {
     ics::CalendarWriter calendar(now());
-    int unreadDays = 0;
-    IoStatus firstUnread;
-    QString memo;
-    QString done;
-    for (int i = 0; i <= span; ++i) {
-        const QDate day = firstDay.addDays(i);
-        memo.clear();
-        done.clear();
-        const QString dayFile = DayFiles::dayFile(s_.DataFolder, day);
-        if (s_.fs.fileExists(dayFile)) {
-            IoStatus st = DayFiles::read(s_.fs, dayFile, memo);
-            const QString companion = DayFiles::companionFile(s_.DataFolder, day);
-            const bool hasDone = s_.fs.fileExists(companion);
-            if (hasDone) {
-                const IoStatus doneRead = DayFiles::read(s_.fs, companion, done);
-                if (st)
-                    st = doneRead;
-            }
-            if (!st && unreadDays++ == 0)
-                firstUnread = st;
-            calendar.addDay(day, memo, hasDone ? &done : nullptr);
-        }
-        pBar->setValue(exportProgress(i, span));
-    }
-    Textmemo->setText(memo);
-    textdone->setText(done);
+    const ReadDays read = readDays(firstDay, span, [&](const QDate& day, const QString& memo, const QString* done) {
+        calendar.addDay(day, memo, done);
+    });
     if (ChkHoliday->isChecked() && holidays)
         calendar.addHolidays(holidays(), firstDay, firstDay.addDays(span), lunarToSolar);
-    reportSaved(s_.fs.writeAtomic(LblTarget->text(), calendar.serialize(), Durability::Synced), unreadDays, firstUnread);
+    reportSaved(s_.fs.writeAtomic(LblTarget->text(), calendar.serialize(), Durability::Synced), read.unread, read.firstUnread);
 }
 
 // Merges the events of an iCalendar file that fall in the page's range of

@@ -49,6 +49,14 @@ public slots:
 
 private:
     void exportCalendar(const QDate& firstDay, int span);
+    // The days of the range that have a day file, each with its companion's text
+    // when there is one; the progress bar follows the days.
+    struct ReadDays {
+        int unread = 0;        // days whose files could not be read whole
+        IoStatus firstUnread;
+    };
+    using DayTaker = std::function<void(const QDate& day, const QString& memo, const QString* done)>;
+    ReadDays readDays(const QDate& firstDay, int span, const DayTaker& take);
     void reportSaved(const IoStatus& saved, int unreadDays = 0, const IoStatus& firstUnread = {});
 
     Services& s_;
