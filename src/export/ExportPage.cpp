@@ -1,6 +1,5 @@
 #include "ExportPage.h"
 
-#include "DayExport.h"
 #include "IcsImport.h"
 #include "XlsxServer.h"
 #include "days/DayFiles.h"
@@ -167,15 +166,20 @@ bool ExportPage::GetSaveFile()
     return true;
 }
 
-void ExportPage::CmdTitle_Click()
+std::optional<ExportRange> ExportPage::chosenRange()
 {
-    const bool korean = s_.isKorean();
     const auto range = exportRange(selectedText(CmbPYear[0]), selectedText(CmbPmonth[0]),
                                    selectedText(CmbPYear[1]), selectedText(CmbPmonth[1]));
-    if (!range) {
-        s_.boxes.info(korean ? QStringLiteral("날짜 설정 오류입니다.") : QStringLiteral("Wrong Date Setting."), kTitle);
+    if (!range)
+        s_.boxes.info(s_.isKorean() ? QStringLiteral("날짜 설정 오류입니다.") : QStringLiteral("Wrong Date Setting."), kTitle);
+    return range;
+}
+
+void ExportPage::CmdTitle_Click()
+{
+    const std::optional<ExportRange> range = chosenRange();
+    if (!range)
         return;
-    }
     // A cancelled dialog ends the export: there is nowhere to write to.
     if (!GetSaveFile())
         return;
@@ -280,13 +284,9 @@ void ExportPage::exportCalendar(const QDate& firstDay, int span)
 // the file cannot be read whole.
 void ExportPage::CmdImport_Click()
 {
-    const bool korean = s_.isKorean();
-    const auto range = exportRange(selectedText(CmbPYear[0]), selectedText(CmbPmonth[0]),
-                                   selectedText(CmbPYear[1]), selectedText(CmbPmonth[1]));
-    if (!range) {
-        s_.boxes.info(korean ? QStringLiteral("날짜 설정 오류입니다.") : QStringLiteral("Wrong Date Setting."), kTitle);
+    const std::optional<ExportRange> range = chosenRange();
+    if (!range)
         return;
-    }
     CommonDialog& dlg = s_.CmDLG;
     dlg.Filter = QStringLiteral("iCalendar Files(*.ics)|*.ics|");
     dlg.InitDir = s_.DataFolder;
@@ -303,7 +303,7 @@ void ExportPage::CmdImport_Click()
             s_.boxes.info(path + QLatin1Char('\r') + st.reason, kTitle);
             return;
         }
-        read = ics::readCalendar(bytes, path, range->firstDay, range->lastDay, korean);
+        read = ics::readCalendar(bytes, path, range->firstDay, range->lastDay, s_.isKorean());
     }
     if (!read.ok()) {
         s_.boxes.info(read.error, kTitle);

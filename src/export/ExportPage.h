@@ -1,4 +1,5 @@
 #pragma once
+#include "DayExport.h"
 #include "IcsExport.h"
 #include "Spreadsheet.h"
 #include "days/DayPlan.h"
@@ -48,6 +49,8 @@ public slots:
     void CmdImport_Click();
 
 private:
+    // The range of the four lists; a wrong one is told to the user and gives nothing.
+    std::optional<ExportRange> chosenRange();
     void exportCalendar(const QDate& firstDay, int span);
     // The days of the range that have a day file, each with its companion's text
     // when there is one; the progress bar follows the days.
