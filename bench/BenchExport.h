@@ -1,11 +1,15 @@
 // What the export benchmarks share: a page's surroundings that answer at once,
 // a day's two texts, and the median of the runs.
 #pragma once
+#include "days/DayFiles.h"
 #include "platform/CommonDialog.h"
+#include "platform/Cp949.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"
 
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
@@ -53,6 +57,26 @@ double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+// A day file and a companion on every day of first..last under data, as Daybrook
+// writes them (CP949, CR LF); the texts are returned too.
+inline std::vector<Day> writeTenYears(const QString& data, const QDate& first, const QDate& last)
+{
+    std::vector<Day> days;
+    for (QDate d = first; d <= last; d = d.addDays(1)) {
+        Day day{d, QStringLiteral("[회의 %1]\n[Plan for the day]").arg(d.day()),
+                QStringLiteral("[끝 %1] finished item").arg(d.month())};
+        QDir().mkpath(td::DayFiles::monthFolder(data, d));
+        QFile f(td::DayFiles::dayFile(data, d));
+        f.open(QIODevice::WriteOnly);
+        f.write(td::Cp949::encode(day.memo).bytes + "\r\n");
+        QFile g(td::DayFiles::companionFile(data, d));
+        g.open(QIODevice::WriteOnly);
+        g.write(td::Cp949::encode(day.done).bytes + "\r\n");
+        days.push_back(day);
+    }
+    return days;
 }
 
 } // namespace bench

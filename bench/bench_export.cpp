@@ -95,19 +95,7 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString data = dir.path() + QLatin1Char('/');
     const QDate first(2000, 1, 1), last(2009, 12, 31);
-    std::vector<Day> days;
-    for (QDate d = first; d <= last; d = d.addDays(1)) {
-        Day day{d, QStringLiteral("[회의 %1]\n[Plan for the day]").arg(d.day()),
-                QStringLiteral("[끝 %1] finished item").arg(d.month())};
-        QDir().mkpath(DayFiles::monthFolder(data, d));
-        QFile f(DayFiles::dayFile(data, d));
-        f.open(QIODevice::WriteOnly);
-        f.write(Cp949::encode(day.memo).bytes + "\r\n");
-        QFile g(DayFiles::companionFile(data, d));
-        g.open(QIODevice::WriteOnly);
-        g.write(Cp949::encode(day.done).bytes + "\r\n");
-        days.push_back(day);
-    }
+    const std::vector<Day> days = writeTenYears(data, first, last);
 
     QtFileSystem fs;
     Store store;
