@@ -2,7 +2,6 @@
 
 #include "holidays/HolidayEntry.h"
 #include "holidays/HolidayFile.h"
-#include "platform/ProfileFile.h"
 
 #include <QTest>
 
@@ -47,6 +46,12 @@ private slots:
         QTest::newRow("key order, not file order")
             << QByteArray("[Holiday Etc]\r\nContents No=2\r\n[holiday day]\r\nHOLI1=second\r\nholi0=first\r\n")
             << QStringList{"first", "second"};
+        QTest::newRow("32767 over three keys")
+            << QByteArray("[Holiday Etc]\r\nContents No=32767\r\n[Holiday Day]\r\nHoli0=1/1(S)[A]\r\nHoli9000=2/2(S)[B]\r\n"
+                          "Holi32766=3/3(L)[C]\r\nHoli32767=4/4(S)[past the count]\r\n")
+            << QStringList{"1/1(S)[A]", "2/2(S)[B]", "3/3(L)[C]"};
+        const char zeros[] = "[Holiday Etc]\r\nContents No=3\0 junk\r\n[Holiday Day]\r\nHoli0=1/1(S)[A\0B]\r\nHoli1=\0\r\nHoli2=2/2(L)[C]\r\n";
+        QTest::newRow("zero bytes") << QByteArray(zeros, sizeof zeros - 1) << QStringList{"1/1(S)[A", "2/2(L)[C]"};
     }
     void countRules()
     {
@@ -104,22 +109,6 @@ private slots:
         QCOMPARE(fx.fs.writes, writes + 1);   // one rewrite, not one per key
         QCOMPARE(readFile(path), after);
         QCOMPARE(HolidayFile::load(fx.fs, path), entries);
-    }
-
-    void storeMatchesKeyByKeyWrites()
-    {
-        Fixture fx;
-        const QByteArray before = holidayFile("Contents No=4", {"a", "b", "c", "d"}) + "; end\r\n";
-        writeFile(fx.path("one.dat"), before);
-        writeFile(fx.path("batch.dat"), before);
-        const QStringList entries{"1/1(S)[x]", QStringLiteral("8/15(L)[추석]")};
-        ProfileDocument doc;
-        ProfileFile pf(fx.fs);
-        QVERIFY(pf.load(fx.path("one.dat"), doc).ok);
-        for (const ProfileWrite& w : HolidayFile::storeWrites(doc, entries))
-            QVERIFY(pf.write(fx.path("one.dat"), w.section, w.key, w.value).ok);
-        QVERIFY(HolidayFile::store(fx.fs, fx.path("batch.dat"), entries).ok);
-        QCOMPARE(readFile(fx.path("batch.dat")), readFile(fx.path("one.dat")));
     }
 
     void longEntrySurvivesLoadAndStore()

@@ -39,7 +39,6 @@ private slots:
         QTest::newRow("부처님오신날 2020") << 2020 << 4 << 8 << "2020-04-30" << false;
         QTest::newRow("month 0") << 2024 << 0 << 1 << "" << false;
         QTest::newRow("month 13") << 2024 << 13 << 1 << "" << false;
-        QTest::newRow("day 0") << 2024 << 1 << 0 << "" << false;
         QTest::newRow("day 31") << 2024 << 1 << 31 << "" << false;
         QTest::newRow("year 0") << 0 << 1 << 1 << "" << false;
     }
@@ -75,7 +74,6 @@ private slots:
         QTest::newRow("month 13") << "13/1(S)[x]" << "2024-01-01" << "";
         QTest::newRow("no month") << "/1(S)[x]" << "2024-01-01" << "";
         QTest::newRow("no kind") << "1/1[x]" << "2024-01-01" << "";
-        QTest::newRow("letters") << "a/b(S)[x]" << "2024-01-01" << "";
     }
     void next()
     {
