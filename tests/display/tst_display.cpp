@@ -18,7 +18,6 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QTest>
 
 using namespace td;
@@ -121,30 +120,6 @@ void acceptNextDialog(DialogAnswer& answer, std::function<void(QDialog*)> change
 class TestDisplay : public QObject {
     Q_OBJECT
 private slots:
-    void firstStartOkWritesEveryKey()
-    {
-        Window w;
-        w.load();
-        QVERIFY(!QFile::exists(w.ini()));   // loading writes nothing
-        QVERIFY(w.f.store.values.isEmpty());
-        QVERIFY(w.display.Main_WriteColor(0));
-        QCOMPARE(readFile(w.ini()), crlf(sectionText(kPreset0, {
-            {"TitleColor", "12632256"}, {"TitleMonthColor", "8388736"}, {"TitleBorderColor", "8421504"},
-            {"EMonthColor", "14737632"}, {"AnniColor", "33023"}, {"LunarColor", "-2147483644"},
-            {"YearColor", "14737632"}, {"SunColor", "255"}, {"SatColor", "16711680"}, {"WeekColor", "16777215"},
-            {"MemoColor", "0"}, {"BackColor", "-2147483640"}, {"DayFont", ""}, {"MemoFont", ""}, {"LunarFont", ""},
-            {"TitleWeek", ""}, {"TitleYear", ""}, {"YearBold", "1"}, {"TitleMonth", ""}, {"MonthBold", "1"},
-            {"TitlePosition", "1"}, {"DisplayMode", "-1"}})));
-        const QMap<QString, QString> store = {
-            {"VerticalPosition", "2"}, {"HorizontalPosition", "2"}, {"DualMonitor", "0"}, {"FDay Color", "8421631"},
-            {"FDay Border", "2"}, {"Status Bar Border", "1"}, {"FDay Shape", "1"}, {"TodayLine", "1"},
-            {"MemoOffset", "0"}, {"TodayShowTime", "20"}, {"TodayMemoEnable", "1"}, {"DataSyncInterval", "30"},
-            {"DataSync", "0"}, {"Daybrook BG", ""}, {"WeekViewA0", "8438015"}, {"WeekViewA1", "16744576"},
-            {"WeekViewA2", "12632256"}, {"WeekViewA3", "16761024"}, {"WeekViewFont", "굴림"}, {"WeekViewFontSize", "9"}};
-        QCOMPARE(w.f.store.values, store);
-        QVERIFY(w.f.boxes.shown.isEmpty());
-    }
-
     // Every key stored away from its default is loaded and written back unchanged,
     // a value longer than 59 bytes too.
     void storedValuesRoundTrip()
@@ -227,10 +202,8 @@ private slots:
         QTest::addColumn<bool>("horizontal");
         QTest::newRow("2") << 2 << false << false << false;
         QTest::newRow("3") << 3 << false << true << false;
-        QTest::newRow("5") << 5 << false << true << false;
         QTest::newRow("6") << 6 << false << false << true;
         QTest::newRow("3, two monitors") << 3 << true << false << false;
-        QTest::newRow("6, two monitors") << 6 << true << false << false;
     }
 
     void modeRule()
@@ -294,21 +267,6 @@ private slots:
         QCOMPARE(control<ClickLabel>(w.p0, "LblDName", index)->text(), QStringLiteral("Serif,") + QString::number(sizeShown));
         QCOMPARE(w.p0.fontFace(index), QStringLiteral("Serif"));
         QCOMPARE(w.p0.fontBold(index), bold);
-    }
-
-    void weekViewFont()
-    {
-        Window w;
-        w.load();
-        w.f.dialog.cancelNext();
-        w.p5.CmdWFont_Click();
-        QCOMPARE(w.f.dialog.Flags, 771);
-        QCOMPARE(control<ColorLabel>(w.p5, "LblMemo", 0)->text(), QStringLiteral("굴림,9"));
-        w.f.dialog.confirmWith([](CommonDialog& d) { d.FontName = QStringLiteral("Arial"); d.FontSize = 10.5f; });
-        control<QPushButton>(w.p5, "CmdWFont")->click();
-        QCOMPARE(control<ColorLabel>(w.p5, "LblMemo", 0)->text(), QStringLiteral("Arial,10.5"));
-        QVERIFY(w.display.Main_WriteColor(0));
-        QCOMPARE(w.store("WeekViewFontSize"), QStringLiteral("10"));
     }
 
     // The Qt dialogs, confirmed without a change, keep every value as stored:
@@ -423,23 +381,12 @@ private slots:
         QCOMPARE(control<ColorLabel>(w.p5, "LblMemo", 0)->backColor(), 13);
     }
 
-    // The page's buttons reach the resets (OK is the default answer); the window keeps showing its values.
-    void resetButtons()
-    {
-        Window w;
-        w.load();
-        QVERIFY(w.display.Main_WriteColor(0));
-        control<QPushButton>(w.p7, "Cmdini")->click();
-        QVERIFY(w.f.store.values.isEmpty());
-        QCOMPARE(control<QLabel>(w.p7, "LblDSShow")->text(), QStringLiteral("30"));
-        control<QPushButton>(w.p7, "CmdPosIni")->click();
-        QCOMPARE(w.store("Startup Top"), QStringLiteral("100"));
-    }
-
     void failedFileWriteIsReported()
     {
         Window w;
         w.load();
+        QVERIFY(!QFile::exists(w.ini()));   // loading writes nothing
+        QVERIFY(w.f.store.values.isEmpty());
         w.f.fs.failPathPart = QStringLiteral("Daybrook.ini");
         QVERIFY(!w.display.Main_WriteColor(0));
         QCOMPARE(w.f.boxes.shown.size(), 1);
