@@ -18,23 +18,6 @@ using namespace td::test;
 
 namespace {
 
-// Remembers how each write reached the disk, and when the flush came.
-class RecordingFileSystem : public FailingFileSystem {
-public:
-    QList<Durability> durabilities;
-    int writesAtFlush = -1;
-    IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability d) override
-    {
-        durabilities << d;
-        return FailingFileSystem::writeAtomic(path, bytes, d);
-    }
-    IoStatus flush(const QString& path) override
-    {
-        writesAtFlush = writes;
-        return FailingFileSystem::flush(path);
-    }
-};
-
 // The text of a day file as the reading rule reads it; a null string when absent.
 QString dayText(const QString& path)
 {
@@ -219,33 +202,27 @@ private slots:
         QCOMPARE(fx.fs.flushes, 2);
     }
 
-    // Each day is stored as CP949 text + CR LF, replaced atomically but not synced
-    // by itself: the run flushes once, after its last write.
-    void progressAndOneFlushAtTheEnd()
+    // Each day is stored as CP949 text + CR LF, with no temporary file left beside
+    // it; the run flushes once, and reports fractional progress up to 100.
+    void progressAndOneFlush()
     {
-        RecordingFileSystem fs;
-        QTemporaryDir dir;
+        Fixture fx, idle;
+        const QString data = fx.services.DataFolder;
         const DayRange range = *ddayDays({"2004", "3", "1", "2004", "3", "31", "7"});
         QList<double> seen;
-        QVERIFY(runDays(fs, dir.path() + "/", range, DayAction::Register, fixed("[회의]"), [&](double p) { seen << p; })
-                    .ok());
-        QCOMPARE(readFile(dir.path() + "/2004_3/2004_3.31"), cp949(QStringLiteral("[회의]\r\n")));
-        QCOMPARE(fs.makeDirs, 1);
-        // Five day files and no temporary file beside them.
-        QCOMPARE(QDir(dir.path() + "/2004_3").entryList(QDir::Files | QDir::Hidden).size(), 5);
-        QVERIFY(!fs.durabilities.contains(Durability::Synced));
-        QCOMPARE(fs.flushes, 1);
-        QCOMPARE(fs.writesAtFlush, fs.writes);   // after the last write
+        QVERIFY(runDays(fx.fs, data, range, DayAction::Register, fixed("[회의]"), [&](double p) { seen << p; }).ok());
+        QCOMPARE(readFile(data + "2004_3/2004_3.31"), cp949(QStringLiteral("[회의]\r\n")));
+        QCOMPARE(fx.fs.makeDirs, 1);
+        QCOMPARE(QDir(data + "2004_3").entryList(QDir::Files | QDir::Hidden).size(), 5);
+        QCOMPARE(fx.fs.flushes, 1);
         QCOMPARE(seen.last(), 100.0);
         QVERIFY(std::is_sorted(seen.begin(), seen.end()));
-        QCOMPARE(seen.first(), 2.0 / 30.0 * 100.0);   // 3 March: fractional, not whole percents
+        QCOMPARE(seen.first(), 2.0 / 30.0 * 100.0);   // 3 March
 
         // Removing where nothing is there writes nothing, makes no folder and needs no flush.
-        RecordingFileSystem idle;
-        QTemporaryDir empty;
-        QVERIFY(runDays(idle, empty.path() + "/", range, DayAction::Remove, fixed("[A]")).ok());
-        QCOMPARE(idle.flushes, 0);
-        QCOMPARE(QDir(empty.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{});
+        QVERIFY(runDays(idle.fs, idle.services.DataFolder, range, DayAction::Remove, fixed("[A]")).ok());
+        QCOMPARE(idle.fs.flushes, 0);
+        QCOMPARE(QDir(idle.services.DataFolder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{});
     }
 
     // A failing day does not stop the run, and the run says how many days failed and where first.

@@ -25,7 +25,6 @@ private slots:
                                             << QStringList{"2004-01-29", "2004-02-29", "2004-03-29"};
         QTest::newRow("29th in a common year") << "2005/1" << "2005/3" << false << "29" << none << none << 89
                                               << QStringList{"2005-01-29", "2005-03-29"};
-        QTest::newRow("no day chosen") << "2004/1" << "2004/3" << false << "" << none << none << 90 << QStringList{};
         QTest::newRow("2nd Tuesday of March 2004") << "2004/3" << "2004/3" << true << "" << 1 << tuesday << 30
                                                   << QStringList{"2004-03-09"};
         QTest::newRow("all Sundays of February 2004") << "2004/2" << "2004/2" << true << "" << 4 << sunday << 28
@@ -34,7 +33,6 @@ private slots:
         // March 2004 starts on a Monday: the counter restarts every month.
         QTest::newRow("1st Monday in each month") << "2004/3" << "2004/5" << true << "" << 0 << monday << 91
                                                  << QStringList{"2004-03-01", "2004-04-05", "2004-05-03"};
-        // Written out from a calendar: months without a fifth Monday get nothing.
         const int fifth = 5, last = 6, friday = 5;
         QTest::newRow("last Friday over 2004") << "2004/1" << "2004/12" << true << "" << last << friday << 365
                                               << QStringList{"2004-01-30", "2004-02-27", "2004-03-26", "2004-04-30",
@@ -42,7 +40,6 @@ private slots:
                                                              "2004-09-24", "2004-10-29", "2004-11-26", "2004-12-31"};
         QTest::newRow("5th Monday over 2004") << "2004/1" << "2004/12" << true << "" << fifth << monday << 365
                                              << QStringList{"2004-03-29", "2004-05-31", "2004-08-30", "2004-11-29"};
-        QTest::newRow("no weekday chosen") << "2004/3" << "2004/5" << true << "" << 4 << none << 91 << QStringList{};
         QTest::newRow("To before From") << "2004/5" << "2004/4" << false << "1" << none << none << -1 << QStringList{};
         QTest::newRow("no From month") << "2004/" << "2004/6" << false << "1" << none << none << -1 << QStringList{};
     }
@@ -92,12 +89,9 @@ private slots:
         QTest::newRow("step 7 skips the start") << "2004/3/1" << "2004/3/31" << "7"
                                                 << QStringList{"2004-03-03 D-28", "2004-03-10 D-21", "2004-03-17 D-14",
                                                                "2004-03-24 D-7", "2004-03-31 D-0"};
-        QTest::newRow("over a leap day") << "2004/2/28" << "2004/3/1" << "1"
-                                         << QStringList{"2004-02-28 D-2", "2004-02-29 D-1", "2004-03-01 D-0"};
-        QTest::newRow("no step chosen is every day") << "2004/2/28" << "2004/3/1" << ""
-                                                     << QStringList{"2004-02-28 D-2", "2004-02-29 D-1", "2004-03-01 D-0"};
+        QTest::newRow("no step chosen is every day, over a leap day")
+            << "2004/2/28" << "2004/3/1" << "" << QStringList{"2004-02-28 D-2", "2004-02-29 D-1", "2004-03-01 D-0"};
         QTest::newRow("target equal to the start") << "2004/3/1" << "2004/3/1" << "1" << QStringList{};
-        QTest::newRow("target before the start") << "2004/3/2" << "2004/3/1" << "1" << QStringList{};
         QTest::newRow("31 April") << "2004/4/31" << "2004/5/31" << "1" << QStringList{};
         QTest::newRow("no start day") << "2004/3/" << "2004/3/31" << "1" << QStringList{};
     }

@@ -29,6 +29,14 @@ Snapshot snapshot(const QString& folder)
     return s;
 }
 
+// The snapshot without the given files.
+Snapshot without(Snapshot s, const QString& folder, const QStringList& paths)
+{
+    for (const QString& path : paths)
+        s.remove(QDir(folder).relativeFilePath(path));
+    return s;
+}
+
 // Checks at the first day file touched that the journal is already whole on disk.
 class JournalFirstFileSystem : public FailingFileSystem {
 public:
@@ -169,14 +177,11 @@ private slots:
             if (c.after)
                 QCOMPARE(readFile(c.path), *c.after);
         }
+        QStringList planned;
+        for (const DayChange& c : plan.days)
+            planned << c.path;
         // The rest of the folder is untouched.
-        Snapshot now = snapshot(fx.dir.path()), was = before;
-        for (const DayChange& c : plan.days) {
-            const QString name = QDir(fx.dir.path()).relativeFilePath(c.path);
-            now.remove(name);
-            was.remove(name);
-        }
-        QCOMPARE(now, was);
+        QCOMPARE(without(snapshot(fx.dir.path()), fx.dir.path(), planned), without(before, fx.dir.path(), planned));
     }
 
     // A day changed since the run, by the calendar or by hand, is left alone and named.
@@ -204,12 +209,8 @@ private slots:
         QCOMPARE(r.restoredDays, 3);   // eight days less two unchanged, two edited and the one deleted by hand
         QCOMPARE(readFile(edited), QByteArray("[Exam D-12]\n[X]\n[Y]\r\n[mine]\r\n"));
         QCOMPARE(readFile(created), QByteArray("[Exam D-2]\r\n[mine]\r\n"));
-        Snapshot now = snapshot(fx.dir.path()), was = before;
-        for (const QString& path : {edited, created}) {
-            now.remove(QDir(fx.dir.path()).relativeFilePath(path));
-            was.remove(QDir(fx.dir.path()).relativeFilePath(path));
-        }
-        QCOMPARE(now, was);
+        QCOMPARE(without(snapshot(fx.dir.path()), fx.dir.path(), {edited, created}),
+                 without(before, fx.dir.path(), {edited, created}));
     }
 
     // A journal that is cut short, damaged, edited or made for another data

@@ -74,42 +74,6 @@ void click(QWidget* button)
 class TestSchedulePages : public QObject {
     Q_OBJECT
 private slots:
-    void yearListsRunTenYearsPastToday()
-    {
-        Fixture fx;
-        fx.services.today = [] { return QDate(2031, 1, 1); };
-        RegularPage r(fx.services, nullptr);
-        DDayPage d(fx.services, nullptr);
-        for (QComboBox* list : {control<QComboBox>(r, "CmbPYear", 3), control<QComboBox>(r, "CmbPYear", 2),
-                                control<QComboBox>(d, "CmbPYear", 5), control<QComboBox>(d, "CmbPYear", 4)}) {
-            QCOMPARE(list->count(), 2041 - 2000 + 1);
-            for (int i = 0; i < list->count(); ++i)
-                QCOMPARE(list->itemText(i), QString::number(2000 + i));
-        }
-    }
-
-    // The default button puts "[" and "]" back and leaves the plan text as typed.
-    void defaultMarkersBack()
-    {
-        Fixture fx;
-        RegularPage r(fx.services, nullptr);
-        DDayPage d(fx.services, nullptr);
-        const QList<std::tuple<QLineEdit*, QLineEdit*, QLineEdit*, QPushButton*>> rows{
-            {control<QLineEdit>(r, "TxtIndexL"), control<QLineEdit>(r, "TxtRegPlan"), control<QLineEdit>(r, "TxtIndexR"),
-             control<QPushButton>(r, "CmdBasic")},
-            {control<QLineEdit>(d, "TxtIndexL2"), control<QLineEdit>(d, "TxtRegPlan2"), control<QLineEdit>(d, "TxtIndexR2"),
-             control<QPushButton>(d, "CmdBasic2")}};
-        for (auto [left, plan, right, basic] : rows) {
-            left->setText("<<");
-            plan->setText(" Exam ");
-            right->setText("");
-            basic->click();
-            QCOMPARE(left->text(), "[");
-            QCOMPARE(plan->text(), " Exam ");
-            QCOMPARE(right->text(), "]");
-        }
-    }
-
     // Wrong dates and entries that cannot be stored: a message, and no day file touched.
     void refusedBeforeAnythingIsWritten_data()
     {
@@ -153,9 +117,10 @@ private slots:
         if (!from.isEmpty())
             regular ? chooseRegular(r, from, to) : chooseDDay(d, from, to, "1");
         choose(control<QComboBox>(r, "CmbMDay"), "31");
-        (regular ? control<QLineEdit>(r, "TxtIndexL") : control<QLineEdit>(d, "TxtIndexL2"))->setText(left);
-        (regular ? control<QLineEdit>(r, "TxtRegPlan") : control<QLineEdit>(d, "TxtRegPlan2"))->setText(plan);
-        (regular ? control<QLineEdit>(r, "TxtIndexR") : control<QLineEdit>(d, "TxtIndexR2"))->setText(right);
+        using Field = std::pair<const char*, QString>;
+        for (auto [name, text] : {Field{"TxtIndexL", left}, Field{"TxtRegPlan", plan}, Field{"TxtIndexR", right}})
+            control<QLineEdit>(regular ? static_cast<QWidget&>(r) : d, qPrintable(name + QString(regular ? "" : "2")))
+                ->setText(text);
         // Remove, register and the preview refuse alike.
         for (int index : {1, 0})
             regular ? r.CmdDataInput_Click(index) : d.CmdDataInput2_Click(index);

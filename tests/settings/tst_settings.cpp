@@ -93,7 +93,6 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         QTest::newRow("comma and space") << QByteArray("Daybrook%20BG=/pics/a, b.jpg") << "Daybrook BG" << "/pics/a, b.jpg";
-        QTest::newRow("commas only") << QByteArray("DataSaveDir=/a,b,c/") << "DataSaveDir" << "/a,b,c/";
         QTest::newRow("semicolon and Korean") << QByteArray("Daybrook%20BG=/사진/a;b.jpg") << "Daybrook BG" << "/사진/a;b.jpg";
         QTest::newRow("quoted") << QByteArray("WeekViewFont=\"a, b\"") << "WeekViewFont" << "a, b";
         QTest::newRow("saved: quotes, backslash, tab, comma") << QByteArray() << "Daybrook BG" << "a \"q\" \\ x\t, y;z";
