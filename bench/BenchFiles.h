@@ -42,15 +42,24 @@ inline QByteArray daybrookIni(const QStringList& presets, int otherSections = 0)
 inline QStringList holidayEntries(int count)
 {
     QStringList list = {
-        QStringLiteral("1/1(S)[신정]"),        QStringLiteral("1/1(L)[설날]"),
-        QStringLiteral("12/30(L)[설날 연휴]"),  QStringLiteral("1/2(L)[설날 연휴]"),
-        QStringLiteral("3/1(S)[삼일절]"),       QStringLiteral("4/8(L)[부처님오신날]"),
-        QStringLiteral("5/5(S)[어린이날]"),     QStringLiteral("6/6(S)[현충일]"),
-        QStringLiteral("8/15(S)[광복절]"),      QStringLiteral("8/14(L)[추석 연휴]"),
-        QStringLiteral("8/15(L)[추석]"),        QStringLiteral("8/16(L)[추석 연휴]"),
-        QStringLiteral("10/3(S)[개천절]"),      QStringLiteral("10/9(S)[한글날]"),
-        QStringLiteral("12/25(S)[성탄절]"),     QStringLiteral("5/8(S)[어버이날]"),
-        QStringLiteral("5/15(S)[스승의 날]"),   QStringLiteral("1/15(L)[정월 대보름]"),
+        QStringLiteral("1/1(S)[신정]"),
+        QStringLiteral("1/1(L)[설날]"),
+        QStringLiteral("12/30(L)[설날 연휴]"),
+        QStringLiteral("1/2(L)[설날 연휴]"),
+        QStringLiteral("3/1(S)[삼일절]"),
+        QStringLiteral("4/8(L)[부처님오신날]"),
+        QStringLiteral("5/5(S)[어린이날]"),
+        QStringLiteral("6/6(S)[현충일]"),
+        QStringLiteral("8/15(S)[광복절]"),
+        QStringLiteral("8/14(L)[추석 연휴]"),
+        QStringLiteral("8/15(L)[추석]"),
+        QStringLiteral("8/16(L)[추석 연휴]"),
+        QStringLiteral("10/3(S)[개천절]"),
+        QStringLiteral("10/9(S)[한글날]"),
+        QStringLiteral("12/25(S)[성탄절]"),
+        QStringLiteral("5/8(S)[어버이날]"),
+        QStringLiteral("5/15(S)[스승의 날]"),
+        QStringLiteral("1/15(L)[정월 대보름]"),
     };
     for (int i = list.size(); i < count; ++i)
         list << QStringLiteral("%1/%2(%3)[%4 생일]").arg(i % 12 + 1).arg(i % 28 + 1).arg(i % 3 ? 'S' : 'L').arg(i);

@@ -36,14 +36,26 @@ class MapStore : public ISettingsStore {
 public:
     QMap<QString, QString> values;
     QString get(const QString& k, const QString& d) const override { return values.value(k, d); }
-    bool save(const QString& k, const QString& v) override { values.insert(k, v); return true; }
-    bool removeSection() override { values.clear(); return true; }
+    bool save(const QString& k, const QString& v) override
+    {
+        values.insert(k, v);
+        return true;
+    }
+    bool removeSection() override
+    {
+        values.clear();
+        return true;
+    }
 };
 
 class SilentBoxes : public IMessageBoxes {
 public:
     int shown = 0;
-    MsgAnswer show(const Message& m) override { ++shown; return m.defaultButton; }
+    MsgAnswer show(const Message& m) override
+    {
+        ++shown;
+        return m.defaultButton;
+    }
 };
 
 class NoDialog : public CommonDialog {

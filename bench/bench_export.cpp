@@ -74,7 +74,8 @@ void writeDirectly(const std::vector<Day>& days, const QLocale& locale, const QS
     for (const Day& d : days) {
         const int colour = weekdayColorIndex(d.date);
         worksheet_write_string(ws, row, 0, exportDateText(d.date, locale).toUtf8().constData(),
-                               colour == 3 ? sunday : colour == 5 ? saturday : date);
+                               colour == 3 ? sunday : colour == 5 ? saturday
+                                                                  : date);
         worksheet_write_string(ws, row, 1, d.memo.toUtf8().constData(), memo);
         worksheet_write_string(ws, row, 2, d.done.toUtf8().constData(), done);
         ++row;

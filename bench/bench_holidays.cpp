@@ -19,7 +19,11 @@ namespace {
 class SilentBoxes : public td::IMessageBoxes {
 public:
     int shown = 0;
-    td::MsgAnswer show(const td::Message&) override { ++shown; return td::MsgAnswer::Ok; }
+    td::MsgAnswer show(const td::Message&) override
+    {
+        ++shown;
+        return td::MsgAnswer::Ok;
+    }
 };
 
 class NoStore : public td::ISettingsStore {
@@ -71,12 +75,18 @@ int main(int argc, char** argv)
     for (int round = 0; round < kRounds; ++round) {
         writeHeld(path, kHeld);
         t.start();
-        if (!td::HolidayFile::store(fs, path, list)) { std::puts("store failed"); return 1; }
+        if (!td::HolidayFile::store(fs, path, list)) {
+            std::puts("store failed");
+            return 1;
+        }
         coreStore += t.nsecsElapsed() / 1e6;
         t.start();
         const QStringList loaded = td::HolidayFile::load(fs, path);
         coreLoad += t.nsecsElapsed() / 1e6;
-        if (loaded != list) { std::puts("load gave another list"); return 1; }
+        if (loaded != list) {
+            std::puts("load gave another list");
+            return 1;
+        }
 
         // The same through the page, as the window's start-up and OK run it.
         SilentBoxes boxes;
@@ -87,13 +97,19 @@ int main(int argc, char** argv)
         td::HolidayPage held(services, nullptr);
         held.setEntries(list);
         t.start();
-        if (!held.Main_WriteProfile()) { std::puts("page store failed"); return 1; }
+        if (!held.Main_WriteProfile()) {
+            std::puts("page store failed");
+            return 1;
+        }
         pageStore += t.nsecsElapsed() / 1e6;
         td::HolidayPage page(services, nullptr);
         t.start();
         page.Main_ReadProfile();
         pageLoad += t.nsecsElapsed() / 1e6;
-        if (page.entries().size() != kList) { std::puts("page load lost entries"); return 1; }
+        if (page.entries().size() != kList) {
+            std::puts("page load lost entries");
+            return 1;
+        }
     }
     std::printf("Holiday.dat: %d entries stored over a file that held %d (%lld bytes after), mean of %d rounds\n",
                 kList, kHeld, (long long)QFile(path).size(), kRounds);

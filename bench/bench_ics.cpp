@@ -90,7 +90,7 @@ QByteArray eventsFile(int n, int pad)
     for (int i = 0; i < n; ++i) {
         const QDate d = first.addDays(i % 3653);
         out += "BEGIN:VEVENT\r\nUID:" + QByteArray::number(i) + "@bench\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:"
-            + d.toString("yyyyMMdd").toLatin1() + "\r\nSUMMARY:Event " + QByteArray::number(i) + " 회의\r\n";
+               + d.toString("yyyyMMdd").toLatin1() + "\r\nSUMMARY:Event " + QByteArray::number(i) + " 회의\r\n";
         if (pad > 0)
             out += description;
         out += "END:VEVENT\r\n";

@@ -50,7 +50,10 @@ int main(int argc, char** argv)
         ours.push_back(t.nsecsElapsed() / 1e6);
     }
     // Solar 31sts of short months and lunar 31sts give nothing.
-    if (found == 0) { std::puts("no dates"); return 1; }
+    if (found == 0) {
+        std::puts("no dates");
+        return 1;
+    }
 
     std::vector<double> plain;
     for (int round = 0; round < 3; ++round) {
@@ -68,7 +71,10 @@ int main(int argc, char** argv)
             sum += cal->getTime(status);
         }
         plain.push_back(t.nsecsElapsed() / 1e6);
-        if (U_FAILURE(status) || sum == 0) { std::puts("ICU failed"); return 1; }
+        if (U_FAILURE(status) || sum == 0) {
+            std::puts("ICU failed");
+            return 1;
+        }
     }
 
     std::printf("next solar date, %d entries (%d lunar): first pass %.1f ms (ICU start-up included), then %.2f ms\n",

@@ -82,7 +82,9 @@ void syncFolder(const QString& folder)
 // and a rename per day, one syncfs at the end; removing reads each file first.
 std::pair<double, double> plainLoop(const QString& data, const Plan& plan)
 {
-    struct Day { std::string folder, path, tmp, bytes; };
+    struct Day {
+        std::string folder, path, tmp, bytes;
+    };
     std::vector<Day> days;
     const std::string base = QFile::encodeName(data).toStdString();
     for (const MatchedDay& d : plan.range.days) {
@@ -150,7 +152,11 @@ std::pair<double, double> generatorRun(const QString& data, const Plan& plan, co
 class QuietBoxes : public IMessageBoxes {
 public:
     QString last;
-    MsgAnswer show(const Message& m) override { last = m.text; return MsgAnswer::Ok; }
+    MsgAnswer show(const Message& m) override
+    {
+        last = m.text;
+        return MsgAnswer::Ok;
+    }
 };
 class NoStore : public ISettingsStore {
 public:

@@ -59,7 +59,7 @@ int main(int argc, char** argv)
             QCoreApplication::processEvents();
             ours += t.nsecsElapsed() / 1e6;
             if (window.holidayPage->entries().size() != kHolidays)
-                return 1;   // the files were not what the window read
+                return 1; // the files were not what the window read
         }
         lngReads = lng.fileReads();
 

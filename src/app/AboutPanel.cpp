@@ -66,6 +66,7 @@ const char* const kCredits[] = {
 class CreditsBlock : public QWidget {
 public:
     using QWidget::QWidget;
+
 protected:
     void paintEvent(QPaintEvent*) override
     {
@@ -94,7 +95,7 @@ QPixmap AboutPanel::picture()
     night.setColorAt(1, QColor(70, 96, 150));
     p.fillRect(pm.rect(), night);
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(250, 236, 170));   // the moon over a desk
+    p.setBrush(QColor(250, 236, 170)); // the moon over a desk
     p.drawEllipse(QPointF(140, 32), 16, 16);
     p.setBrush(QColor(20, 30, 66));
     p.drawEllipse(QPointF(148, 27), 14, 14);

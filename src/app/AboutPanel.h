@@ -16,6 +16,7 @@ public:
     static int shiftState(Qt::KeyboardModifiers m);
 signals:
     void MouseDown(int button, int shift, int x, int y);
+
 protected:
     void mousePressEvent(QMouseEvent* e) override;
 };
@@ -26,12 +27,12 @@ class AboutPanel : public QWidget {
 public:
     explicit AboutPanel(QWidget* parent);
 
-    QWidget* Picture2;      // the scrolling block, 9300 twips high
+    QWidget* Picture2; // the scrolling block, 9300 twips high
     QPushButton* CmdBy;
 
-    static constexpr int kBlockHeight = 9300;   // twips
-    static constexpr int kRestartTop = 3000;    // twips
-    static constexpr int kStep = 10;            // twips per tick
+    static constexpr int kBlockHeight = 9300; // twips
+    static constexpr int kRestartTop = 3000;  // twips
+    static constexpr int kStep = 10;          // twips per tick
 
     int blockTop() const { return top_; }
     void setBlockTop(int twipsTop);

@@ -96,7 +96,7 @@ struct Caption {
     QLabel* label;
     QRect rect;
     QString text;
-    bool numeric;   // a value label: it shows a number, it names nothing
+    bool numeric; // a value label: it shows a number, it names nothing
     const QWidget* frame;
 };
 

@@ -31,7 +31,7 @@ QComboBox* listOn(const QWidget* page, const QString& name)
     return page->findChild<QComboBox*>(name);
 }
 constexpr int kTop = 30;
-}
+} // namespace
 
 frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
     : QWidget(nullptr), s_(services), lng_(lng), caption_(std::move(caption))
@@ -61,7 +61,7 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
         nameControl(panel, QStringLiteral("picOptions"), 0, i);
         panel->setGeometry(twips(kParkedLeft), kTop, kPageSize.width(), kPageSize.height());
         panel->setEnabled(false);
-        panel->setAutoFillBackground(true);   // the about panel covers the page below it
+        panel->setAutoFillBackground(true); // the about panel covers the page below it
         picOptions[i] = panel;
     }
 

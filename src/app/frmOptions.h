@@ -55,8 +55,8 @@ public:
     QLabel* LblPrompt;
     EggLabel* LblEgg;
     AboutPanel* aboutPanel = nullptr;
-    QTimer Timer1;            // scrolls the about panel
-    QString SavedTitle;       // the page title while the about panel is open
+    QTimer Timer1;      // scrolls the about panel
+    QString SavedTitle; // the page title while the about panel is open
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 

@@ -24,7 +24,7 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     // The window is designed in 굴림 and Arial; map them to faces a Linux desktop has.
     QFont::insertSubstitutions(QStringLiteral("굴림"), {QStringLiteral("NanumGothic"), QStringLiteral("Nanum Gothic"),
-                                                      QStringLiteral("Noto Sans CJK KR"), QStringLiteral("UnDotum")});
+                                                        QStringLiteral("Noto Sans CJK KR"), QStringLiteral("UnDotum")});
     QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     QApplication::setWindowIcon(QIcon(td::frmSplash::icon()));
 

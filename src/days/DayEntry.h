@@ -21,7 +21,7 @@ struct DayEntry {
     };
     struct Check {
         Problem problem = Problem::None;
-        QString character;   // the first character that cannot be stored
+        QString character; // the first character that cannot be stored
         bool ok() const { return problem == Problem::None; }
     };
     // Checks what the user typed into the three fields and the entry built from them.

@@ -13,19 +13,24 @@ namespace td {
 // What a run does to one day file, known before anything is written.
 struct DayChange {
     QDate date;
-    QString path;                       // the day file
-    std::optional<QByteArray> before;   // bytes on disk before, nullopt = absent
-    std::optional<QByteArray> after;    // bytes after, nullopt = deleted / stays absent
+    QString path;                     // the day file
+    std::optional<QByteArray> before; // bytes on disk before, nullopt = absent
+    std::optional<QByteArray> after;  // bytes after, nullopt = deleted / stays absent
 
-    enum class Kind { New, Changed, Deleted, Unchanged };
+    enum class Kind {
+        New,
+        Changed,
+        Deleted,
+        Unchanged,
+    };
     Kind kind() const;
 };
 
 struct DayPlan {
-    QList<DayChange> days;   // in the order of the dates given
-    int failedDays = 0;      // days that could not be read, or whose text the code page cannot hold
-    QString firstFailure;    // the path of the first of them
-    QString firstReason;     // and why
+    QList<DayChange> days; // in the order of the dates given
+    int failedDays = 0;    // days that could not be read, or whose text the code page cannot hold
+    QString firstFailure;  // the path of the first of them
+    QString firstReason;   // and why
 
     // How many days of each kind.
     int count(DayChange::Kind kind) const;
@@ -36,7 +41,10 @@ struct DayPlan {
 using DayOps = std::function<QString(const QDate&, const QString& dayText)>;
 // How a day file's bytes become the text ops work on: the reading rule, or every
 // line (a merge keeps empty leading lines).
-enum class DayText { ReadingRule, AllLines };
+enum class DayText {
+    ReadingRule,
+    AllLines,
+};
 
 // Computes what a run would do by the very text rules the run uses: reads each
 // day file once, applies ops, and stores the result as the run would write it

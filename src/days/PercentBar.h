@@ -13,7 +13,7 @@ public:
     // The value last set, 0 to 100.
     double percent() const { return percent_; }
 
-    static constexpr int kScale = 100;   // steps per percent
+    static constexpr int kScale = 100; // steps per percent
 
 private:
     double percent_ = 0;

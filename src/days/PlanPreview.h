@@ -35,7 +35,7 @@ class PlanPreview : public QDialog {
     Q_OBJECT
 public:
     struct Run {
-        QString caption;                  // the run's button caption
+        QString caption; // the run's button caption
         std::function<DayPlan()> plan;
     };
     // With applyCaption, a second button under that caption accepts the dialog:

@@ -329,7 +329,7 @@ UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFol
             now = std::move(bytes);
         }
         if (now == d.before)
-            continue;   // as before already: a killed run had not reached it, or an undo was cut short
+            continue; // as before already: a killed run had not reached it, or an undo was cut short
         const bool asTheRunLeftIt = now ? d.afterDigest && RunJournal::digest(*now) == *d.afterDigest : !d.afterDigest;
         if (!asTheRunLeftIt) {
             r.changedSince << path;

@@ -8,19 +8,19 @@ namespace td {
 
 // How a run over day files went.
 struct DayRunResult {
-    int changedDays = 0;   // day files written or deleted
-    int failedDays = 0;    // days that could not be read, written, deleted or given their folder
-    QString firstFailure;  // the path of the first failure
-    QString firstReason;   // and why it failed
-    IoStatus journalFailure = IoStatus::success();   // the journal could not be written: no day was touched
+    int changedDays = 0;                           // day files written or deleted
+    int failedDays = 0;                            // days that could not be read, written, deleted or given their folder
+    QString firstFailure;                          // the path of the first failure
+    QString firstReason;                           // and why it failed
+    IoStatus journalFailure = IoStatus::success(); // the journal could not be written: no day was touched
     bool ok() const { return failedDays == 0 && journalFailure.ok; }
 };
 
 // What a run was, as its journal and the Undo button name it.
 struct RunLabel {
-    QString kind;       // "regular-register", "regular-remove", "dday-register", "dday-remove", ...
-    QDate first, last;  // the range
-    QString entry;      // the entry as the page shows it
+    QString kind;      // "regular-register", "regular-remove", "dday-register", "dday-remove", ...
+    QDate first, last; // the range
+    QString entry;     // the entry as the page shows it
 };
 
 // One day of a journal: the bytes before the run and a digest of the bytes after.
@@ -33,12 +33,19 @@ struct JournalDay {
 struct Journal {
     RunLabel label;
     QString dataFolder;
-    QDateTime made;     // UTC
+    QDateTime made; // UTC
     QList<JournalDay> days;
 };
 
 // Why a journal is not applied.
-enum class JournalProblem { None, Unreadable, NotAJournal, CutShort, Damaged, OtherDataFolder };
+enum class JournalProblem {
+    None,
+    Unreadable,
+    NotAJournal,
+    CutShort,
+    Damaged,
+    OtherDataFolder,
+};
 
 // The journals of the last runs, one file per run, in a folder of their own
 // (never the data folder). A journal is complete and synced before the run
@@ -83,14 +90,18 @@ DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPl
                          const RunLabel& label, const std::function<void(int)>& progress = {});
 
 struct UndoResult {
-    enum class Status { Done, NothingToUndo, Refused };
+    enum class Status {
+        Done,
+        NothingToUndo,
+        Refused,
+    };
     Status status = Status::NothingToUndo;
     QString journalPath;
-    JournalProblem problem = JournalProblem::None;   // why the journal was refused
-    QString detail;               // the system's reason, or the journal's data folder
+    JournalProblem problem = JournalProblem::None; // why the journal was refused
+    QString detail;                                // the system's reason, or the journal's data folder
     RunLabel label;
     int restoredDays = 0;
-    QStringList changedSince;     // day files changed since the run: left alone
+    QStringList changedSince; // day files changed since the run: left alone
     int failedDays = 0;
     QString firstFailure;
 };

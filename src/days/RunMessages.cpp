@@ -7,7 +7,7 @@ namespace {
 
 // A lone CR breaks the line in the message box.
 const QString kBreak = QStringLiteral("\r");
-constexpr int kNamed = 10;   // day files named in a message; the rest are counted
+constexpr int kNamed = 10; // day files named in a message; the rest are counted
 
 QString dateText(const QDate& d) { return d.toString(QStringLiteral("yyyy-MM-dd")); }
 
@@ -42,15 +42,21 @@ QString RunMessages::previewSummary(bool korean, const DayPlan& plan)
     QString text = korean ? QStringLiteral("새로 만듦 %1일, 바뀜 %2일, 지움 %3일, 그대로 %4일")
                           : QStringLiteral("New %1, changed %2, deleted %3, unchanged %4");
     text = text.arg(plan.count(K::New)).arg(plan.count(K::Changed)).arg(plan.count(K::Deleted)).arg(plan.count(K::Unchanged));
-    if (plan.failedDays > 0)
-        text += kBreak + (korean ? QStringLiteral("읽지 못한 날 %1일, 첫 실패: %2") : QStringLiteral("%1 day(s) cannot be read or stored; first: %2"))
-                             .arg(plan.failedDays).arg(plan.firstFailure);
+    if (plan.failedDays > 0) {
+        const QString failed = korean ? QStringLiteral("읽지 못한 날 %1일, 첫 실패: %2")
+                                      : QStringLiteral("%1 day(s) cannot be read or stored; first: %2");
+        text += kBreak + failed.arg(plan.failedDays).arg(plan.firstFailure);
+    }
     return text;
 }
 
 QString RunMessages::runKind(bool korean, const QString& kind)
 {
-    struct Name { const char* kind; const char* korean; const char* english; };
+    struct Name {
+        const char* kind;
+        const char* korean;
+        const char* english;
+    };
     static const Name names[] = {
         {"regular-register", "일정 등록", "Plan registered"},
         {"regular-remove", "일정 삭제", "Plan removed"},
@@ -99,18 +105,19 @@ QString RunMessages::undone(bool korean, const UndoResult& r)
                        .arg(runKind(korean, r.label.kind), r.label.entry)
                        .arg(r.restoredDays);
     if (!r.changedSince.isEmpty()) {
-        text += kBreak + (korean ? QStringLiteral("실행 뒤에 바뀐 날짜 파일 %1개는 그대로 두었습니다:")
-                                 : QStringLiteral("%1 day file(s) changed since the run and were left alone:"))
-                             .arg(r.changedSince.size());
+        const QString left = korean ? QStringLiteral("실행 뒤에 바뀐 날짜 파일 %1개는 그대로 두었습니다:")
+                                    : QStringLiteral("%1 day file(s) changed since the run and were left alone:");
+        text += kBreak + left.arg(r.changedSince.size());
         for (const QString& path : r.changedSince.first(std::min<qsizetype>(kNamed, r.changedSince.size())))
             text += kBreak + path;
         if (r.changedSince.size() > kNamed)
             text += kBreak + (korean ? QStringLiteral("외 %1개") : QStringLiteral("and %1 more")).arg(r.changedSince.size() - kNamed);
     }
-    if (r.failedDays > 0)
-        text += kBreak + (korean ? QStringLiteral("%1일을 되돌리지 못했습니다. 첫 실패: %2\r실행 기록은 남아 있어 다시 되돌릴 수 있습니다.")
-                                 : QStringLiteral("%1 day(s) could not be put back. First failure: %2\rThe journal is kept: Undo can try again."))
-                             .arg(r.failedDays).arg(r.firstFailure);
+    if (r.failedDays > 0) {
+        const QString failed = korean ? QStringLiteral("%1일을 되돌리지 못했습니다. 첫 실패: %2\r실행 기록은 남아 있어 다시 되돌릴 수 있습니다.")
+                                      : QStringLiteral("%1 day(s) could not be put back. First failure: %2\rThe journal is kept: Undo can try again.");
+        text += kBreak + failed.arg(r.failedDays).arg(r.firstFailure);
+    }
     return text;
 }
 

@@ -9,11 +9,11 @@ namespace td {
 
 // The texts of the preview and of Undo, in Korean or English.
 struct RunMessages {
-    static QString preview(bool korean);          // the button and the preview's title
-    static QString undo(bool korean);             // the button
-    static QString close(bool korean);            // closes the preview
+    static QString preview(bool korean); // the button and the preview's title
+    static QString undo(bool korean);    // the button
+    static QString close(bool korean);   // closes the preview
     static QString changeKind(bool korean, DayChange::Kind kind);
-    static QStringList previewColumns(bool korean);   // date, change, before, after
+    static QStringList previewColumns(bool korean); // date, change, before, after
     // The four counts, and the days that cannot be read.
     static QString previewSummary(bool korean, const DayPlan& plan);
     // "D-Day 등록" for "dday-register"; a kind this program does not know is shown as it is.

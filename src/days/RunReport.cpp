@@ -22,7 +22,6 @@ void reportRun(Services& s, const DayRunResult& result)
                      ScheduleMessages::title());
 }
 
-
 void applyPlanAndReport(Services& s, const DayPlan& plan, const RunLabel& label,
                         const std::function<void(double)>& setPercent)
 {
@@ -46,7 +45,6 @@ void applyPlanAndReport(Services& s, const DayPlan& plan, const RunLabel& label,
     }
     reportRun(s, result);
 }
-
 
 void undoAndReport(Services& s, PercentBar* bar)
 {
@@ -75,7 +73,6 @@ void undoAndReport(Services& s, PercentBar* bar)
     }
 }
 
-
 void refreshUndo(const Services& s, QPushButton* undo)
 {
     const bool korean = s.isKorean();
@@ -94,12 +91,10 @@ void refreshUndo(const Services& s, QPushButton* undo)
         undo->setToolTip(RunMessages::undoTip(korean, *j));
 }
 
-
 JournalSignal& JournalSignal::instance()
 {
     static JournalSignal signal;
     return signal;
 }
-
 
 } // namespace td::days

@@ -35,7 +35,7 @@ bool isColour(qint64 value)
 {
     if (value >= 0)
         return value <= 0xFFFFFF;
-    const qint64 index = value - std::numeric_limits<qint32>::min();   // low byte of 0x800000xx
+    const qint64 index = value - std::numeric_limits<qint32>::min(); // low byte of 0x800000xx
     return index >= 0 && index <= 24;
 }
 

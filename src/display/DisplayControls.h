@@ -40,12 +40,12 @@ public:
     qint32 foreColor() const { return fore_; }
     qint32 backColor() const { return back_; }
     void setForeColor(qint32 colour);
-    void setBackColor(qint32 colour);   // also fills the background
+    void setBackColor(qint32 colour); // also fills the background
 
 private:
     void repaintColours();
     qint32 fore_ = 0;
-    qint32 back_ = -1;   // none: the parent shows through
+    qint32 back_ = -1; // none: the parent shows through
 };
 
 // A rectangle outline (the title border sample); clicks pass through to what lies under it.

@@ -7,7 +7,6 @@
 #include "platform/ProfileFile.h"
 #include "settings/StoreKeys.h"
 
-
 namespace td {
 
 DisplaySettings::DisplaySettings(Services& services, PresetsPage* presets, ScreenPage* screen,

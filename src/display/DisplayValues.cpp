@@ -13,9 +13,18 @@ const struct {
     const char* key;
     int sample;
 } kColourKeys[12] = {
-    {"TitleColor", 9}, {"TitleMonthColor", 0}, {"TitleBorderColor", -1}, {"EMonthColor", 2},
-    {"AnniColor", 7},  {"LunarColor", 6},      {"YearColor", 1},        {"SunColor", 3},
-    {"SatColor", 5},   {"WeekColor", 4},       {"MemoColor", 10},       {"BackColor", 8},
+    {"TitleColor", 9},
+    {"TitleMonthColor", 0},
+    {"TitleBorderColor", -1},
+    {"EMonthColor", 2},
+    {"AnniColor", 7},
+    {"LunarColor", 6},
+    {"YearColor", 1},
+    {"SunColor", 3},
+    {"SatColor", 5},
+    {"WeekColor", 4},
+    {"MemoColor", 10},
+    {"BackColor", 8},
 };
 
 // Font keys in store order, with the font each holds.
@@ -23,7 +32,12 @@ const struct {
     const char* key;
     int font;
 } kFontKeys[6] = {
-    {"DayFont", 0}, {"MemoFont", 1}, {"LunarFont", 2}, {"TitleWeek", 5}, {"TitleYear", 4}, {"TitleMonth", 6},
+    {"DayFont", 0},
+    {"MemoFont", 1},
+    {"LunarFont", 2},
+    {"TitleWeek", 5},
+    {"TitleYear", 4},
+    {"TitleMonth", 6},
 };
 
 qint32& colourOf(DisplayValues& v, int sample)
@@ -53,7 +67,8 @@ void takeCheck(const ISettingsStore& s, const keys::StoreKey& k, int& field)
 int threeWay(const ISettingsStore& s, const keys::StoreKey& k)
 {
     const auto n = conv::number(get(s, k));
-    return !n || *n == 0 ? 0 : *n == 1 ? 1 : 2;
+    return !n || *n == 0 ? 0 : *n == 1 ? 1
+                                       : 2;
 }
 
 QString number(qint64 n) { return QString::number(n); }
@@ -156,7 +171,8 @@ void readStore(const ISettingsStore& store, bool secondStyle, DisplayValues& v)
 
 QList<QPair<QString, QString>> storeEntries(const DisplayValues& v)
 {
-    auto three = [](int n) { return number(n == 0 ? 0 : n == 1 ? 1 : 2); };
+    auto three = [](int n) { return number(n == 0 ? 0 : n == 1 ? 1
+                                                               : 2); };
     return {
         {keys::kVerticalPosition.name, three(v.verticalPosition)},
         {keys::kHorizontalPosition.name, three(v.horizontalPosition)},

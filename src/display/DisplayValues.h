@@ -25,30 +25,30 @@ struct FontValue {
 // an empty face stands for the window's own.
 struct DisplayValues {
     // Preset: the colours of the samples 0..10 and of the title border.
-    std::array<qint32, 11> sampleColours{8388736,     14737632, 14737632,    255,      16777215, 16711680,
-                                         -2147483644, 33023,    -2147483640, 12632256, 0};
+    std::array<qint32, 11> sampleColours{8388736, 14737632, 14737632, 255, 16777215, 16711680,
+                                         -2147483644, 33023, -2147483640, 12632256, 0};
     qint32 titleBorderColour = 8421504;
     // Fonts by label: 0 day, 1 memo, 2 lunar, 4 year, 5 weekday names, 6 month; no 3.
     std::array<FontValue, 7> fonts{};
-    int titlePosition = 1;   // 0 left, 1 centre, 2 right
-    int displayMode = -1;    // -1: none chosen
+    int titlePosition = 1; // 0 left, 1 centre, 2 right
+    int displayMode = -1;  // -1: none chosen
 
     // Store: the today marker and the spacing.
-    int todayMarker = 1;     // 0 blink, 1 square frame, 3 circle frame
+    int todayMarker = 1; // 0 blink, 1 square frame, 3 circle frame
     qint32 todayColour = 8421631;
     int frameWidth = 1;
     int statusBarBorder = 1;
     int memoOffset = 0;
     bool dualMonitor = false;
-    int verticalPosition = 2;     // 0 left, 1 centre, 2 right
-    int horizontalPosition = 2;   // 0 top, 1 centre, 2 bottom
+    int verticalPosition = 2;   // 0 left, 1 centre, 2 right
+    int horizontalPosition = 2; // 0 top, 1 centre, 2 bottom
 
     // Store: today memo, synchronisation, background picture.
     int todayShowTime = 20;
-    int todayMemo = 0;       // check value: 0 off, 1 on, 2 greyed
+    int todayMemo = 0; // check value: 0 off, 1 on, 2 greyed
     int dataSync = 0;
     int dataSyncInterval = 20;
-    QString background = QStringLiteral("None");   // a path, or "None"
+    QString background = QStringLiteral("None"); // a path, or "None"
 
     // Store: the week view. The weekday and memo colours are those of the style shown.
     qint32 weekSunday = 8438015;

@@ -42,7 +42,7 @@ QScrollBar* hbar(const QString& name, int min, int max, int small, int large, in
     b->setSingleStep(small);
     b->setPageStep(large);
     b->setValue(value);
-    b->setTracking(false);   // the value label follows at the end of a drag
+    b->setTracking(false); // the value label follows at the end of a drag
     b->setGeometry(g);
     return b;
 }
@@ -79,7 +79,8 @@ int checkValue(const QCheckBox* box)
 
 void setCheckValue(QCheckBox* box, int value)
 {
-    box->setCheckState(value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked);
+    box->setCheckState(value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked
+                                                               : Qt::PartiallyChecked);
 }
 
 MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(services)

@@ -45,8 +45,8 @@ private:
     QPushButton* CmdPosIni;
 
     QGroupBox* fraSample4;
-    ClickLabel* LblSkinDir;   // the full path, or "None": the value that is stored
-    QLabel* LblSknDis;        // the same path shortened for display
+    ClickLabel* LblSkinDir; // the full path, or "None": the value that is stored
+    QLabel* LblSknDis;      // the same path shortened for display
     QPushButton* CmdRoot;
     QPushButton* CmdSDel;
 

@@ -18,7 +18,7 @@ struct Sample {
     const char16_t* text;
     int tag;
     qint32 colour;
-    QRect geometry;   // inside the sample panel
+    QRect geometry; // inside the sample panel
     int pointSize;
 };
 
@@ -43,8 +43,12 @@ struct FontRow {
     int tag;
 };
 const FontRow kFontRows[6] = {
-    {6, u"월 글꼴", 1012}, {4, u"년도 글꼴", 1013}, {2, u"음력 글꼴(12.25)", 1014},
-    {5, u"요일 글꼴", 1015}, {0, u"날짜 글꼴", 1016}, {1, u"메모 글꼴", 1017},
+    {6, u"월 글꼴", 1012},
+    {4, u"년도 글꼴", 1013},
+    {2, u"음력 글꼴(12.25)", 1014},
+    {5, u"요일 글꼴", 1015},
+    {0, u"날짜 글꼴", 1016},
+    {1, u"메모 글꼴", 1017},
 };
 
 QRadioButton* option(const QString& caption, int tag, int index, QWidget* parent)
@@ -84,7 +88,7 @@ PresetsPage::PresetsPage(Services& services, QWidget* parent) : QWidget(parent),
     ShpM = new ShapeBox(picSample);
     ShpM->setObjectName(QStringLiteral("ShpM"));
     ShpM->setGeometry(6, 4, 318, 62);
-    ShpM->setBorderColor(8421504);   // designed: grey
+    ShpM->setBorderColor(8421504); // designed: grey
     Label12 = new QLabel(picSample);
     nameControl(Label12, QStringLiteral("Label12"), 1010);
     Label12->setGeometry(250, 46, 70, 18);
@@ -173,7 +177,8 @@ void PresetsPage::values(display::DisplayValues& v) const
     for (int i : {0, 1, 2, 4, 5, 6})
         v.fonts[i] = {LblDName[i]->text(), fontFace(i), fontBold(i)};
     v.displayMode = CmbSMode->currentIndex();
-    v.titlePosition = OptPos[0]->isChecked() ? 0 : OptPos[1]->isChecked() ? 1 : 2;
+    v.titlePosition = OptPos[0]->isChecked() ? 0 : OptPos[1]->isChecked() ? 1
+                                                                          : 2;
 }
 
 int PresetsPage::currentPreset() const { return CmbDefault->currentIndex(); }
@@ -246,11 +251,14 @@ void PresetsPage::previewFont(int index)
             setFontBold(LblColor[sample], fontBold(index));
     };
     switch (index) {
-    case 4: follow(1, true); follow(2, true); break;
+    case 4:
+        follow(1, true);
+        follow(2, true);
+        break;
     case 5: follow(4, false); break;
     case 2: follow(6, false); break;
     case 6: follow(0, true); break;
-    default: break;   // the day and memo fonts have no sample
+    default: break; // the day and memo fonts have no sample
     }
 }
 

@@ -63,19 +63,19 @@ private:
     QComboBox* CmbSMode;
     QPushButton* CmdDColor;
 
-    QFrame* picSample;                       // the calendar look the samples sit on
-    std::array<ColorLabel*, 11> LblColor{};  // 0..10; element 11 lives on page 1
+    QFrame* picSample;                      // the calendar look the samples sit on
+    std::array<ColorLabel*, 11> LblColor{}; // 0..10; element 11 lives on page 1
     ShapeBox* ShpM;
     QLabel* Label12;
     QGroupBox* FrmMColor;
 
     QGroupBox* Frame11;
-    std::array<QRadioButton*, 3> OptPos{};   // title left, centre, right
+    std::array<QRadioButton*, 3> OptPos{}; // title left, centre, right
     QButtonGroup* titlePositions;
 
     QGroupBox* Frame8;
-    std::array<ClickLabel*, 7> LblDName{};   // no element 3
-    std::array<QPushButton*, 7> CmdDFont{};  // no element 3
+    std::array<ClickLabel*, 7> LblDName{};  // no element 3
+    std::array<QPushButton*, 7> CmdDFont{}; // no element 3
 };
 
 } // namespace td

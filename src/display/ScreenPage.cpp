@@ -59,7 +59,11 @@ ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s
     nameControl(Frame3, QStringLiteral("Frame3"), 1100);
     Frame3->setGeometry(10, 8, 255, 170);
     blinkOptions = new QButtonGroup(this);
-    const struct { int index; const char16_t* caption; int tag; } blinks[3] = {
+    const struct {
+        int index;
+        const char16_t* caption;
+        int tag;
+    } blinks[3] = {
         {0, u"깜박임", 1101}, {1, u"사각틀", 1102}, {3, u"원형틀", 1103}};
     for (int k = 0; k < 3; ++k) {
         auto* b = new QRadioButton(QString::fromUtf16(blinks[k].caption), Frame3);
@@ -157,8 +161,10 @@ void ScreenPage::values(display::DisplayValues& v) const
     v.todayColour = LblColor11->backColor();
     v.frameWidth = VScroll1->value();
     v.statusBarBorder = VScroll2->value();
-    v.verticalPosition = OptPos[3]->isChecked() ? 0 : OptPos[4]->isChecked() ? 1 : 2;
-    v.horizontalPosition = OptPos[6]->isChecked() ? 0 : OptPos[7]->isChecked() ? 1 : 2;
+    v.verticalPosition = OptPos[3]->isChecked() ? 0 : OptPos[4]->isChecked() ? 1
+                                                                             : 2;
+    v.horizontalPosition = OptPos[6]->isChecked() ? 0 : OptPos[7]->isChecked() ? 1
+                                                                               : 2;
     v.dualMonitor = dualMonitor();
     v.memoOffset = HSMWidth->value();
 }

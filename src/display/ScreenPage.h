@@ -36,7 +36,7 @@ public:
     int selectedBlink() const;
 
 public slots:
-    void LblColor_Click(int index);   // element 11: the background colour
+    void LblColor_Click(int index); // element 11: the background colour
     void OptBlink_Click(int index);
     void VScroll1_Change();
     void VScroll2_Change();
@@ -49,9 +49,9 @@ private:
     Services& s_;
 
     QGroupBox* Frame3;
-    std::array<QRadioButton*, 4> OptBlink{};   // 0 blink, 1 square, 3 circle; no element 2
+    std::array<QRadioButton*, 4> OptBlink{}; // 0 blink, 1 square, 3 circle; no element 2
     QButtonGroup* blinkOptions;
-    ColorLabel* LblColor11;                    // "LblColor(11)": today marker colour (background)
+    ColorLabel* LblColor11; // "LblColor(11)": today marker colour (background)
     QLabel* Label8;
     QScrollBar* VScroll1;
     QLabel* LblFWidth;
@@ -69,7 +69,7 @@ private:
 
     QGroupBox* FrmVert;
     QGroupBox* FrmHori;
-    std::array<QRadioButton*, 9> OptPos{};     // elements 3..8 live here
+    std::array<QRadioButton*, 9> OptPos{}; // elements 3..8 live here
     QButtonGroup* verticalPositions;
     QButtonGroup* horizontalPositions;
 };

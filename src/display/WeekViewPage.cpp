@@ -36,7 +36,12 @@ WeekViewPage::WeekViewPage(Services& services, QWidget* parent) : QWidget(parent
     LblListButton->setGeometry(px + 8, py + 3, 44, 14);
     LblListButton->setCursor(Qt::PointingHandCursor);
 
-    const struct { const char16_t* caption; int tag; QRect g; qint32 colour; } suns[3] = {
+    const struct {
+        const char16_t* caption;
+        int tag;
+        QRect g;
+        qint32 colour;
+    } suns[3] = {
         {u"일요일", 1505, {px + 160, py + 78, 142, 18}, 8438015},
         {u"평일", 1504, {px + 8, py + 78, 146, 18}, 16744576},
         {u"토요일", 1501, {px + 160, py + 3, 142, 18}, 12632256},

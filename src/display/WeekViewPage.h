@@ -21,8 +21,8 @@ class WeekViewPage : public QWidget {
 public:
     WeekViewPage(Services& services, QWidget* parent);
 
-    static constexpr int kShownLeft = 150;       // twips
-    static constexpr int kParkedLeft = -20000;   // twips
+    static constexpr int kShownLeft = 150;     // twips
+    static constexpr int kParkedLeft = -20000; // twips
     bool secondStyleShown() const;
 
     // Shows the week-view part of v (its weekday and memo colours are those of
@@ -45,10 +45,10 @@ private:
 
     QGroupBox* Frame12;
     QLabel* ImgWkView1;
-    QLabel* ImgWkView2;                 // covers the first picture while the second style is edited
+    QLabel* ImgWkView2; // covers the first picture while the second style is edited
     ClickLabel* LblListButton;
-    std::array<ColorLabel*, 3> LblSun{};   // Sunday, weekday of the style shown, Saturday
-    std::array<ColorLabel*, 3> LblMemo{};  // memo colour; element 0 also shows the font
+    std::array<ColorLabel*, 3> LblSun{};  // Sunday, weekday of the style shown, Saturday
+    std::array<ColorLabel*, 3> LblMemo{}; // memo colour; element 0 also shows the font
     QPushButton* CmdWFont;
     QLabel* Label20;
 };

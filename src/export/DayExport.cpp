@@ -44,8 +44,8 @@ int exportProgress(int i, int span)
 QString exportDateText(const QDate& date, const QLocale& locale)
 {
     return QString::number(date.year()) + QLatin1Char('/') + QString::number(date.month()) + QLatin1Char('/')
-        + QString::number(date.day()) + QLatin1Char('(') + locale.dayName(date.dayOfWeek(), QLocale::ShortFormat)
-        + QLatin1Char(')');
+           + QString::number(date.day()) + QLatin1Char('(') + locale.dayName(date.dayOfWeek(), QLocale::ShortFormat)
+           + QLatin1Char(')');
 }
 
 int weekdayColorIndex(const QDate& date)

@@ -13,7 +13,7 @@ namespace td {
 struct ExportRange {
     QDate firstDay;
     QDate lastDay;
-    int span = 0;   // lastDay - firstDay in days; the range holds span + 1 days
+    int span = 0; // lastDay - firstDay in days; the range holds span + 1 days
 };
 
 // The range of the four list texts; nothing when a text is not a year or month

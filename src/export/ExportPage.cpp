@@ -250,7 +250,8 @@ void ExportPage::reportSaved(const IoStatus& saved, int unreadDays, const IoStat
     if (saved && unreadDays > 0) {
         s_.boxes.info((korean ? QStringLiteral("변환한 자료를 저장했으나 %1일의 자료를 읽지 못했습니다.\r첫 실패: %2\r%3")
                               : QStringLiteral("The converted data was saved, but %1 day(s) could not be read.\rFirst failure: %2\r%3"))
-                          .arg(unreadDays).arg(firstUnread.path, firstUnread.reason),
+                          .arg(unreadDays)
+                          .arg(firstUnread.path, firstUnread.reason),
                       kTitle);
     } else if (saved) {
         s_.boxes.info(korean ? QStringLiteral("Daybrook 데이타 변환이 완료 되었습니다.")

@@ -55,7 +55,7 @@ private:
     // The days of the range that have a day file, each with its companion's text
     // when there is one; the progress bar follows the days.
     struct ReadDays {
-        int unread = 0;        // days whose files could not be read whole
+        int unread = 0; // days whose files could not be read whole
         IoStatus firstUnread;
     };
     using DayTaker = std::function<void(const QDate& day, const QString& memo, const QString* done)>;
@@ -64,24 +64,24 @@ private:
 
     Services& s_;
 
-    std::array<QComboBox*, 2> CmbPYear{};    // start, end
+    std::array<QComboBox*, 2> CmbPYear{}; // start, end
     std::array<QComboBox*, 2> CmbPmonth{};
-    QLabel* Label24;    // the page's heading line
-    QLabel* Label6;     // "From"
-    QLabel* Label7;     // "년" behind the start year
-    QLabel* Label5;     // "월" behind the start month
-    QLabel* Label14;    // the arrow between the two rows
-    QLabel* Label13;    // "To"
-    QLabel* Label11;    // "년" behind the end year
-    QLabel* Label10;    // "월" behind the end month
+    QLabel* Label24; // the page's heading line
+    QLabel* Label6;  // "From"
+    QLabel* Label7;  // "년" behind the start year
+    QLabel* Label5;  // "월" behind the start month
+    QLabel* Label14; // the arrow between the two rows
+    QLabel* Label13; // "To"
+    QLabel* Label11; // "년" behind the end year
+    QLabel* Label10; // "월" behind the end month
     QCheckBox* ChkShow;
     QLabel* LblTarget;
     QProgressBar* pBar;
     QPushButton* CmdTitle;
-    QCheckBox* ChkHoliday;   // an iCalendar export takes the holiday list along
-    QPushButton* CmdImport;  // brings the events of an iCalendar file into the day files
-    QLineEdit* Textmemo;   // the notes of the day being exported
-    QLineEdit* textdone;   // its finished items
+    QCheckBox* ChkHoliday;  // an iCalendar export takes the holiday list along
+    QPushButton* CmdImport; // brings the events of an iCalendar file into the day files
+    QLineEdit* Textmemo;    // the notes of the day being exported
+    QLineEdit* textdone;    // its finished items
 };
 
 } // namespace td

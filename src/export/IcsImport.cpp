@@ -35,40 +35,40 @@ struct Texts {
     QString notCalendar(int line) const
     {
         return at(line) + QLatin1Char('\r')
-            + (korean ? QStringLiteral("iCalendar 파일이 아닙니다.") : QStringLiteral("This is not an iCalendar file."));
+               + (korean ? QStringLiteral("iCalendar 파일이 아닙니다.") : QStringLiteral("This is not an iCalendar file."));
     }
     QString unterminated(int line, const QString& name) const
     {
         return at(line) + QLatin1Char('\r')
-            + (korean ? QStringLiteral("여기서 시작한 %1이(가) 끝나지 않습니다. 파일이 잘렸을 수 있습니다.").arg(name)
-                      : QStringLiteral("The %1 that begins here does not end. The file may be cut short.").arg(name));
+               + (korean ? QStringLiteral("여기서 시작한 %1이(가) 끝나지 않습니다. 파일이 잘렸을 수 있습니다.").arg(name)
+                         : QStringLiteral("The %1 that begins here does not end. The file may be cut short.").arg(name));
     }
     QString mismatched(int line, const QString& end, const QString& open) const
     {
         return at(line) + QLatin1Char('\r')
-            + (korean ? QStringLiteral("END:%1이(가) 열린 %2와(과) 맞지 않습니다.").arg(end, open)
-                      : QStringLiteral("END:%1 does not close the open %2.").arg(end, open));
+               + (korean ? QStringLiteral("END:%1이(가) 열린 %2와(과) 맞지 않습니다.").arg(end, open)
+                         : QStringLiteral("END:%1 does not close the open %2.").arg(end, open));
     }
     QString unreadable(int line, const QString& why) const
     {
         return at(line) + QLatin1Char('\r')
-            + (korean ? QStringLiteral("읽을 수 없는 내용이 있습니다: %1").arg(why)
-                      : QStringLiteral("Unreadable content: %1").arg(why));
+               + (korean ? QStringLiteral("읽을 수 없는 내용이 있습니다: %1").arg(why)
+                         : QStringLiteral("Unreadable content: %1").arg(why));
     }
     QString notCp949(int line, const QString& summary, const QDate& day, const QString& bad) const
     {
         const QString date = day.toString(QStringLiteral("yyyy/M/d"));
         return at(line) + QLatin1Char('\r')
-            + (korean ? QStringLiteral("일정 \"%1\"(%2)에 한국어 코드 페이지에 없는 문자 \"%3\"이(가) 있습니다.")
-                            .arg(summary, date, bad)
-                      : QStringLiteral("The event \"%1\" (%2) holds \"%3\", which the Korean code page cannot hold.")
-                            .arg(summary, date, bad));
+               + (korean ? QStringLiteral("일정 \"%1\"(%2)에 한국어 코드 페이지에 없는 문자 \"%3\"이(가) 있습니다.")
+                               .arg(summary, date, bad)
+                         : QStringLiteral("The event \"%1\" (%2) holds \"%3\", which the Korean code page cannot hold.")
+                               .arg(summary, date, bad));
     }
     QString tooOften(int line, const QString& summary) const
     {
         return at(line) + QLatin1Char('\r')
-            + (korean ? QStringLiteral("일정 \"%1\"이(가) 너무 자주 반복되어 가져올 수 없습니다.").arg(summary)
-                      : QStringLiteral("The event \"%1\" repeats too often to be imported.").arg(summary));
+               + (korean ? QStringLiteral("일정 \"%1\"이(가) 너무 자주 반복되어 가져올 수 없습니다.").arg(summary)
+                         : QStringLiteral("The event \"%1\" repeats too often to be imported.").arg(summary));
     }
 };
 
@@ -256,7 +256,7 @@ bool Reader::component(const QByteArray& chunk, const QString& name, int line)
 {
     const bool isEvent = name == QLatin1String("VEVENT");
     if (!isEvent && name != QLatin1String("VTIMEZONE"))
-        return true;   // to-dos, journals and the like carry no day notes
+        return true; // to-dos, journals and the like carry no day notes
     Component c(icalparser_parse_string(chunk.constData()));
     if (!c)
         return fail(t_.unreadable(line, name));
@@ -276,7 +276,7 @@ bool Reader::component(const QByteArray& chunk, const QString& name, int line)
         icaltimezone_free(zone, 1);
         return fail(t_.unreadable(line, name));
     }
-    c.release();   // the zone owns it now
+    c.release(); // the zone owns it now
     if (icaltimezone* old = zones_.value(id))
         icaltimezone_free(old, 1);
     zones_.insert(id, zone);
@@ -324,7 +324,7 @@ bool Reader::event(icalcomponent* ev, int line)
         return true;
     icalproperty* startProp = icalcomponent_get_first_property(ev, ICAL_DTSTART_PROPERTY);
     if (!startProp)
-        return true;   // no date to land on
+        return true; // no date to land on
     const QString summary = QString::fromUtf8(icalcomponent_get_summary(ev));
     const QString entry = entryOf(summary);
     if (entry.isEmpty())
@@ -440,12 +440,13 @@ DayPlan planEntries(const IFileSystem& fs, const QString& dataFolder, const QMap
 {
     // Every entry of a day merged in file order, over every line of the day as a
     // register run reads it.
-    return planDays(fs, dataFolder, entriesByDay.keys(), [&entriesByDay](const QDate& day, const QString& text) {
+    const auto merge = [&entriesByDay](const QDate& day, const QString& text) {
         QString merged = text;
         for (const QString& entry : entriesByDay.value(day))
             merged = DayFiles::mergeEntry(merged, entry);
         return merged;
-    }, DayText::AllLines);
+    };
+    return planDays(fs, dataFolder, entriesByDay.keys(), merge, DayText::AllLines);
 }
 
 } // namespace td::ics

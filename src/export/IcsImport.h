@@ -14,8 +14,8 @@ namespace td::ics {
 struct ImportResult {
     // The entries each day of the range receives, in the order of the file.
     QMap<QDate, QStringList> entriesByDay;
-    int events = 0;          // events read, in the range or not
-    QString error;           // why nothing may be written, for the user; empty when fine
+    int events = 0; // events read, in the range or not
+    QString error;  // why nothing may be written, for the user; empty when fine
     bool ok() const { return error.isEmpty(); }
 };
 

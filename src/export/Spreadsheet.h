@@ -36,11 +36,15 @@ quint32 rgbFromColorValue(qint32 color);
 
 // The cells an operation addresses: one cell, whole columns, or every cell of the sheet.
 struct RangeRef {
-    enum class Kind { Cell, Columns, AllCells };
+    enum class Kind {
+        Cell,
+        Columns,
+        AllCells,
+    };
     Kind kind = Kind::AllCells;
-    int row = 0;          // Cell
-    int column = 0;       // Cell; first column of Columns
-    int lastColumn = 0;   // Columns
+    int row = 0;        // Cell
+    int column = 0;     // Cell; first column of Columns
+    int lastColumn = 0; // Columns
 
     static RangeRef cell(int row, int column) { return {Kind::Cell, row, column, column}; }
     static RangeRef allCells() { return {}; }
@@ -60,8 +64,8 @@ QString columnLetters(int column);
 struct BorderArgs {
     int lineStyle = xlContinuous;
     int weight = xlThin;
-    std::optional<int> colorIndex;   // omitted when empty
-    std::optional<qint32> color;     // omitted when empty
+    std::optional<int> colorIndex; // omitted when empty
+    std::optional<qint32> color;   // omitted when empty
 };
 
 struct SaveAsArgs {

@@ -65,7 +65,7 @@ std::optional<uint8_t> horizontalAlign(int a)
     case xlLeft: return LXW_ALIGN_LEFT;
     case xlCenter: return LXW_ALIGN_CENTER;
     case xlRight: return LXW_ALIGN_RIGHT;
-    case -4130: return LXW_ALIGN_JUSTIFY;      // xlJustify
+    case -4130: return LXW_ALIGN_JUSTIFY;     // xlJustify
     case 5: return LXW_ALIGN_FILL;            // xlFill
     case -4117: return LXW_ALIGN_DISTRIBUTED; // xlDistributed
     }
@@ -395,7 +395,8 @@ IoStatus XlsxServer::writeWorkbook(const Sheet& sheet, IFileSystem& fs, const QS
         // column would stretch the sheet's used range to column XFD, which some
         // spreadsheet programs refuse to load in full.
         for (const auto& [c, col] : sheet.columns) {
-            lxw_format* f = col.style ? formats.get(*col.style) : baseChanged ? formats.get(sheet.base) : nullptr;
+            lxw_format* f = col.style ? formats.get(*col.style) : baseChanged ? formats.get(sheet.base)
+                                                                              : nullptr;
             check(worksheet_set_column(ws, lxw_col_t(c - 1), lxw_col_t(c - 1), col.width.value_or(LXW_DEF_COL_WIDTH), f));
         }
 

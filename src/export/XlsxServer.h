@@ -14,13 +14,13 @@ struct CellStyle {
     QString fontName = QStringLiteral("Calibri");
     double fontSize = 11;
     bool bold = false;
-    int fontColorIndex = 0;        // 0: the default colour
-    int interiorColorIndex = 0;    // 0: no fill
+    int fontColorIndex = 0;     // 0: the default colour
+    int interiorColorIndex = 0; // 0: no fill
     int horizontalAlignment = xlGeneral;
     int verticalAlignment = xlBottom;
     int borderLineStyle = xlLineStyleNone;
     int borderWeight = xlThin;
-    qint64 borderRgb = -1;         // 0xRRGGBB, or -1 for the automatic colour
+    qint64 borderRgb = -1; // 0xRRGGBB, or -1 for the automatic colour
     bool wrapText = false;
 
     auto key() const
@@ -33,19 +33,19 @@ struct CellStyle {
 };
 
 struct Cell {
-    QString value;     // empty: a blank cell that carries only its format
+    QString value; // empty: a blank cell that carries only its format
     CellStyle style;
 };
 
 struct Column {
     std::optional<double> width;
-    std::optional<CellStyle> style;   // set once a format reached the whole column
+    std::optional<CellStyle> style; // set once a format reached the whole column
 };
 
 // One workbook with its one sheet, kept in memory until it is saved.
 struct Sheet {
     QString name = QStringLiteral("Sheet1");
-    CellStyle base;                            // what every cell starts from
+    CellStyle base; // what every cell starts from
     std::map<int, Column> columns;
     std::map<std::pair<int, int>, Cell> cells; // (row, column), in row order
     bool gridlines = true;

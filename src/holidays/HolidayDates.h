@@ -7,7 +7,7 @@ namespace td::HolidayDates {
 
 struct Next {
     QDate date;
-    bool clamped = false;   // a lunar 30th moved to the 29th, the last day of its month that year
+    bool clamped = false; // a lunar 30th moved to the 29th, the last day of its month that year
 };
 
 // The first solar date from today (today included) on which the entry falls: for a

@@ -9,7 +9,7 @@ namespace td::HolidayEntry {
 QString build(const QString& month, const QString& day, bool solar, const QString& title)
 {
     return month + QLatin1Char('/') + day + (solar ? QLatin1String("(S)[") : QLatin1String("(L)[")) + title
-        + QLatin1Char(']');
+           + QLatin1Char(']');
 }
 
 std::optional<int> wholeNumber(const QString& text)
@@ -24,7 +24,7 @@ std::optional<int> wholeNumber(const QString& text)
     for (; i < t.size() && t[i] >= QLatin1Char('0') && t[i] <= QLatin1Char('9'); ++i, ++digits) {
         value = value * 10 + (t[i].unicode() - '0');
         if (value > 100000)
-            value = 100000;   // far out of range already; keep it from overflowing
+            value = 100000; // far out of range already; keep it from overflowing
     }
     if (i < t.size() && t[i] == QLatin1Char('.')) {
         ++i;
@@ -90,19 +90,25 @@ QString refusal(const QString& entry, bool korean)
             if (QChar::isHighSurrogate(u) && i + 1 < entry.size())
                 bad = entry.mid(i, 2);
             return korean ? QStringLiteral("기념일 제목의 \"%1\" 문자는 Daybrook의 파일에 저장할 수 없습니다.\r"
-                                           "이 문자를 빼고 다시 입력하십시오.").arg(bad)
+                                           "이 문자를 빼고 다시 입력하십시오.")
+                                .arg(bad)
                           : QStringLiteral("The anniversary title holds \"%1\", a character Daybrook's files cannot "
-                                           "hold.\rPlease type the title without it.").arg(bad);
+                                           "hold.\rPlease type the title without it.")
+                                .arg(bad);
         }
     }
     const qsizetype bytes = Cp949::encode(entry).bytes.size();
     if (bytes > kMaxBytes)
         return korean ? QStringLiteral("기념일이 너무 깁니다: 날짜와 제목을 합쳐 %1바이트입니다.\r"
                                        "Daybrook은 %2바이트까지만 읽습니다(한글은 한 글자에 2바이트). "
-                                       "제목을 줄여 주십시오.").arg(bytes).arg(kMaxBytes)
+                                       "제목을 줄여 주십시오.")
+                            .arg(bytes)
+                            .arg(kMaxBytes)
                       : QStringLiteral("This entry is too long: date and title take %1 bytes.\r"
                                        "Daybrook reads at most %2 bytes (a Korean character takes two). "
-                                       "Please shorten the title.").arg(bytes).arg(kMaxBytes);
+                                       "Please shorten the title.")
+                            .arg(bytes)
+                            .arg(kMaxBytes);
     return {};
 }
 

@@ -147,7 +147,7 @@ QString HolidayPage::fieldsEntry() const
 
 void HolidayPage::insertSorted(const QString& entry)
 {
-    const QSignalBlocker quiet(LstHoli);   // adding is not a click
+    const QSignalBlocker quiet(LstHoli); // adding is not a click
     LstHoli->insertItem(int(HolidayEntry::sortedPosition(entries(), entry)), entry);
 }
 
@@ -177,10 +177,10 @@ bool HolidayPage::Main_WriteProfile()
     if (st)
         return true;
     const QString text = s_.isKorean()
-        ? QStringLiteral("공휴일 목록을 Holiday.dat 파일에 저장하지 못했습니다.\r%1\r(%2)\r"
-                         "창을 닫지 않으니 목록은 그대로 남아 있습니다.")
-        : QStringLiteral("The holiday list could not be saved to Holiday.dat.\r%1\r(%2)\r"
-                         "The window stays open, so the list is not lost.");
+                             ? QStringLiteral("공휴일 목록을 Holiday.dat 파일에 저장하지 못했습니다.\r%1\r(%2)\r"
+                                              "창을 닫지 않으니 목록은 그대로 남아 있습니다.")
+                             : QStringLiteral("The holiday list could not be saved to Holiday.dat.\r%1\r(%2)\r"
+                                              "The window stays open, so the list is not lost.");
     s_.boxes.show({text.arg(holidayPath(), st.reason), QStringLiteral("Tunedesk"), MsgIcon::Warning, MsgButtons::Ok,
                    MsgAnswer::Ok});
     return false;
@@ -243,7 +243,7 @@ bool HolidayPage::CmdAdd_Click()
 void HolidayPage::CmdDel_Click()
 {
     {
-        const QSignalBlocker quiet(LstHoli);   // the next entry is not clicked
+        const QSignalBlocker quiet(LstHoli); // the next entry is not clicked
         if (QListWidgetItem* item = LstHoli->currentItem(); item && item->isSelected())
             delete LstHoli->takeItem(LstHoli->row(item));
         LstHoli->setCurrentRow(-1);

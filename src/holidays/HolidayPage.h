@@ -61,11 +61,11 @@ private:
     QPushButton* CmdDel;
     QPushButton* CmdMod;
 
-    QLabel* LblNextDate;   // under the list: the next solar date of the selected entry
-    QLabel* Label3;    // over the list
-    QLabel* Label25;   // the title field
-    QLabel* Label1;    // "월"
-    std::array<QLabel*, 1> Label2{};   // "일"
+    QLabel* LblNextDate;             // under the list: the next solar date of the selected entry
+    QLabel* Label3;                  // over the list
+    QLabel* Label25;                 // the title field
+    QLabel* Label1;                  // "월"
+    std::array<QLabel*, 1> Label2{}; // "일"
 };
 
 } // namespace td

@@ -12,7 +12,7 @@
 namespace td {
 namespace {
 
-constexpr qint64 kUnixEpochJulianDay = 2440588;   // 1970-01-01
+constexpr qint64 kUnixEpochJulianDay = 2440588; // 1970-01-01
 constexpr double kMsPerDay = 86400000.0;
 
 // ICU's Korean (Dangi) calendar. Reading fields back from a date runs its
@@ -48,8 +48,8 @@ public:
 
 private:
     struct Month {
-        qint64 startDay = 0;   // Julian day of the 1st
-        int length = 0;        // 29 or 30
+        qint64 startDay = 0; // Julian day of the 1st
+        int length = 0;      // 29 or 30
     };
 
     // The dangi years count from 2333 BC: the lunar year that begins in solar

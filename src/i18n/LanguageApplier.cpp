@@ -61,9 +61,12 @@ void ApplyLngFile(QWidget* window, const QString& fileName, LanguageFile& lng, b
         } else if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTextEdit*>(w)) {
             if (auto key = strictKey(w)) {
                 const QString text = lng.GetLngText(*key, fileName);
-                if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(text);
-                else if (auto* p = qobject_cast<QPlainTextEdit*>(w)) p->setPlainText(text);
-                else qobject_cast<QTextEdit*>(w)->setPlainText(text);
+                if (auto* e = qobject_cast<QLineEdit*>(w))
+                    e->setText(text);
+                else if (auto* p = qobject_cast<QPlainTextEdit*>(w))
+                    p->setPlainText(text);
+                else
+                    qobject_cast<QTextEdit*>(w)->setPlainText(text);
             }
             setFace(w, koreanFont);
         } else if (auto* frame = qobject_cast<QGroupBox*>(w)) {

@@ -30,28 +30,29 @@ QColor paintedColour(qint32 colour, const QPalette& p)
         return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
     // The Windows system colour indices, mapped to the palette role that paints the same thing.
     switch (colour & 0xFF) {
-    case 0: return p.color(QPalette::Button);           // scroll bar
-    case 1: return p.color(QPalette::Window);           // desktop
-    case 2: return p.color(QPalette::Highlight);        // active caption
-    case 3: return p.color(QPalette::Mid);              // inactive caption
-    case 4: return p.color(QPalette::Window);           // menu
-    case 5: return p.color(QPalette::Base);             // window
-    case 6: return p.color(QPalette::Shadow);           // window frame
-    case 7: return p.color(QPalette::WindowText);       // menu text
-    case 8: return p.color(QPalette::Text);             // window text
-    case 9: return p.color(QPalette::HighlightedText);  // caption text
-    case 10: case 11: return p.color(QPalette::Mid);    // borders
-    case 12: return p.color(QPalette::Dark);            // application workspace
+    case 0: return p.color(QPalette::Button);          // scroll bar
+    case 1: return p.color(QPalette::Window);          // desktop
+    case 2: return p.color(QPalette::Highlight);       // active caption
+    case 3: return p.color(QPalette::Mid);             // inactive caption
+    case 4: return p.color(QPalette::Window);          // menu
+    case 5: return p.color(QPalette::Base);            // window
+    case 6: return p.color(QPalette::Shadow);          // window frame
+    case 7: return p.color(QPalette::WindowText);      // menu text
+    case 8: return p.color(QPalette::Text);            // window text
+    case 9: return p.color(QPalette::HighlightedText); // caption text
+    case 10:
+    case 11: return p.color(QPalette::Mid);  // borders
+    case 12: return p.color(QPalette::Dark); // application workspace
     case 13: return p.color(QPalette::Highlight);
     case 14: return p.color(QPalette::HighlightedText);
     case 15: return p.color(QPalette::Button);
-    case 16: return p.color(QPalette::Dark);            // button shadow
-    case 17: return p.color(QPalette::Disabled, QPalette::Text);   // grey text
+    case 16: return p.color(QPalette::Dark);                     // button shadow
+    case 17: return p.color(QPalette::Disabled, QPalette::Text); // grey text
     case 18: return p.color(QPalette::ButtonText);
-    case 19: return p.color(QPalette::Text);            // inactive caption text
-    case 20: return p.color(QPalette::Light);           // 3D highlight
-    case 21: return p.color(QPalette::Shadow);          // 3D dark shadow
-    case 22: return p.color(QPalette::Midlight);        // 3D light
+    case 19: return p.color(QPalette::Text);     // inactive caption text
+    case 20: return p.color(QPalette::Light);    // 3D highlight
+    case 21: return p.color(QPalette::Shadow);   // 3D dark shadow
+    case 22: return p.color(QPalette::Midlight); // 3D light
     case 23: return p.color(QPalette::ToolTipText);
     default: return p.color(QPalette::ToolTipBase);
     }

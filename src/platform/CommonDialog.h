@@ -13,13 +13,13 @@ class CommonDialog {
 public:
     virtual ~CommonDialog() = default;
 
-    qint32 Color = 0;          // red + 256 * green + 65536 * blue
+    qint32 Color = 0; // red + 256 * green + 65536 * blue
     QString FontName;
     float FontSize = 0;
     bool FontBold = false;
     qint32 Flags = 0;
-    QString Filter;            // "Description|patterns|" pairs
-    int FilterIndex = 1;       // the pair chosen in the last open or save dialog, from 1
+    QString Filter;      // "Description|patterns|" pairs
+    int FilterIndex = 1; // the pair chosen in the last open or save dialog, from 1
     QString InitDir;
     QString FileName;
 

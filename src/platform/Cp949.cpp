@@ -10,8 +10,8 @@ namespace {
 // Both directions as tables, built once from glibc's converter: a lookup per
 // character keeps a 50 MB day file fast.
 struct Tables {
-    std::array<char16_t, 65536> decode{};   // lead << 8 | trail -> UTF-16, 0 = invalid
-    std::array<uint16_t, 65536> encode{};   // UTF-16 -> lead << 8 | trail (or single byte), 0 = none
+    std::array<char16_t, 65536> decode{}; // lead << 8 | trail -> UTF-16, 0 = invalid
+    std::array<uint16_t, 65536> encode{}; // UTF-16 -> lead << 8 | trail (or single byte), 0 = none
 
     Tables()
     {
@@ -29,7 +29,7 @@ struct Tables {
                 return 0;
             return u[0];
         };
-        for (int b = 0x80; b <= 0xFF; ++b) {   // single bytes above ASCII (0x80 in some builds)
+        for (int b = 0x80; b <= 0xFF; ++b) { // single bytes above ASCII (0x80 in some builds)
             const char in[1] = {char(b)};
             if (char16_t u = convert(in, 1)) {
                 decode[b] = u;
@@ -67,12 +67,24 @@ QString Cp949::decode(QByteArrayView bytes, bool* clean)
     const qsizetype n = bytes.size();
     for (qsizetype i = 0; i < n;) {
         const unsigned b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80) { o[w++] = char16_t(b); ++i; continue; }
+        if (b < 0x80) {
+            o[w++] = char16_t(b);
+            ++i;
+            continue;
+        }
         if (i + 1 < n) {
             const unsigned trail = static_cast<unsigned char>(bytes[i + 1]);
-            if (char16_t u = t.decode[(b << 8) | trail]; u && b >= 0x81) { o[w++] = u; i += 2; continue; }
+            if (char16_t u = t.decode[(b << 8) | trail]; u && b >= 0x81) {
+                o[w++] = u;
+                i += 2;
+                continue;
+            }
         }
-        if (char16_t u = t.decode[b]) { o[w++] = u; ++i; continue; }
+        if (char16_t u = t.decode[b]) {
+            o[w++] = u;
+            ++i;
+            continue;
+        }
         ok = false;
         o[w++] = char16_t(0xDC00 + b);
         ++i;
@@ -89,12 +101,18 @@ Cp949::Encoded Cp949::encode(QStringView text)
     r.bytes.reserve(text.size() * 2);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t u = text[i].unicode();
-        if (u < 0x80) { r.bytes.append(char(u)); continue; }
-        if (isEscape(u)) { r.bytes.append(char(u - 0xDC00)); continue; }
+        if (u < 0x80) {
+            r.bytes.append(char(u));
+            continue;
+        }
+        if (isEscape(u)) {
+            r.bytes.append(char(u - 0xDC00));
+            continue;
+        }
         const uint16_t code = QChar::isSurrogate(u) ? 0 : t.encode[u];
         if (!code) {
             r.badCharacter = (QChar::isHighSurrogate(u) && i + 1 < text.size()) ? text.mid(i, 2).toString()
-                                                                                  : QString(QChar(u));
+                                                                                : QString(QChar(u));
             r.bytes.clear();
             return r;
         }

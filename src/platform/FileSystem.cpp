@@ -22,7 +22,7 @@ bool QtFileSystem::fileExists(const QString& path) const
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return path.mid(slash + 1).front() != QLatin1Char('.');   // hidden files count as absent
+    return path.mid(slash + 1).front() != QLatin1Char('.'); // hidden files count as absent
 }
 
 bool QtFileSystem::dirExists(const QString& path) const
@@ -75,7 +75,7 @@ IoStatus writeWhole(int fd, const QByteArray& bytes, const QString& path)
 // The mode a new file gets from open(2): 0666 less the umask.
 mode_t newFileMode()
 {
-    const mode_t mask = ::umask(0);   // the only way to read it; one UI thread, so no race
+    const mode_t mask = ::umask(0); // the only way to read it; one UI thread, so no race
     ::umask(mask);
     return 0666 & ~mask;
 }
@@ -106,11 +106,11 @@ IoStatus QtFileSystem::readAll(const QString& path, QByteArray& bytes) const
     qsizetype got = 0;
     for (;;) {
         if (got == data.size()) {
-            if (got >= kMaxReadBytes) {   // the file grew past the bound while we read
+            if (got >= kMaxReadBytes) { // the file grew past the bound while we read
                 ::close(fd);
                 return IoStatus::failure(path, tooLarge());
             }
-            data.resize(data.size() + 4096);   // the file grew, or reports no size
+            data.resize(data.size() + 4096); // the file grew, or reports no size
         }
         const ssize_t n = ::read(fd, data.data() + got, size_t(data.size() - got));
         if (n < 0) {

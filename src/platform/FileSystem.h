@@ -9,8 +9,8 @@ namespace td {
 
 // How a whole-file write reaches the disk.
 enum class Durability {
-    Synced,    // forced to disk before the rename: settings files written at OK
-    Deferred,  // renamed without a per-file sync; the caller flushes once at the end of a run
+    Synced,   // forced to disk before the rename: settings files written at OK
+    Deferred, // renamed without a per-file sync; the caller flushes once at the end of a run
 };
 
 // The file operations of the tool. Every write replaces the file atomically:

@@ -34,7 +34,7 @@ bool QtInstanceLock::tryAcquire()
     qint64 pid = 0;
     QString host, application;
     if (!lock_->getLockInfo(&pid, &host, &application) || pid <= 0)
-        return true;   // no copy named in it
+        return true; // no copy named in it
     return !(::kill(pid_t(pid), 0) == 0 || errno == EPERM);
 }
 

@@ -8,7 +8,7 @@ struct IoStatus {
     bool ok = true;
     QString path;
     QString reason;
-    bool missing = false;   // a failed read found nothing on the path
+    bool missing = false; // a failed read found nothing on the path
 
     static IoStatus success() { return {}; }
     static IoStatus failure(const QString& path, const QString& reason) { return {false, path, reason}; }

@@ -5,12 +5,27 @@ class QWidget;
 
 namespace td {
 
-enum class MsgIcon { None, Information, Warning, Critical, Question };
-enum class MsgButtons { Ok, OkCancel, YesNo };
-enum class MsgAnswer { Ok, Cancel, Yes, No };
+enum class MsgIcon {
+    None,
+    Information,
+    Warning,
+    Critical,
+    Question,
+};
+enum class MsgButtons {
+    Ok,
+    OkCancel,
+    YesNo,
+};
+enum class MsgAnswer {
+    Ok,
+    Cancel,
+    Yes,
+    No,
+};
 
 struct Message {
-    QString text;    // may hold a lone CR between two lines
+    QString text; // may hold a lone CR between two lines
     QString title;
     MsgIcon icon = MsgIcon::None;
     MsgButtons buttons = MsgButtons::Ok;

@@ -136,18 +136,18 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes)
             current = &doc.sections_.back();
             current->lines.append(line);
             const QByteArray folded = foldName(*name);
-            if (!doc.sectionIndex_.contains(folded))   // the first section of a name is the one searched
+            if (!doc.sectionIndex_.contains(folded)) // the first section of a name is the one searched
                 doc.sectionIndex_.insert(folded, int(doc.sections_.size() - 1));
             inSection = true;
             continue;
         }
         current->lines.append(line);
         if (!inSection)
-            continue;   // lines before the first header cannot be read
+            continue; // lines before the first header cannot be read
         if (const auto key = keyName(text)) {
             const int at = int(current->lines.size() - 1);
             const QByteArray folded = foldName(*key);
-            if (!current->keyLine.contains(folded))   // the first key of a name wins
+            if (!current->keyLine.contains(folded)) // the first key of a name wins
                 current->keyLine.insert(folded, at);
             current->lastKeyLine = at;
         }
@@ -298,7 +298,8 @@ std::optional<QString> encodeForFile(const QString& text, What what, QByteArray&
 QString ProfileFile::refusal(const QString& text, const QString& what)
 {
     QByteArray unused;
-    return encodeForFile(text, [&] { return what; }, unused).value_or(QString());
+    const auto named = [&] { return what; };
+    return encodeForFile(text, named, unused).value_or(QString());
 }
 
 IoStatus ProfileFile::load(const QString& path, ProfileDocument& document) const
@@ -322,7 +323,7 @@ QString ProfileFile::readFrom(const ProfileDocument& document, const QString& se
     const Cp949::Encoded s = Cp949::encode(trimSpaces(section));
     const Cp949::Encoded k = Cp949::encode(trimSpaces(key));
     if (!s.ok() || !k.ok())
-        return fallback;   // a name the file cannot hold is in no file
+        return fallback; // a name the file cannot hold is in no file
     const std::optional<QByteArray> v = document.value(s.bytes, k.bytes);
     return v ? deliver(*v, bufferSize) : fallback;
 }
@@ -353,15 +354,19 @@ IoStatus ProfileFile::writeMany(const QString& path, const QString& section,
 
 IoStatus ProfileFile::writeAll(const QString& path, const QList<ProfileWrite>& writes)
 {
-    struct Encoded { QByteArray section, key, value; };
+    struct Encoded {
+        QByteArray section, key, value;
+    };
     QList<Encoded> encoded;
     encoded.reserve(writes.size());
     for (const ProfileWrite& w : writes) {
         const QString section = trimSpaces(w.section);
         const QString key = trimSpaces(w.key);
         Encoded e;
-        std::optional<QString> why =
-            encodeForFile(section, [&] { return QStringLiteral("The section name \"%1\"").arg(section); }, e.section);
+        const auto sectionName = [&] { return QStringLiteral("The section name \"%1\"").arg(section); };
+        const auto keyName = [&] { return QStringLiteral("The key name \"%1\"").arg(key); };
+        const auto valueName = [&] { return QStringLiteral("The value of \"%1\"").arg(key); };
+        std::optional<QString> why = encodeForFile(section, sectionName, e.section);
         // The file's names are trimmed of tabs too: a name with an outer tab would never read back.
         auto outerTab = [](const QString& n) {
             return n.startsWith(QLatin1Char('\t')) || n.endsWith(QLatin1Char('\t'));
@@ -371,12 +376,13 @@ IoStatus ProfileFile::writeAll(const QString& path, const QList<ProfileWrite>& w
         if (!why && section.contains(QLatin1Char(']')))
             why = QStringLiteral("The section name \"%1\" holds \"]\"").arg(section);
         if (!why)
-            why = encodeForFile(key, [&] { return QStringLiteral("The key name \"%1\"").arg(key); }, e.key);
-        if (!why && (key.isEmpty() || outerTab(key) || key.contains(QLatin1Char('=')) || key.startsWith(QLatin1Char('['))
-                     || key.startsWith(QLatin1Char(';'))))
+            why = encodeForFile(key, keyName, e.key);
+        const bool badKey = key.isEmpty() || outerTab(key) || key.contains(QLatin1Char('='))
+                            || key.startsWith(QLatin1Char('[')) || key.startsWith(QLatin1Char(';'));
+        if (!why && badKey)
             why = QStringLiteral("\"%1\" cannot be a key name").arg(key);
         if (!why)
-            why = encodeForFile(w.value, [&] { return QStringLiteral("The value of \"%1\"").arg(key); }, e.value);
+            why = encodeForFile(w.value, valueName, e.value);
         if (why)
             return IoStatus::failure(path, *why);
         encoded.append(std::move(e));
@@ -384,7 +390,7 @@ IoStatus ProfileFile::writeAll(const QString& path, const QList<ProfileWrite>& w
 
     ProfileDocument doc;
     if (const IoStatus st = load(path, doc); !st)
-        return st;   // never replace a file we could not read
+        return st; // never replace a file we could not read
     for (const Encoded& e : encoded)
         doc.setValue(e.section, e.key, e.value);
     return fs_.writeAtomic(path, doc.bytes(), Durability::Synced);

@@ -35,15 +35,15 @@ private:
     // header, except in the part before the first header.
     struct Section {
         QList<QByteArray> lines;
-        QHash<QByteArray, int> keyLine;   // folded key -> its first line
-        int lastKeyLine = 0;              // where a new key goes after (0: the header)
+        QHash<QByteArray, int> keyLine; // folded key -> its first line
+        int lastKeyLine = 0;            // where a new key goes after (0: the header)
     };
 
     const Section* find(QByteArrayView section) const;
     void appendLineEndIfMissing();
 
-    QList<Section> sections_;              // [0]: the lines before the first header
-    QHash<QByteArray, int> sectionIndex_;  // folded name -> first section of that name
+    QList<Section> sections_;             // [0]: the lines before the first header
+    QHash<QByteArray, int> sectionIndex_; // folded name -> first section of that name
     mutable QByteArray bytes_;
     mutable bool bytesStale_ = false;
 };

@@ -24,12 +24,12 @@ struct Services {
     ISettingsStore& store;
     IMessageBoxes& boxes;
     CommonDialog& CmDLG;
-    QString programFolder;                    // the folder of the executable, as the platform gives it
+    QString programFolder; // the folder of the executable, as the platform gives it
     QString currentLanguage = QStringLiteral("Korean");
     std::function<QDate()> today = [] { return QDate::currentDate(); };
     std::function<bool(const QUrl&)> openUrl = [](const QUrl&) { return false; };
-    QString DataFolder;                       // Daybrook's day files; set at load, refreshed by the export
-    QString journalFolder;                    // the generators' run journals, for Undo; empty: none kept
+    QString DataFolder;    // Daybrook's day files; set at load, refreshed by the export
+    QString journalFolder; // the generators' run journals, for Undo; empty: none kept
 
     // Daybrook's data folder: "DataSaveDir" as stored, else the program folder
     // with a separator (added only when missing). Set at load, refreshed by the export.

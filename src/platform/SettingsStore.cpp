@@ -82,7 +82,7 @@ QString unescapedValue(QStringView s)
             i = j - 1;
             break;
         }
-        default: out += e; break;   // \\ \" \' \? \; \, and the rest stand for themselves
+        default: out += e; break; // \\ \" \' \? \; \, and the rest stand for themselves
         }
     }
     return out;
@@ -106,7 +106,7 @@ std::optional<QString> rawValue(const QByteArray& contents, const QString& key)
             continue;
         const qsizetype eq = line.indexOf(u'=');
         if (eq > 0 && unescapedName(line.left(eq).trimmed()) == key)
-            found = unescapedValue(line.mid(eq + 1).trimmed());   // the last one wins, as in the store
+            found = unescapedValue(line.mid(eq + 1).trimmed()); // the last one wins, as in the store
     }
     return found;
 }
@@ -117,9 +117,11 @@ struct FileId {
     struct stat st {};
     bool operator==(const FileId& o) const
     {
-        return exists == o.exists && (!exists || (st.st_dev == o.st.st_dev && st.st_ino == o.st.st_ino
-                                                  && st.st_size == o.st.st_size && st.st_mtim.tv_sec == o.st.st_mtim.tv_sec
-                                                  && st.st_mtim.tv_nsec == o.st.st_mtim.tv_nsec));
+        if (exists != o.exists)
+            return false;
+        return !exists
+               || (st.st_dev == o.st.st_dev && st.st_ino == o.st.st_ino && st.st_size == o.st.st_size
+                   && st.st_mtim.tv_sec == o.st.st_mtim.tv_sec && st.st_mtim.tv_nsec == o.st.st_mtim.tv_nsec);
     }
 };
 
@@ -159,13 +161,14 @@ bool QtSettingsStore::save(const QString& key, const QString& value)
 bool QtSettingsStore::removeSection()
 {
     bool held = false;
-    const bool removed = store([&](QSettings& s) {
+    const auto remove = [&](QSettings& s) {
         s.beginGroup(kSection);
         held = !s.allKeys().isEmpty();
         s.endGroup();
         s.remove(kSection);
-    }, true);
-    return removed || !held;   // a section that is not there needs no removing
+    };
+    const bool removed = store(remove, true);
+    return removed || !held; // a section that is not there needs no removing
 }
 
 bool QtSettingsStore::store(const std::function<void(QSettings&)>& change, bool mayEmpty)
@@ -191,7 +194,7 @@ bool QtSettingsStore::store(const std::function<void(QSettings&)>& change, bool 
 QString QtSettingsStore::defaultPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-        + QLatin1String("/Daybrook/Daybrook.conf");
+           + QLatin1String("/Daybrook/Daybrook.conf");
 }
 
 } // namespace td

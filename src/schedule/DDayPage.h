@@ -45,25 +45,25 @@ private:
     std::array<QComboBox*, 6> CmbPYear{};
     std::array<QComboBox*, 6> CmbPmonth{};
     std::array<QComboBox*, 6> CmbPDay{};
-    QComboBox* CmbMDay2;   // the step in days
+    QComboBox* CmbMDay2; // the step in days
     QLineEdit* TxtIndexL2;
     QLineEdit* TxtRegPlan2;
     QLineEdit* TxtIndexR2;
     QPushButton* CmdBasic2;
     std::array<QPushButton*, 2> CmdDataInput2{};
-    QPushButton* CmdPreview2;   // shows what register and remove would do
-    QPushButton* CmdUndo2;      // takes back the newest run
+    QPushButton* CmdPreview2; // shows what register and remove would do
+    QPushButton* CmdUndo2;    // takes back the newest run
     PercentBar* PrgBData2;
 
-    QLabel* Label29;   // the range
-    QLabel* Label32;   // "년" of the start
-    QLabel* Label34;   // "월" of the start
-    QLabel* Label37;   // "일" of the start
-    QLabel* Label31;   // "년" of the target
-    QLabel* Label28;   // "월" of the target
-    QLabel* Label38;   // "일" of the target
-    QLabel* Label16;   // "일 단위로"
-    QLabel* Label39;   // "D-xxx"
+    QLabel* Label29; // the range
+    QLabel* Label32; // "년" of the start
+    QLabel* Label34; // "월" of the start
+    QLabel* Label37; // "일" of the start
+    QLabel* Label31; // "년" of the target
+    QLabel* Label28; // "월" of the target
+    QLabel* Label38; // "일" of the target
+    QLabel* Label16; // "일 단위로"
+    QLabel* Label39; // "D-xxx"
     QGroupBox* Frame15;
 };
 

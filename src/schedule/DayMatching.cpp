@@ -17,7 +17,7 @@ QDate dateOf(const QString& year, const QString& month, const QString& day)
     const auto y = number(year), m = number(month), d = number(day);
     if (!y || !m || !d)
         return {};
-    return QDate(*y, *m, *d);   // invalid for 31 April or 29 February of a common year
+    return QDate(*y, *m, *d); // invalid for 31 April or 29 February of a common year
 }
 
 // The last day of the month, counted the way Daybrook's tool always has:
@@ -48,7 +48,7 @@ std::optional<DayRange> regularDays(const RegularChoices& c)
     if (range.dayCount < 1)
         return std::nullopt;
 
-    const int wanted = c.weekday + 1;   // 0 when no weekday is chosen: never matches
+    const int wanted = c.weekday + 1; // 0 when no weekday is chosen: never matches
     int counter = 0;
     for (int i = 0; i <= range.dayCount; ++i) {
         const QDate date = start.addDays(i);

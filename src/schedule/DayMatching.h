@@ -29,20 +29,20 @@ inline constexpr int kLastOccurrence = 6;
 // The choices of the recurring plan page, as its lists show them. An empty
 // text or an index of -1 is a list with nothing chosen.
 struct RegularChoices {
-    QString fromYear, fromMonth;   // first month of the range
-    QString toYear, toMonth;       // last month of the range
-    bool byWeekday = false;        // weekday rule; otherwise the fixed day of the month
-    QString monthDay;              // "1" to "31"
-    int occurrence = -1;           // 0 to 3: 1st to 4th; 4 ("All") or none: every one;
-                                   // 5: the 5th; 6: the last in the month
-    int weekday = -1;              // 0 = Sunday to 6 = Saturday
+    QString fromYear, fromMonth; // first month of the range
+    QString toYear, toMonth;     // last month of the range
+    bool byWeekday = false;      // weekday rule; otherwise the fixed day of the month
+    QString monthDay;            // "1" to "31"
+    int occurrence = -1;         // 0 to 3: 1st to 4th; 4 ("All") or none: every one;
+                                 // 5: the 5th; 6: the last in the month
+    int weekday = -1;            // 0 = Sunday to 6 = Saturday
 };
 
 // The choices of the countdown page.
 struct DDayChoices {
     QString startYear, startMonth, startDay;
     QString targetYear, targetMonth, targetDay;
-    QString step;                  // every N-th day back from the target; none: every day
+    QString step; // every N-th day back from the target; none: every day
 };
 
 // Every day from the first of the first month to the last of the last month

@@ -27,7 +27,7 @@ IoStatus processDay(IFileSystem& fs, const QString& dataFolder, const QDate& dat
         }
     } else {
         if (!exists)
-            return IoStatus::success();   // nothing to take out
+            return IoStatus::success(); // nothing to take out
         const IoStatus st = DayFiles::RemoveDayEntry(fs, path, entry, buffer);
         if (!st.ok)
             return st;
@@ -49,10 +49,11 @@ DayPlan planRun(const IFileSystem& fs, const QString& dataFolder, const DayRange
         byDay.insert(range.days[i].date.toJulianDay(), i);
     }
     const bool add = action == DayAction::Register;
-    return planDays(fs, dataFolder, dates, [&](const QDate& date, const QString& text) {
+    const auto change = [&](const QDate& date, const QString& text) {
         const QString entry = entryFor(range.days[byDay.value(date.toJulianDay())]);
         return add ? DayFiles::mergeEntry(text, entry) : DayFiles::removeEntry(text, entry);
-    }, add ? DayText::AllLines : DayText::ReadingRule);
+    };
+    return planDays(fs, dataFolder, dates, change, add ? DayText::AllLines : DayText::ReadingRule);
 }
 
 DayRunResult runDays(IFileSystem& fs, const QString& dataFolder, const DayRange& range, DayAction action,

@@ -9,7 +9,10 @@
 
 namespace td {
 
-enum class DayAction { Register, Remove };
+enum class DayAction {
+    Register,
+    Remove,
+};
 
 // Registers or removes one day's entry: merges it into the day file or takes it
 // out, then writes or deletes the file. A day file that cannot be read is left

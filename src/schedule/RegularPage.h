@@ -55,16 +55,16 @@ private:
     QLineEdit* TxtIndexR;
     QPushButton* CmdBasic;
     std::array<QPushButton*, 2> CmdDataInput{};
-    QPushButton* CmdPreview;   // shows what register and remove would do
-    QPushButton* CmdUndo;      // takes back the newest run
+    QPushButton* CmdPreview; // shows what register and remove would do
+    QPushButton* CmdUndo;    // takes back the newest run
     PercentBar* PrgBData;
 
-    QLabel* Label15;   // the range
-    QLabel* Label21;   // "년" of From
-    QLabel* Label23;   // "월" of From
-    QLabel* Label18;   // "년" of To
-    QLabel* Label19;   // "월" of To
-    QLabel* Label4;    // "에"
+    QLabel* Label15; // the range
+    QLabel* Label21; // "년" of From
+    QLabel* Label23; // "월" of From
+    QLabel* Label18; // "년" of To
+    QLabel* Label19; // "월" of To
+    QLabel* Label4;  // "에"
     QGroupBox* Frame10;
 };
 

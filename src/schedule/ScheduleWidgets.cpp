@@ -60,7 +60,6 @@ void runAndReport(Services& s, PercentBar* bar, const PreparedRun& run, DayActio
     days::reportRun(s, result);
 }
 
-
 PlanPreview* showPreview(Services& s, QWidget* page, const PreparedRun& run, const QString& registerCaption,
                          const QString& removeCaption)
 {

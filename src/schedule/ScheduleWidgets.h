@@ -28,8 +28,8 @@ namespace schedule {
 struct PreparedRun {
     DayRange range;
     std::function<QString(const MatchedDay&)> entryFor;
-    QString page;    // "regular" or "dday": names the run in its journal
-    QString entry;   // the entry as the journal and Undo's tooltip show it
+    QString page;  // "regular" or "dday": names the run in its journal
+    QString entry; // the entry as the journal and Undo's tooltip show it
 };
 
 // Plans the run, writes its journal (under Services::journalFolder, when set)
@@ -81,10 +81,10 @@ struct MarkerRow {
 class RunControls {
 public:
     struct Names {
-        QString suffix;   // "" or "2": CmdPreview2, CmdUndo2, CmdDataInput2, PrgBData2
+        QString suffix; // "" or "2": CmdPreview2, CmdUndo2, CmdDataInput2, PrgBData2
         int previewTag;
         int undoTag;
-        int dataTag;      // of register; remove has the next
+        int dataTag; // of register; remove has the next
     };
     using Prepare = std::function<std::optional<PreparedRun>()>;
 

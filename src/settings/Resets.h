@@ -7,9 +7,9 @@ namespace td {
 // The two maintenance commands on Daybrook's stored configuration. Both ask
 // first (OK / Cancel, OK default, no icon) and act only on OK.
 enum class ResetResult {
-    Declined,   // the user did not answer OK; nothing changed
+    Declined, // the user did not answer OK; nothing changed
     Done,
-    Failed,     // the store refused; the user has been told
+    Failed, // the store refused; the user has been told
 };
 
 // The question, two lines joined by a lone CR, in the current language.

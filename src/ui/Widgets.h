@@ -22,7 +22,7 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, int
 // unless text is given.
 QPushButton* makeButton(QWidget* parent, const QString& name, int tag, int index = -1, const QString& text = {});
 
-QStringList yearItems(const QDate& today);   // "2000" to ten years after today, ascending
+QStringList yearItems(const QDate& today); // "2000" to ten years after today, ascending
 QStringList numberItems(int first, int last);
 // Text of the chosen entry; empty when nothing is chosen.
 QString chosenText(const QComboBox* list);

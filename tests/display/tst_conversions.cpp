@@ -30,6 +30,7 @@ private slots:
         QTest::addColumn<OptInt>("colour");
         QTest::addColumn<OptInt>("small");
         QTest::addColumn<OptInt>("whole");
+        // clang-format off
         QTest::newRow("half to even, down") << "2.5" << n(2) << n(2) << n(2);
         QTest::newRow("half to even, up") << "3.5" << n(4) << n(4) << n(3);
         QTest::newRow("negative half") << "-2.5" << no << n(-2) << n(-3);
@@ -47,6 +48,7 @@ private slots:
         QTest::newRow("letters") << "abc" << no << no << no;
         QTest::newRow("comma") << "1,5" << no << no << no;
         QTest::newRow("huge exponent") << "1e400" << no << no << no;
+        // clang-format on
     }
 
     void numbers()

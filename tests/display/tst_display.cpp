@@ -125,23 +125,27 @@ private slots:
     void storedValuesRoundTrip()
     {
         Window w;
+        // clang-format off
         const QString section = sectionText(kPreset0, {
             {"TitleColor", "-2147483624"}, {"TitleMonthColor", "2"}, {"TitleBorderColor", "3"}, {"EMonthColor", "4"},
             {"AnniColor", "5"}, {"LunarColor", "6"}, {"YearColor", "7"}, {"SunColor", "-2147483643"}, {"SatColor", "9"},
             {"WeekColor", "10"}, {"MemoColor", "11"}, {"BackColor", "12"}, {"DayFont", "Arial,10"}, {"MemoFont", "Courier"},
             {"LunarFont", "아주 긴 이름을 가진 한글 글꼴의 설명은 예순 바이트를 넘는다,10.5"}, {"TitleWeek", "Serif,9"}, {"TitleYear", "Courier,12"}, {"YearBold", "0"},
             {"TitleMonth", "Arial,11.5"}, {"MonthBold", "0"}, {"TitlePosition", "2"}, {"DisplayMode", "3"}});
+        // clang-format on
         w.writeIni(section);
+        // clang-format off
         const QMap<QString, QString> store = {
             {"VerticalPosition", "1"}, {"HorizontalPosition", "0"}, {"DualMonitor", "1"}, {"FDay Color", "123"},
             {"FDay Border", "3"}, {"Status Bar Border", "0"}, {"FDay Shape", "3"}, {"TodayLine", "1"},
             {"MemoOffset", "-200"}, {"TodayShowTime", "45"}, {"TodayMemoEnable", "0"}, {"DataSyncInterval", "600"},
             {"DataSync", "1"}, {"Daybrook BG", "/pics/a.jpg"}, {"WeekViewA0", "1"}, {"WeekViewA1", "2"},
             {"WeekViewA2", "3"}, {"WeekViewA3", "4"}, {"WeekViewFont", "Arial"}, {"WeekViewFontSize", "10"}};
+        // clang-format on
         w.f.store.values = store;
         w.load();
-        QCOMPARE(control<ColorLabel>(w.p0, "LblColor", 4)->font().family(), QStringLiteral("Serif"));   // the samples take the faces
-        QVERIFY(!control<QGroupBox>(w.p1, "FrmVert")->isEnabled());   // two monitors win over the vertical mode
+        QCOMPARE(control<ColorLabel>(w.p0, "LblColor", 4)->font().family(), QStringLiteral("Serif")); // the samples take the faces
+        QVERIFY(!control<QGroupBox>(w.p1, "FrmVert")->isEnabled());                                   // two monitors win over the vertical mode
         // A system colour shows as the nearest platform colour and is kept as stored.
         QCOMPARE(control<ColorLabel>(w.p0, "LblColor", 3)->palette().color(QPalette::Active, QPalette::WindowText),
                  QGuiApplication::palette().color(QPalette::Base));
@@ -156,10 +160,12 @@ private slots:
     void switchingPresetsAndBack()
     {
         Window w;
+        // clang-format off
         w.writeIni(sectionText(kPreset0, {{"SunColor", "65280"}, {"BackColor", "12"}, {"DayFont", "Arial,10"},
                                           {"YearBold", "0"}, {"TitlePosition", "0"}, {"DisplayMode", "2"}})
                    + sectionText(kPreset5, {{"SunColor", "128"}, {"BackColor", "-1"}, {"TitlePosition", "5"},
                                             {"DisplayMode", "7"}}));
+        // clang-format on
         w.f.store.values = {{"DataSyncInterval", "600"}, {"FDay Shape", "3"}, {"TodayShowTime", "45"}};
         w.load();
         w.f.dialog.confirmWith([](CommonDialog& d) { d.Color = 777; });
@@ -168,8 +174,10 @@ private slots:
         w.f.store.values = {{"DataSyncInterval", "5"}, {"FDay Shape", "2"}, {"TodayShowTime", "abc"}};
         w.p0.setCurrentPreset(5);
         QVERIFY(w.display.Main_WriteColor(5));
+        // clang-format off
         const QMap<QString, QString> preset5 = {{"SunColor", "128"}, {"BackColor", "12"}, {"DayFont", ""}, {"YearBold", "1"},
                                                 {"TitlePosition", "0"}, {"DisplayMode", "2"}};
+        // clang-format on
         for (auto it = preset5.begin(); it != preset5.end(); ++it)
             QCOMPARE(w.fileValue(kPreset5, it.key()), it.value());
         const QMap<QString, QString> kept = {{"DataSyncInterval", "600"}, {"FDay Shape", "3"}, {"TodayShowTime", "45"}};
@@ -191,7 +199,7 @@ private slots:
         QVERIFY(w.display.Main_WriteColor(5));
         QVERIFY(readFile(w.ini()).startsWith(crlf(other)));
         QCOMPARE(w.fileValue(kPreset5, "SunColor"), QStringLiteral("3"));
-        QCOMPARE(w.f.fs.writes, 1);   // one OK, one rewrite of the file
+        QCOMPARE(w.f.fs.writes, 1); // one OK, one rewrite of the file
     }
 
     void modeRule_data()
@@ -235,8 +243,8 @@ private slots:
     {
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("before");
-        QTest::addColumn<float>("sizeShown");   // the dialog opens with the label's size, or keeps its own
-        QTest::addColumn<bool>("bold");   // only year and month take a bold choice
+        QTest::addColumn<float>("sizeShown"); // the dialog opens with the label's size, or keeps its own
+        QTest::addColumn<bool>("bold");       // only year and month take a bold choice
         QTest::newRow("day, fraction dropped") << 0 << "Arial,10.5" << 10.f << false;
         QTest::newRow("memo, size after the first comma") << 1 << "Arial,9,12" << 7.f << false;
         QTest::newRow("year, no comma: the whole text") << 4 << "12" << 12.f << true;
@@ -261,7 +269,7 @@ private slots:
         control<QPushButton>(w.p0, "CmdDFont", index)->click();
         QCOMPARE(w.f.dialog.FontSize, sizeShown);
         QCOMPARE(w.f.dialog.Flags, 515);
-        QCOMPARE(control<ClickLabel>(w.p0, "LblDName", index)->text(), before);   // a cancel leaves the label as it was
+        QCOMPARE(control<ClickLabel>(w.p0, "LblDName", index)->text(), before); // a cancel leaves the label as it was
         w.f.dialog.confirmWith([](CommonDialog& d) { d.FontName = QStringLiteral("Serif"); d.FontBold = true; });
         w.p0.CmdDFont_Click(index);
         QCOMPARE(control<ClickLabel>(w.p0, "LblDName", index)->text(), QStringLiteral("Serif,") + QString::number(sizeShown));
@@ -275,8 +283,10 @@ private slots:
     void realDialogsConfirmedUnchanged()
     {
         Window w(true);
+        // clang-format off
         w.writeIni(sectionText(kPreset0, {{"LunarColor", "-2147483644"}, {"DayFont", "Arial,10.5"},
                                           {"TitleMonth", "굴림,12"}, {"MonthBold", "1"}}));
+        // clang-format on
         w.f.store.values = {{"WeekViewFont", "굴림"}, {"WeekViewFontSize", "9"}};
         w.load();
         DialogAnswer a;
@@ -285,7 +295,7 @@ private slots:
             acceptNextDialog(a);
             control<QPushButton>(w.p0, "CmdDFont", i)->click();
             QVERIFY(a.answered);
-            QCOMPARE(a.openedFont.family(), drawn);   // the face that draws, not a fallback
+            QCOMPARE(a.openedFont.family(), drawn); // the face that draws, not a fallback
             QCOMPARE(a.openedFont.bold(), i == 6);
         }
         acceptNextDialog(a);
@@ -326,6 +336,7 @@ private slots:
         QTest::addColumn<QString>("written");
         const QString forty = QStringLiteral("/home/user/pictures/summer/beach0001.jpg");
         const QString korean = QString(40, QChar(u'나'));
+        // clang-format off
         QTest::newRow("40 characters") << forty << forty << true << forty;
         QTest::newRow("41 characters") << QStringLiteral("x") + forty << QStringLiteral("...") + forty << true << QStringLiteral("x") + forty;
         QTest::newRow("41 Korean characters") << QStringLiteral("가") + korean << QStringLiteral("...") + korean << true << QStringLiteral("가") + korean;
@@ -334,6 +345,7 @@ private slots:
         QTest::newRow("path with blanks") << " /a.jpg " << " /a.jpg " << true << "/a.jpg";
         QTest::newRow("tab and ideographic space are kept") << "\t/a.jpg\u3000 " << "\t/a.jpg\u3000 " << true << "\t/a.jpg\u3000";
         QTest::newRow("None with a tab is a path") << "None\t" << "None\t" << true << "None\t";
+        // clang-format on
     }
 
     void picture()
@@ -385,13 +397,13 @@ private slots:
     {
         Window w;
         w.load();
-        QVERIFY(!QFile::exists(w.ini()));   // loading writes nothing
+        QVERIFY(!QFile::exists(w.ini())); // loading writes nothing
         QVERIFY(w.f.store.values.isEmpty());
         w.f.fs.failPathPart = QStringLiteral("Daybrook.ini");
         QVERIFY(!w.display.Main_WriteColor(0));
         QCOMPARE(w.f.boxes.shown.size(), 1);
         QVERIFY(w.lastBox().text.contains(w.ini()));
-        QCOMPARE(w.store("FDay Border"), QStringLiteral("2"));   // the store keys were still written
+        QCOMPARE(w.store("FDay Border"), QStringLiteral("2")); // the store keys were still written
         // The store-now button reports the same way.
         w.p0.setCurrentPreset(5);
         control<QPushButton>(w.p0, "CmdDColor")->click();
@@ -403,7 +415,7 @@ private slots:
     {
         Window w;
         w.load();
-        control<ClickLabel>(w.p0, "LblDName", 1)->setText(QStringLiteral("Noto\u0301,9"));   // a combining mark CP949 lacks
+        control<ClickLabel>(w.p0, "LblDName", 1)->setText(QStringLiteral("Noto\u0301,9")); // a combining mark CP949 lacks
         control<ClickLabel>(w.p0, "LblDName", 0)->setText(QStringLiteral("굴림,12"));
         QVERIFY(!w.display.Main_WriteColor(0));
         QCOMPARE(w.f.boxes.shown.size(), 1);

@@ -38,6 +38,7 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("written");
+        // clang-format off
         QTest::newRow("colour beyond RGB keeps the default") << "SunColor" << "16777216" << "255";
         QTest::newRow("system colour 25 keeps the default") << "BackColor" << "-2147483623" << "-2147483640";
         QTest::newRow("missing font empties") << "DayFont" << "" << "";
@@ -49,6 +50,7 @@ private slots:
         QTest::newRow("mode last") << "DisplayMode" << "7.9" << "7";
         QTest::newRow("mode beyond the list keeps") << "DisplayMode" << "8" << "-1";
         QTest::newRow("mode below -1 keeps") << "DisplayMode" << "-2" << "-1";
+        // clang-format on
     }
 
     void presetKey()
@@ -76,6 +78,7 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("written");
+        // clang-format off
         QTest::newRow("today colour system") << "FDay Color" << "-2147483624" << "-2147483624";
         QTest::newRow("frame width beyond the bar keeps") << "FDay Border" << "5" << "1";
         QTest::newRow("memo offset lower edge") << "MemoOffset" << "-200" << "-200";
@@ -96,6 +99,7 @@ private slots:
         QTest::newRow("week size not a number: not stored") << "WeekViewFontSize" << "abc" << "<missing>";
         QTest::newRow("week Sunday system colour") << "WeekViewA0" << "-2147483643" << "-2147483643";
         QTest::newRow("week memo beyond RGB keeps") << "WeekViewA3" << "16777216" << "16761024";
+        // clang-format on
     }
 
     void storeKey()

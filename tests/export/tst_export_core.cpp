@@ -20,8 +20,8 @@ private slots:
 
 void TestExportCore::range_data()
 {
-    QTest::addColumn<QStringList>("lists");   // start year, start month, end year, end month
-    QTest::addColumn<QDate>("last");          // invalid: no range
+    QTest::addColumn<QStringList>("lists"); // start year, start month, end year, end month
+    QTest::addColumn<QDate>("last");        // invalid: no range
     QTest::addColumn<int>("days");
     QTest::newRow("one month") << QStringList{"2001", "12", "2001", "12"} << QDate(2001, 12, 31) << 31;
     QTest::newRow("february of a leap year") << QStringList{"2004", "2", "2004", "2"} << QDate(2004, 2, 29) << 29;
@@ -46,12 +46,14 @@ void TestExportCore::fileName_data()
 {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("target");
+    // clang-format off
     QTest::newRow("no extension") << "/home/u/report" << "/home/u/report.xlsx";
     QTest::newRow("trailing dot") << "/home/u/report." << "/home/u/report.xlsx";
     QTest::newRow("dotted folder") << "/home/u/my.files/report" << "/home/u/my.files/report.xlsx";
     QTest::newRow("xlsx upper case") << "/home/u/REPORT.XLSX" << "/home/u/REPORT.XLSX";
     QTest::newRow("old extension upper case") << "/home/u/REPORT.XLS" << "/home/u/REPORT.xlsx";
     QTest::newRow("other extension kept") << "/home/u/report.dat" << "/home/u/report.dat";
+    // clang-format on
 }
 
 void TestExportCore::fileName()

@@ -64,7 +64,7 @@ struct Rig {
             return true;
         };
     }
-    void select(const QStringList& lists)   // start year, start month, end year, end month
+    void select(const QStringList& lists) // start year, start month, end year, end month
     {
         for (int i = 0; i < 2; ++i) {
             auto* year = test::control<QComboBox>(page, "CmbPYear", i);
@@ -147,10 +147,12 @@ void TestExportPage::nothingExported_data()
 {
     QTest::addColumn<QStringList>("lists");
     QTest::addColumn<QString>("language");
-    QTest::addColumn<QString>("message");   // empty: the save dialog is cancelled
+    QTest::addColumn<QString>("message"); // empty: the save dialog is cancelled
+    // clang-format off
     QTest::newRow("end before start") << QStringList{"2002", "3", "2002", "2"} << "Korean" << kWrongDate;
     QTest::newRow("no start month, English") << QStringList{"2002", "", "2002", "4"} << "English" << "Wrong Date Setting.";
     QTest::newRow("save dialog cancelled") << QStringList{"2002", "3", "2002", "3"} << "Korean" << "";
+    // clang-format on
 }
 
 // A wrong range is refused before the save dialog; a cancelled dialog ends the export quietly.
@@ -212,12 +214,14 @@ void TestExportPage::save_data()
     QTest::addColumn<bool>("show");
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("message");
+    // clang-format off
     QTest::newRow("no extension") << "Korean" << "book" << false << "" << kDone;
     QTest::newRow("old extension, shown, English") << "English" << "book.xls" << true << ""
                                                    << "Daybrook Data Conversion is completed.";
     QTest::newRow("no such folder, English") << "English" << "missing/book.xlsx" << true << "no folder"
                                              << "The converted data could not be saved to the file.";
     QTest::newRow("disk full") << "Korean" << "book.xlsx" << true << "disk full" << "변환한 자료를 파일에 저장하지 못했습니다.";
+    // clang-format on
 }
 
 // An older workbook of the same name is replaced without a question, and survives a
@@ -253,7 +257,7 @@ void TestExportPage::save()
     QCOMPARE(r.f.boxes.shown.size(), 1);
     const Message& m = r.f.boxes.shown[0];
     QVERIFY2(m.text.startsWith(message + QLatin1Char('\r') + path + QLatin1Char('\r')), qPrintable(m.text));
-    QVERIFY(m.text.size() > message.size() + path.size() + 2);   // and why
+    QVERIFY(m.text.size() > message.size() + path.size() + 2); // and why
     QCOMPARE(m.title, QStringLiteral("Tunedesk"));
     QVERIFY(r.opened.isEmpty());
 }
@@ -272,7 +276,7 @@ void TestExportPage::unreadableDaysAreCountedAndNamed()
 
     r.expectOneMessage(QStringLiteral("변환한 자료를 저장했으나 1일의 자료를 읽지 못했습니다.\r첫 실패: ") + huge
                        + QStringLiteral("\rlarger than 64 MiB"));
-    QCOMPARE(r.dateValues().size(), 2);   // the unread day keeps its row
+    QCOMPARE(r.dateValues().size(), 2); // the unread day keeps its row
 }
 
 QTEST_MAIN(TestExportPage)

@@ -70,29 +70,29 @@ void TestExportWorkbook::readBack()
     // Rows from 3 without gaps; C only with a companion file; widths with the
     // padding the file format adds (18 -> 18.71).
     QCOMPARE(book, (QStringList{
-        "sheets Daybrook; gridlines False; 9 rows, 3 columns; widths A=18.7109 B=36.7109 C=36.7109",
-        "A1 \"Daybrook Data List\" Arial 14 bold - fill - border - align -/top",
-        "A2 \"Date\" Arial 8 bold - fill FFC0C0C0 border thin FF140000 align center/top",
-        "B2 \"ToDo List\" Arial 8 bold - fill FFCCCCFF border thin FF140000 align center/top wrap",
-        "C2 \"End List\" Arial 8 bold - fill FFFFFF99 border thin FF140000 align center/top wrap",
-        "A3 \"2001/12/1(Sat)\" Arial 8 bold FF0000FF fill - border thin FF140000 align -/top",
-        "B3 \"first\" Arial 8 - fill FFCCCCFF border thin FF180000 align -/top wrap",
-        "C3 \"finished\" Arial 8 - fill FFFFFF99 border thin FF240000 align -/top wrap",
-        "A4 \"2001/12/2(Sun)\" Arial 8 bold FFFF0000 fill - border thin FF140000 align -/top",
-        "B4 \"일요일 모임\\n똠방각하\" Arial 8 - fill FFCCCCFF border thin FF180000 align -/top wrap",
-        "C4 \"끝난 일\" Arial 8 - fill FFFFFF99 border thin FF240000 align -/top wrap",
-        "A5 \"2001/12/3(Mon)\" Arial 8 bold - fill - border thin FF140000 align -/top",
-        "B5 \"a\\n\\nb\" Arial 8 - fill FFCCCCFF border thin FF180000 align -/top wrap",
-        "A6 \"2001/12/4(Tue)\" Arial 8 bold - fill - border thin FF140000 align -/top",   // literal text, NUL dropped
-        "B6 \"_x0041_ and _x0041_x0042_ stay\" Arial 8 - fill FFCCCCFF border thin FF180000 align -/top wrap",
-        "C6 \"beforeafter\" Arial 8 - fill FFFFFF99 border thin FF240000 align -/top wrap",
-        "A7 \"2001/12/5(Wed)\" Arial 8 bold - fill - border thin FF140000 align -/top",   // an empty day file
-        "B7 null Arial 8 - fill FFCCCCFF border thin FF180000 align -/top wrap",
-        "A8 \"2001/12/7(Fri)\" Arial 8 bold - fill - border thin FF140000 align -/top",   // leading empty line dropped
-        "B8 \"a\" Arial 8 - fill FFCCCCFF border thin FF180000 align -/top wrap",
-        "A9 \"2002/1/15(Tue)\" Arial 8 bold - fill - border thin FF140000 align -/top",
-        "B9 \"[Team meeting]\\n[Exam D-30]\" Arial 8 - fill FFCCCCFF border thin FF180000 align -/top wrap",
-    }));
+                       "sheets Daybrook; gridlines False; 9 rows, 3 columns; widths A=18.7109 B=36.7109 C=36.7109",
+                       "A1 \"Daybrook Data List\" Arial 14 bold - fill - border - align -/top",
+                       "A2 \"Date\" Arial 8 bold - fill FFC0C0C0 border thin FF140000 align center/top",
+                       "B2 \"ToDo List\" Arial 8 bold - fill FFCCCCFF border thin FF140000 align center/top wrap",
+                       "C2 \"End List\" Arial 8 bold - fill FFFFFF99 border thin FF140000 align center/top wrap",
+                       "A3 \"2001/12/1(Sat)\" Arial 8 bold FF0000FF fill - border thin FF140000 align -/top",
+                       "B3 \"first\" Arial 8 - fill FFCCCCFF border thin FF180000 align -/top wrap",
+                       "C3 \"finished\" Arial 8 - fill FFFFFF99 border thin FF240000 align -/top wrap",
+                       "A4 \"2001/12/2(Sun)\" Arial 8 bold FFFF0000 fill - border thin FF140000 align -/top",
+                       "B4 \"일요일 모임\\n똠방각하\" Arial 8 - fill FFCCCCFF border thin FF180000 align -/top wrap",
+                       "C4 \"끝난 일\" Arial 8 - fill FFFFFF99 border thin FF240000 align -/top wrap",
+                       "A5 \"2001/12/3(Mon)\" Arial 8 bold - fill - border thin FF140000 align -/top",
+                       "B5 \"a\\n\\nb\" Arial 8 - fill FFCCCCFF border thin FF180000 align -/top wrap",
+                       "A6 \"2001/12/4(Tue)\" Arial 8 bold - fill - border thin FF140000 align -/top", // literal text, NUL dropped
+                       "B6 \"_x0041_ and _x0041_x0042_ stay\" Arial 8 - fill FFCCCCFF border thin FF180000 align -/top wrap",
+                       "C6 \"beforeafter\" Arial 8 - fill FFFFFF99 border thin FF240000 align -/top wrap",
+                       "A7 \"2001/12/5(Wed)\" Arial 8 bold - fill - border thin FF140000 align -/top", // an empty day file
+                       "B7 null Arial 8 - fill FFCCCCFF border thin FF180000 align -/top wrap",
+                       "A8 \"2001/12/7(Fri)\" Arial 8 bold - fill - border thin FF140000 align -/top", // leading empty line dropped
+                       "B8 \"a\" Arial 8 - fill FFCCCCFF border thin FF180000 align -/top wrap",
+                       "A9 \"2002/1/15(Tue)\" Arial 8 bold - fill - border thin FF140000 align -/top",
+                       "B9 \"[Team meeting]\\n[Exam D-30]\" Arial 8 - fill FFCCCCFF border thin FF180000 align -/top wrap",
+                   }));
 }
 
 QTEST_MAIN(TestExportWorkbook)

@@ -29,8 +29,8 @@ struct Rig {
     test::Fixture f;
     ExportPage page;
 
-    QList<DayPlan> previews;   // what each import showed before writing
-    bool goOn = true;          // the answer to the preview
+    QList<DayPlan> previews; // what each import showed before writing
+    bool goOn = true;        // the answer to the preview
 
     Rig() : page(f.services, nullptr)
     {
@@ -113,7 +113,7 @@ void writeDays(const test::Fixture& f)
     test::writeFile(f.path("2004_5/2004_5.1"), "after the range\r\n");
 }
 
-QMap<QDate, QStringList> entries(const QStringList& lines)   // "2004-03-01 [a] [b]"
+QMap<QDate, QStringList> entries(const QStringList& lines) // "2004-03-01 [a] [b]"
 {
     QMap<QDate, QStringList> m;
     for (const QString& l : lines) {
@@ -158,7 +158,7 @@ void TestIcs::exportReadBack_data()
     QTest::addColumn<bool>("holidays");
     QTest::addColumn<bool>("lunar");
     QTest::newRow("days only") << false << true;
-    QTest::newRow("holidays, lunar dates converted") << true << true;   // lunar 3/3 of 2004 fell on 21 April
+    QTest::newRow("holidays, lunar dates converted") << true << true; // lunar 3/3 of 2004 fell on 21 April
     QTest::newRow("holidays, no lunar date: left out") << true << false;
 }
 
@@ -176,7 +176,7 @@ void TestIcs::exportReadBack()
         r.page.lunarToSolar = nullptr;
     r.select({"2004", "3", "2004", "4"});
 
-    r.exportTo(r.f.path("notes"), 2);   // the calendar type chosen, no extension typed
+    r.exportTo(r.f.path("notes"), 2); // the calendar type chosen, no extension typed
 
     const QString target = r.f.path("notes.ics");
     QCOMPARE(test::control<QLabel>(r.page, "LblTarget")->text(), target);
@@ -271,13 +271,15 @@ void TestIcs::roundTrip()
 void TestIcs::importExpands_data()
 {
     QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QStringList>("range");   // first and last day
+    QTest::addColumn<QStringList>("range"); // first and last day
     QTest::addColumn<QStringList>("days");
 
     // Mondays from January on, without end; the range is March to May. One
     // Monday is excluded, one moved to the Tuesday under another name.
+    // clang-format off
     QTest::newRow("weekly over three months")
         << QByteArray("BEGIN:VEVENT\r\nUID:w1\r\nDTSTART;VALUE=DATE:20040105\r\nRRULE:FREQ=WEEKLY\r\n"
+                      // clang-format on
                       "EXDATE;VALUE=DATE:20040412\r\nSUMMARY:Weekly\r\nEND:VEVENT\r\n"
                       "BEGIN:VEVENT\r\nUID:w1\r\nRECURRENCE-ID;VALUE=DATE:20040315\r\n"
                       "DTSTART;VALUE=DATE:20040316\r\nSUMMARY:Moved\r\nEND:VEVENT\r\n")
@@ -287,14 +289,18 @@ void TestIcs::importExpands_data()
                        "2004-05-03 [Weekly]", "2004-05-10 [Weekly]", "2004-05-17 [Weekly]", "2004-05-24 [Weekly]",
                        "2004-05-31 [Weekly]"};
     // A huge COUNT from long ago still stops at the end of the range; so does an endless daily rule.
+    // clang-format off
     QTest::newRow("rules bounded by the range")
         << QByteArray("BEGIN:VEVENT\r\nDTSTART:19000101T090000\r\nRRULE:FREQ=DAILY;COUNT=2000000000\r\nSUMMARY:Counted\r\nEND:VEVENT\r\n"
+                      // clang-format on
                       "BEGIN:VEVENT\r\nDTSTART:19500101T090000Z\r\nRRULE:FREQ=DAILY;INTERVAL=2\r\nSUMMARY:Endless\r\nEND:VEVENT\r\n")
         << QStringList{"2004-03-01", "2004-03-03"}
         << QStringList{"2004-03-01 [Counted]", "2004-03-02 [Counted] | [Endless]", "2004-03-03 [Counted]"};
     // Seoul is 14 hours ahead of New York in March and 9 ahead of UTC.
+    // clang-format off
     QTest::newRow("timed events near midnight")
         << QByteArray("BEGIN:VTIMEZONE\r\nTZID:Far West\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
+                      // clang-format on
                       "TZOFFSETFROM:-1000\r\nTZOFFSETTO:-1000\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
                       "BEGIN:VEVENT\r\nDTSTART;TZID=America/New_York:20040310T103000\r\nSUMMARY:NY late\r\nEND:VEVENT\r\n"
                       "BEGIN:VEVENT\r\nDTSTART;TZID=America/New_York:20040310T095959\r\nSUMMARY:NY early\r\nEND:VEVENT\r\n"
@@ -305,8 +311,10 @@ void TestIcs::importExpands_data()
                       "BEGIN:VEVENT\r\nDTSTART:20040311T235959Z\r\nSUMMARY:After the range\r\nEND:VEVENT\r\n")
         << QStringList{"2004-03-10", "2004-03-11"}
         << QStringList{"2004-03-10 [NY early] | [UTC early] | [Floating]", "2004-03-11 [NY late] | [UTC late] | [Own zone]"};
+    // clang-format off
     QTest::newRow("what carries no entry")
         << QByteArray("BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nSTATUS:CANCELLED\r\nSUMMARY:Off\r\nEND:VEVENT\r\n"
+                      // clang-format on
                       "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nDESCRIPTION:no summary\r\nEND:VEVENT\r\n"
                       "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nSUMMARY:\r\nLOCATION:\r\nEND:VEVENT\r\n"
                       "BEGIN:VTODO\r\nDTSTART;VALUE=DATE:20040310\r\nSUMMARY:To do\r\nEND:VTODO\r\n"
@@ -334,6 +342,7 @@ void TestIcs::importRefused_data()
     QTest::addColumn<bool>("korean");
     QTest::addColumn<QString>("error");
     const QByteArray event = "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nSUMMARY:A\r\n";
+    // clang-format off
     QTest::newRow("not iCalendar") << QByteArray("Date,Subject\r\n2004-03-10,A\r\n") << false
                                    << "in.ics, line 1\rThis is not an iCalendar file.";
     QTest::newRow("empty") << QByteArray() << false << "in.ics\rThis is not an iCalendar file.";
@@ -352,6 +361,7 @@ void TestIcs::importRefused_data()
     QTest::newRow("every minute")
         << calendar("BEGIN:VEVENT\r\nDTSTART:20040310T000000\r\nRRULE:FREQ=MINUTELY\r\nSUMMARY:Tick\r\nEND:VEVENT\r\n") << false
         << "in.ics, line 4\rThe event \"Tick\" repeats too often to be imported.";
+    // clang-format on
 }
 
 // One message naming the file and where; no entries at all.
@@ -372,14 +382,18 @@ void TestIcs::importThroughThePage_data()
     QTest::addColumn<QByteArray>("march1");
     const QByteArray good = calendar("BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040301\r\nSUMMARY:새 일정\r\nEND:VEVENT\r\n"
                                      "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040302\r\nSUMMARY:둘째 날\r\nEND:VEVENT\r\n");
+    // clang-format off
     QTest::newRow("merged on top") << good << QStringList{"Daybrook 데이타 처리가 완료 되었습니다."}
                                    << test::cp949(QStringLiteral("[새 일정]\n[기존]\n메모\r\n"));
     QTest::newRow("after a byte order mark") << "\xEF\xBB\xBF" + good << QStringList{"Daybrook 데이타 처리가 완료 되었습니다."}
                                              << test::cp949(QStringLiteral("[새 일정]\n[기존]\n메모\r\n"));
+    // clang-format on
     QByteArray cut = good;
     cut.chop(40);
+    // clang-format off
     QTest::newRow("cut short: nothing written") << cut << QStringList{}
                                                << test::cp949(QStringLiteral("[기존]\r\n메모\r\n"));
+    // clang-format on
 }
 
 // The page's range, the open dialog, and the day files: merged by the register rule, or left alone.

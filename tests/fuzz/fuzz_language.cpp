@@ -14,7 +14,11 @@ namespace {
 class SilentBoxes : public IMessageBoxes {
 public:
     int shown = 0;
-    MsgAnswer show(const Message&) override { ++shown; return MsgAnswer::Ok; }
+    MsgAnswer show(const Message&) override
+    {
+        ++shown;
+        return MsgAnswer::Ok;
+    }
 };
 
 // An independent line checker. Lines end at CR or CR LF. A non-empty line

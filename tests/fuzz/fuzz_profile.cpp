@@ -32,7 +32,7 @@ QByteArray fold(QByteArray name)
     for (qsizetype i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
         if (c >= 0x81 && c <= 0xFE && i + 1 < name.size())
-            ++i;   // the trail byte of a Korean character is not a letter
+            ++i; // the trail byte of a Korean character is not a letter
         else if (c >= 'A' && c <= 'Z')
             name[i] = char(c + 32);
     }
@@ -46,7 +46,7 @@ Model model(const QByteArray& bytes)
 {
     Model sections;
     QMap<QByteArray, QByteArray>* current = nullptr;
-    QMap<QByteArray, QByteArray> ignored;   // a repeated section is never searched
+    QMap<QByteArray, QByteArray> ignored; // a repeated section is never searched
     for (const QByteArray& raw : splitLines(bytes, true)) {
         const QByteArray t = trim(raw);
         if (t.startsWith('[')) {
@@ -76,7 +76,7 @@ bool refusable(const QByteArray& section, const QByteArray& key, const QByteArra
             return true;
     for (const QByteArray* name : {&section, &key})
         if (name->startsWith('\t') || name->endsWith('\t'))
-            return true;   // the file's names are trimmed of tabs: it would never read back
+            return true; // the file's names are trimmed of tabs: it would never read back
     return section.contains(']') || key.isEmpty() || key.contains('=') || key.startsWith('[') || key.startsWith(';');
 }
 
@@ -91,7 +91,7 @@ void onlyOnePlaceChanged(const QByteArray& before, const QByteArray& after, cons
     const qsizetype removed = a.size() - head - tail, added = b.size() - head - tail;
     // No line removed: the same line written again, a new key, or a new section with its key.
     const bool fine = removed == 0 ? added <= 2
-        : removed == 1 && (added == 1 || (b[head] == a[head] + "\r\n" && (added == 2 || added == 3)));
+                                   : removed == 1 && (added == 1 || (b[head] == a[head] + "\r\n" && (added == 2 || added == 3)));
     require(fine, what + ": " + std::to_string(removed) + " lines became " + std::to_string(added));
 }
 
@@ -126,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     MemoryFileSystem fs;
     const QString path = QStringLiteral("/p/Daybrook.ini");
     if (!(mode & 2))
-        fs.files.insert(path, original);   // otherwise the write creates the file
+        fs.files.insert(path, original); // otherwise the write creates the file
     const QByteArray start = fs.files.value(path);
     const Model startModel = model(start);
 

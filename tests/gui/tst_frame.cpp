@@ -42,6 +42,7 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("folder");
+        // clang-format off
         QTest::newRow("stored, used unchanged") << QStringLiteral("/data/plans") << QStringLiteral("/opt/td")
                                                 << QStringLiteral("/data/plans");
         QTest::newRow("stored with separator") << QStringLiteral("/data/plans/") << QStringLiteral("/opt/td")
@@ -49,6 +50,7 @@ private slots:
         QTest::newRow("program folder gets a separator") << QString() << QStringLiteral("/opt/td")
                                                          << QStringLiteral("/opt/td/");
         QTest::newRow("root is not doubled") << QString() << QStringLiteral("/") << QStringLiteral("/");
+        // clang-format on
     }
     void dataFolderRule()
     {
@@ -103,7 +105,7 @@ private slots:
         fx.fs.failPathPart = failing;
         fx.window.cmdOK->click();
         QVERIFY(fx.window.isVisible());
-        QCOMPARE(fx.boxes.shown.size(), 2);   // the prompt, then one message naming the file
+        QCOMPARE(fx.boxes.shown.size(), 2); // the prompt, then one message naming the file
         QVERIFY2(fx.boxes.shown[1].text.contains(failing), qPrintable(fx.boxes.shown[1].text));
         QVERIFY(!QFile::exists(fx.path(failing)));
 
@@ -121,11 +123,13 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("fifo");
-        QTest::addColumn<QString>("named");   // how the failure message names it
+        QTest::addColumn<QString>("named"); // how the failure message names it
+        // clang-format off
         QTest::newRow("FIFO as Daybrook.ini") << "Daybrook.ini" << true << "Daybrook.ini: not a regular file";
         QTest::newRow("device as Daybrook.ini") << "Daybrook.ini" << false << "Daybrook.ini: not a regular file";
         QTest::newRow("FIFO as Holiday.dat") << "Holiday.dat" << true << "Holiday.dat\r(not a regular file)";
         QTest::newRow("device as Holiday.dat") << "Holiday.dat" << false << "Holiday.dat\r(not a regular file)";
+        // clang-format on
     }
     void oddSettingsFilesDoNotHangTheWindow()
     {
@@ -140,7 +144,7 @@ private slots:
         fx.window.show();
         fx.window.cmdOK->click();
         QVERIFY(fx.window.isVisible());
-        QCOMPARE(fx.boxes.shown.size(), 2);   // the prompt, then the failure
+        QCOMPARE(fx.boxes.shown.size(), 2); // the prompt, then the failure
         QVERIFY2(fx.boxes.shown[1].text.contains(fx.path(named)), qPrintable(fx.boxes.shown[1].text));
         const QFileInfo kept(path);
         QVERIFY(kept.exists() && !kept.isFile() && kept.isSymLink() == !fifo);
@@ -148,14 +152,14 @@ private slots:
 
     void missingLanguageFileEndsBeforeTheWindow()
     {
-        Fixture fx;   // no language file installed
+        Fixture fx; // no language file installed
         LanguageFile lng(fx.fs, fx.boxes, fx.dir.path(), fx.services.currentLanguage);
         frmOptions window(fx.services, lng, frmOptions::captionFor(1, 55));
         QVERIFY(!window.Form_Load());
         QCOMPARE(fx.boxes.shown.size(), 1);
         QCOMPARE(fx.boxes.shown[0].title, QStringLiteral("언어 파일 없음"));
         QVERIFY(fx.boxes.shown[0].text.startsWith(QStringLiteral("파일을 찾을수 없습니다..\r\n")));
-        QCOMPARE(window.windowTitle(), QString());   // the load stopped before the caption
+        QCOMPARE(window.windowTitle(), QString()); // the load stopped before the caption
         QCOMPARE(QDir(fx.dir.path()).entryList(QDir::Files), QStringList());
         QVERIFY(fx.store.values.isEmpty());
     }
@@ -165,7 +169,7 @@ private slots:
         FakeLock lock;
         int opened = 0;
         frmSplash splash(lock, [&] { ++opened; });
-        QVERIFY(!splash.Timer1.isActive());   // disabled until the load
+        QVERIFY(!splash.Timer1.isActive()); // disabled until the load
         QVERIFY(splash.Form_Load());
         QVERIFY(splash.isVisible());
         QVERIFY(splash.Timer1.isActive());
@@ -222,7 +226,7 @@ private slots:
             const QString title = fx.window.LblOptTitle->text();
             fx.window.LblEgg_MouseDown(2, 7, 0, 0);
             QCOMPARE(fx.window.LblOptTitle->text(), QStringLiteral("데이브룩 스토리"));
-            fx.window.LblEgg_MouseDown(2, 7, 0, 0);   // again while open: the page title is still kept
+            fx.window.LblEgg_MouseDown(2, 7, 0, 0); // again while open: the page title is still kept
             fx.window.aboutPanel->CmdBy->click();
             QVERIFY(!fx.window.isPanelShown(8));
             QVERIFY(fx.window.isPanelShown(page));

@@ -51,7 +51,7 @@ private slots:
         QVERIFY(second.waitForFinished(10000));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
-        QCOMPARE(first.state(), QProcess::Running);   // the running copy is not disturbed
+        QCOMPARE(first.state(), QProcess::Running); // the running copy is not disturbed
 
         first.kill();
         first.waitForFinished();
@@ -65,7 +65,7 @@ private slots:
         QProcess p;
         r.start(p);
         QVERIFY(p.waitForStarted());
-        QVERIFY2(!p.waitForFinished(5000), "ended without a window");   // the window opens after 2.5 s
+        QVERIFY2(!p.waitForFinished(5000), "ended without a window"); // the window opens after 2.5 s
         QCOMPARE(p.state(), QProcess::Running);
         p.kill();
         p.waitForFinished();

@@ -123,7 +123,10 @@ private slots:
         QListWidget* list = fx.window.LstOption;
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, fx.entry(2));
         QCOMPARE(fx.shownPage(), 2);
-        const struct { Qt::Key key; int page; } steps[] = {
+        const struct {
+            Qt::Key key;
+            int page;
+        } steps[] = {
             {Qt::Key_Down, 3}, {Qt::Key_End, 7}, {Qt::Key_Up, 6}, {Qt::Key_Home, 0}, {Qt::Key_PageDown, 7}};
         for (const auto& step : steps) {
             QTest::keyClick(list, step.key);
@@ -154,11 +157,13 @@ private slots:
         QTest::addColumn<int>("change");
         for (const char* bar : {"VScroll1", "VScroll2"}) {
             const QString b = QString::fromLatin1(bar);
+            // clang-format off
             for (auto [gesture, change] : {std::pair{"top arrow", 1}, {"above the thumb", 1}, {"Up key", 1},
                                            {"Page Up key", 1}, {"wheel up", 1}, {"bottom arrow", -1},
                                            {"below the thumb", -1}, {"Down key", -1}, {"wheel down", -1}})
                 QTest::newRow(qPrintable(b + QLatin1Char(' ') + QString::fromLatin1(gesture)))
                     << b << QString::fromLatin1(gesture) << change;
+            // clang-format on
         }
     }
     void verticalBarsMoveWithTheirThumb()
@@ -181,9 +186,11 @@ private slots:
                           Qt::NoScrollPhase, false);
             QApplication::sendEvent(bar, &e);
         };
+        // clang-format off
         const QMap<QString, QStyle::SubControl> parts = {
             {"top arrow", QStyle::SC_ScrollBarSubLine}, {"bottom arrow", QStyle::SC_ScrollBarAddLine},
             {"above the thumb", QStyle::SC_ScrollBarSubPage}, {"below the thumb", QStyle::SC_ScrollBarAddPage}};
+        // clang-format on
         const QMap<QString, Qt::Key> keys = {{"Up key", Qt::Key_Up}, {"Page Up key", Qt::Key_PageUp}, {"Down key", Qt::Key_Down}};
         if (parts.contains(gesture))
             QTest::mouseClick(bar, Qt::LeftButton, {}, partOf(bar, parts[gesture]).center());
@@ -239,7 +246,10 @@ private slots:
                              qPrintable(QString::fromLatin1(w->metaObject()->className()) + QLatin1Char(' ') + w->objectName()));
             }
         }
-        const struct { QWidget* control; const char16_t* name; } expected[] = {
+        const struct {
+            QWidget* control;
+            const char16_t* name;
+        } expected[] = {
             {control<QScrollBar>(*fx.window.screenPage, "VScroll1"), u"틀 폭"},
             {control<QScrollBar>(*fx.window.screenPage, "VScroll2"), u"상태바 테두리"},
             {control<QScrollBar>(*fx.window.screenPage, "HSMWidth"), u"메모 간격"},
@@ -249,7 +259,7 @@ private slots:
             {control<QComboBox>(*fx.window.exportPage, "CmbPYear", 0), u"From 년"},
             {control<QComboBox>(*fx.window.exportPage, "CmbPmonth", 1), u"To 월"},
             {control<QComboBox>(*fx.window.regularPage, "CmbMDay"), u"날짜기준"},
-            {control<QLineEdit>(*fx.window.regularPage, "TxtRegPlan"), u"입력내용"},   // the frame's title, not the "에" outside it
+            {control<QLineEdit>(*fx.window.regularPage, "TxtRegPlan"), u"입력내용"}, // the frame's title, not the "에" outside it
         };
         for (const auto& e : expected)
             QCOMPARE(e.control->accessibleName(), QString::fromUtf16(e.name));
@@ -285,14 +295,14 @@ private slots:
         auto* title = control<QLineEdit>(*fx.window.holidayPage, "TxtAnni");
         title->setFocus();
         QTest::keyClicks(title, QStringLiteral("AB"));
-        QTest::keyClick(title, Qt::Key_Return);   // typed, not yet added
+        QTest::keyClick(title, Qt::Key_Return); // typed, not yet added
         QVERIFY(fx.window.isVisible());
         QCOMPARE(title->text(), QStringLiteral("AB"));
         QTest::keyClick(title, Qt::Key_Escape);
         QVERIFY(!fx.window.isVisible());
         QVERIFY(fx.boxes.shown.isEmpty());
         QVERIFY(!QFile::exists(fx.path(QStringLiteral("Holiday.dat"))));
-        QCOMPARE(QDir(fx.dir.path()).entryList(QDir::Files), files);   // Cancel writes nothing
+        QCOMPARE(QDir(fx.dir.path()).entryList(QDir::Files), files); // Cancel writes nothing
         QCOMPARE(fx.store.values, stored);
 
         WindowFixture ok;

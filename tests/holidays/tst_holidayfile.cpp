@@ -30,6 +30,7 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QStringList>("loaded");
         const QList<QByteArray> three{"1/1(S)[A]", "2/2(S)[B]", "3/3(L)[C]"};
+        // clang-format off
         QTest::newRow("3 loads three") << holidayFile("Contents No=3", three) << QStringList{"1/1(S)[A]", "2/2(S)[B]", "3/3(L)[C]"};
         QTest::newRow("2 ignores Holi2") << holidayFile("Contents No=2", three) << QStringList{"1/1(S)[A]", "2/2(S)[B]"};
         QTest::newRow("0") << holidayFile("Contents No=0", three) << QStringList{};
@@ -48,6 +49,7 @@ private slots:
             << QStringList{"first", "second"};
         QTest::newRow("32767 over three keys")
             << QByteArray("[Holiday Etc]\r\nContents No=32767\r\n[Holiday Day]\r\nHoli0=1/1(S)[A]\r\nHoli9000=2/2(S)[B]\r\n"
+                          // clang-format on
                           "Holi32766=3/3(L)[C]\r\nHoli32767=4/4(S)[past the count]\r\n")
             << QStringList{"1/1(S)[A]", "2/2(S)[B]", "3/3(L)[C]"};
         const char zeros[] = "[Holiday Etc]\r\nContents No=3\0 junk\r\n[Holiday Day]\r\nHoli0=1/1(S)[A\0B]\r\nHoli1=\0\r\nHoli2=2/2(L)[C]\r\n";
@@ -64,13 +66,16 @@ private slots:
 
     void store_data()
     {
-        QTest::addColumn<QByteArray>("before");   // empty: no file
+        QTest::addColumn<QByteArray>("before"); // empty: no file
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QByteArray>("after");
+        // clang-format off
         QTest::newRow("no file: Holi0 blanked first, then entries, then the count")
             << QByteArray() << QStringList{"1/1(S)[New Year]", "12/25(S)[X-mas]"}
             << QByteArray("[Holiday Day]\r\nHoli0=1/1(S)[New Year]\r\nHoli1=12/25(S)[X-mas]\r\n"
+                          // clang-format on
                           "[Holiday Etc]\r\nContents No=2\r\n");
+        // clang-format off
         QTest::newRow("2 over 5: the rest blanked, keys kept")
             << holidayFile("Contents No=5", {"a", "b", "c", "d", "e"}) << QStringList{"x", "y"}
             << holidayFile("Contents No=2", {"x", "y", "", "", ""});
@@ -82,17 +87,22 @@ private slots:
         QTest::newRow("count of 3 creates the missing keys it blanks")
             << QByteArray("[Holiday Day]\r\nHoli0=a\r\n[Holiday Etc]\r\nContents No=3\r\n") << QStringList{"x"}
             << QByteArray("[Holiday Day]\r\nHoli0=x\r\nHoli1=\r\nHoli2=\r\n[Holiday Etc]\r\nContents No=1\r\n");
+        // clang-format on
         // A count that is present but unusable: every entry key of the file is blanked.
+        // clang-format off
         QTest::newRow("count not a number")
             << QByteArray("; kept\r\n[Holiday Day]\r\nHoli0=a\r\nholi1=b\r\nHOLI7=h\r\nHoliday=keep\r\nHoli=keep\r\n"
+                          // clang-format on
                           "Holi2x=keep\r\n\r\n[Holiday Etc]\r\nContents No=lots\r\n")
             << QStringList{"x"}
             << QByteArray("; kept\r\n[Holiday Day]\r\nHoli0=x\r\nholi1=\r\nHOLI7=\r\nHoliday=keep\r\nHoli=keep\r\n"
                           "Holi2x=keep\r\n\r\n[Holiday Etc]\r\nContents No=1\r\n");
+        // clang-format off
         QTest::newRow("other sections and comments stay")
             << QByteArray("; mine\r\n[Other]\r\nHoli0=z\r\n[Holiday Etc]\r\nContents No=1\r\nNote=n\r\n[Holiday Day]\r\nHoli0=a\r\n")
             << QStringList{"x", "y"}
             << QByteArray("; mine\r\n[Other]\r\nHoli0=z\r\n[Holiday Etc]\r\nContents No=2\r\nNote=n\r\n[Holiday Day]\r\n"
+                          // clang-format on
                           "Holi0=x\r\nHoli1=y\r\n");
     }
     void store()
@@ -106,7 +116,7 @@ private slots:
             writeFile(path, before);
         const int writes = fx.fs.writes;
         QVERIFY(HolidayFile::store(fx.fs, path, entries).ok);
-        QCOMPARE(fx.fs.writes, writes + 1);   // one rewrite, not one per key
+        QCOMPARE(fx.fs.writes, writes + 1); // one rewrite, not one per key
         QCOMPARE(readFile(path), after);
         QCOMPARE(HolidayFile::load(fx.fs, path), entries);
     }

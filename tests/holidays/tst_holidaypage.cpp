@@ -73,7 +73,7 @@ private slots:
         QTest::mouseClick(g.add, Qt::LeftButton);
         g.fill("10", "3", false, QStringLiteral("개천절"));
         g.p.CmdAdd_Click();
-        g.fill("12", "25", true, "X-mas");   // no duplicate check
+        g.fill("12", "25", true, "X-mas"); // no duplicate check
         g.p.CmdAdd_Click();
         // Character order, not date order.
         QCOMPARE(g.p.entries(), (QStringList{"1/1(S)[New Year]", QStringLiteral("10/3(L)[개천절]"), "12/25(S)[X-mas]",
@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(g.p.entries(), (QStringList{QStringLiteral("10/3(L)[개천절]"), "11/1(S)[New Year]", "12/25(S)[X-mas]",
                                              "3/1(S)[Samil]"}));
         QVERIFY(!g.del->isEnabled() && !g.mod->isEnabled());
-        g.p.CmdAdd_Click();   // the fields still hold the deleted entry: it comes back
+        g.p.CmdAdd_Click(); // the fields still hold the deleted entry: it comes back
         QCOMPARE(g.p.entries(), all);
         QVERIFY(g.fx.boxes.shown.isEmpty());
     }
@@ -107,7 +107,8 @@ private slots:
     void clickShowsTheEntry_data()
     {
         QTest::addColumn<QString>("entry");
-        QTest::addColumn<QStringList>("shown");   // the fields start as 3 / 4 / S / "old"
+        QTest::addColumn<QStringList>("shown"); // the fields start as 3 / 4 / S / "old"
+        // clang-format off
         QTest::newRow("lunar") << "8/15(L)[Harvest]" << QStringList{"8", "15", "L", "Harvest"};
         QTest::newRow("spaces around the title") << "1/1(S)[ Party ]" << QStringList{"1", "1", "S", "Party "};
         QTest::newRow(") and ] inside") << "3/1(S)[a)(b]c]" << QStringList{"3", "1", "S", "a)(b]c"};
@@ -115,6 +116,7 @@ private slots:
         QTest::newRow("month not in the list") << "13/40(L)[x]" << QStringList{"3", "4", "L", "x"};
         QTest::newRow("no parenthesis") << "6/7 x" << QStringList{"6", "4", "S", "old"};
         QTest::newRow("no )") << "6/7(L[x]" << QStringList{"6", "7", "L", "old"};
+        // clang-format on
     }
     void clickShowsTheEntry()
     {
@@ -153,7 +155,7 @@ private slots:
         QVERIFY(!line->text().isEmpty());
         QTest::mouseClick(g.del, Qt::LeftButton);
         QCOMPARE(line->text(), QString());
-        g.p.CmdAdd_Click();   // the fields still hold the deleted entry
+        g.p.CmdAdd_Click(); // the fields still hold the deleted entry
         QVERIFY(g.p.Main_WriteProfile());
         QCOMPARE(readFile(g.fx.path("Holiday.dat")), file);
     }
@@ -161,8 +163,8 @@ private slots:
     void refusedEntries_data()
     {
         QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("reasonPart");   // empty: accepted
-        QTest::newRow("59 bytes accepted") << QString(24, QChar(0xAC00)) + "x" << QString();   // 10 + 48 + 1
+        QTest::addColumn<QString>("reasonPart");                                             // empty: accepted
+        QTest::newRow("59 bytes accepted") << QString(24, QChar(0xAC00)) + "x" << QString(); // 10 + 48 + 1
         QTest::newRow("60 bytes refused") << QString(25, QChar(0xAC00)) << QStringLiteral("60바이트");
         QTest::newRow("line feed") << QStringLiteral("a\nb") << QStringLiteral("줄바꿈");
         QTest::newRow("carriage return") << QStringLiteral("a\rb") << QStringLiteral("줄바꿈");

@@ -14,7 +14,7 @@ private slots:
         QTest::addColumn<int>("year");
         QTest::addColumn<int>("month");
         QTest::addColumn<int>("day");
-        QTest::addColumn<QString>("expected");   // empty: refused
+        QTest::addColumn<QString>("expected"); // empty: refused
         QTest::addColumn<bool>("clamped");
 
         QTest::newRow("설날 2024") << 2024 << 1 << 1 << "2024-02-10" << false;
@@ -59,8 +59,9 @@ private slots:
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("today");
-        QTest::addColumn<QString>("expected");   // "2025-01-28 clamped"; empty: nothing shown
+        QTest::addColumn<QString>("expected"); // "2025-01-28 clamped"; empty: nothing shown
 
+        // clang-format off
         QTest::newRow("lunar, today counts") << "1/1(L)[설날]" << "2024-02-10" << "2024-02-10";
         QTest::newRow("lunar, passed this year") << "1/1(L)[설날]" << "2024-02-11" << "2025-01-29";
         QTest::newRow("lunar, before new year") << "1/1(L)[설날]" << "2025-01-01" << "2025-01-29";
@@ -74,6 +75,7 @@ private slots:
         QTest::newRow("month 13") << "13/1(S)[x]" << "2024-01-01" << "";
         QTest::newRow("no month") << "/1(S)[x]" << "2024-01-01" << "";
         QTest::newRow("no kind") << "1/1[x]" << "2024-01-01" << "";
+        // clang-format on
     }
     void next()
     {
@@ -90,14 +92,18 @@ private slots:
         QTest::addColumn<QString>("today");
         QTest::addColumn<bool>("korean");
         QTest::addColumn<QString>("expected");
+        // clang-format off
         QTest::newRow("korean") << "1/1(L)[설날]" << "2026-02-18" << true << "다음 양력 날짜: 2027-02-07 (일)";
         QTest::newRow("english") << "1/1(L)[설날]" << "2026-02-18" << false << "Next solar date: 2027-02-07 (Sun)";
         QTest::newRow("korean, moved") << "12/30(L)[그믐]" << "2025-01-01" << true
                                        << "다음 양력 날짜: 2025-01-28 (화)\n그 해 음력 12월은 29일까지: 29일로 옮김";
         QTest::newRow("english, moved") << "12/30(L)[그믐]" << "2025-01-01" << false
                                         << "Next solar date: 2025-01-28 (Tue)\nLunar month 12 has 29 days that year: "
+                                           // clang-format on
                                            "moved to the 29th";
+        // clang-format off
         QTest::newRow("unreadable") << "x(S)[x]" << "2025-01-01" << true << "";
+        // clang-format on
     }
     void line()
     {

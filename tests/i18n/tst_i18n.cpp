@@ -91,12 +91,14 @@ private slots:
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("title");
+        // clang-format off
         QTest::newRow("korean") << QStringLiteral("Korean")
                                 << QStringLiteral("파일을 찾을수 없습니다..\r\n적어도 하나의 언어파일이 있어야 합니다!")
                                 << QStringLiteral("언어 파일 없음");
         QTest::newRow("english") << QStringLiteral("English")
                                  << QStringLiteral("File Not Found.\r\nMust Have at least one Language File!")
                                  << QStringLiteral("Errore While Loading");
+        // clang-format on
     }
     void missingFileShowsMessage()
     {
@@ -128,13 +130,15 @@ private slots:
         QByteArray bytes = readFile(QStringLiteral(TUNEDESK_SOURCE_DIR "/data/tuneKorean.lng"));
         QVERIFY(!bytes.isEmpty());
         QVERIFY(!bytes.contains("\n\n"));
-        QCOMPARE(bytes.count("\r\n"), bytes.count('\n'));   // CR LF throughout
+        QCOMPARE(bytes.count("\r\n"), bytes.count('\n')); // CR LF throughout
         const auto texts = LanguageFile::parse(bytes);
         QVERIFY(texts.has_value());
         // Every caption key the window asks for, as ranges.
+        // clang-format off
         const std::pair<int, int> ranges[] = {{1000, 1018}, {1100, 1118}, {1200, 1208}, {1300, 1311}, {1400, 1406},
                                               {1500, 1501}, {1503, 1506}, {1600, 1612}, {1700, 1700}, {1705, 1711},
                                               {2000, 2000}, {3000, 3000}};
+        // clang-format on
         for (const auto& [from, to] : ranges) {
             for (int key = from; key <= to; ++key)
                 QVERIFY2(!texts->value(key).isEmpty() && texts->value(key) != QLatin1String("??????"),
@@ -148,9 +152,11 @@ private slots:
         QTest::addColumn<QString>("face");
         QTest::addColumn<int>("listSize");
         QTest::addColumn<QString>("firstPage");
+        // clang-format off
         QTest::newRow("korean") << QStringLiteral("Korean") << QStringLiteral("굴림") << 9 << QStringLiteral("자동설정");
         QTest::newRow("trailing space is not Korean") << QStringLiteral("Korean ") << QStringLiteral("Arial") << 8
                                                       << QStringLiteral("DefaultSet");
+        // clang-format on
     }
     void lanSetupFillsListsOnce()
     {
@@ -217,10 +223,10 @@ private slots:
         QCOMPARE(untagged->text(), QStringLiteral("keep me"));
         QCOMPARE(edit->text(), QStringLiteral("text"));
         QCOMPARE(button->text(), QStringLiteral("store"));
-        QCOMPARE(button->toolTip(), QString());             // not in a control array: no tooltip
-        QCOMPARE(missing->text(), QString());               // a key the file lacks empties the caption
+        QCOMPARE(button->toolTip(), QString()); // not in a control array: no tooltip
+        QCOMPARE(missing->text(), QString());   // a key the file lacks empties the caption
         QCOMPARE(arrayButton->text(), QStringLiteral("undo"));
-        QCOMPARE(arrayButton->toolTip(), QString());        // 13111 not in the file
+        QCOMPARE(arrayButton->toolTip(), QString()); // 13111 not in the file
         QCOMPARE(check->text(), QStringLiteral("designed"));
         for (QWidget* w : QList<QWidget*>{frame, opt, label, untagged, edit, combo, check})
             QCOMPARE(w->font().family(), QStringLiteral("굴림"));
@@ -248,7 +254,7 @@ private slots:
         QWidget window;
         auto* untagged = new QLabel(&window);
         nameControl(untagged, QStringLiteral("Label1"));
-        ApplyLngFile(&window, QStringLiteral("tuneKorean.lng"), lng, true);   // no key, no lookup
+        ApplyLngFile(&window, QStringLiteral("tuneKorean.lng"), lng, true); // no key, no lookup
         QVERIFY(fx.boxes.shown.isEmpty());
         auto* tagged = new QLabel(&window);
         nameControl(tagged, QStringLiteral("Label2"), 1000);

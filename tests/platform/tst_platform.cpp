@@ -68,7 +68,7 @@ private slots:
         for (Durability d : {Durability::Synced, Durability::Deferred}) {
             QVERIFY(fx.fs.writeAtomic(p, "short", d).ok);
             QCOMPARE(readFile(p), QByteArray("short"));
-            QCOMPARE(QDir(fx.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);   // no temporary file left
+            QCOMPARE(QDir(fx.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary file left
             const IoStatus st = fx.fs.writeAtomic(missing, "x", d);
             QVERIFY(!st.ok && !st.reason.isEmpty());
             QCOMPARE(st.path, missing);
@@ -92,10 +92,12 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
+        // clang-format off
         QTest::newRow("read-only file of another user") << "read-only" << "Permission denied";
         QTest::newRow("FIFO") << "fifo" << "not a regular file";
         QTest::newRow("device") << "device" << "not a regular file";
         QTest::newRow("folder") << "folder" << "not a regular file";
+        // clang-format on
     }
     void oddTargetsAreLeftAlone()
     {
@@ -116,7 +118,7 @@ private slots:
         }
         struct stat before;
         QVERIFY(::lstat(native.constData(), &before) == 0);
-        QVERIFY(::chmod(QFile::encodeName(fx.dir.path()).constData(), 0777) == 0);   // the folder would let it go
+        QVERIFY(::chmod(QFile::encodeName(fx.dir.path()).constData(), 0777) == 0); // the folder would let it go
         AsUnprivilegedUser user;
 
         QByteArray bytes;
@@ -147,7 +149,7 @@ private slots:
         Fixture fx;
         const QString p = fx.path(QStringLiteral("2004_3.5"));
         writeFile(p, {});
-        QVERIFY(::truncate(QFile::encodeName(p).constData(), qint64(30) << 30) == 0);   // 30 GB, sparse
+        QVERIFY(::truncate(QFile::encodeName(p).constData(), qint64(30) << 30) == 0); // 30 GB, sparse
         QByteArray bytes("untouched");
         const IoStatus st = fx.fs.readAll(p, bytes);
         QVERIFY(!st.ok);
@@ -177,7 +179,7 @@ private slots:
     {
         QTest::addColumn<int>("durability");
         QTest::addColumn<int>("mask");
-        QTest::addColumn<int>("oldMode");   // -1: a new file
+        QTest::addColumn<int>("oldMode"); // -1: a new file
         QTest::addColumn<int>("mode");
         for (int d : {int(Durability::Synced), int(Durability::Deferred)}) {
             const char* name = d == int(Durability::Synced) ? "synced" : "deferred";
@@ -217,10 +219,12 @@ private slots:
     {
         QTest::addColumn<QString>("common");
         QTest::addColumn<QString>("qt");
+        // clang-format off
         QTest::newRow("pictures") << QStringLiteral("Supported Picture Files(*.jpg,*.bmp,*.gif)|*.jpg;*.bmp;*.gif|")
                                   << QStringLiteral("Supported Picture Files(*.jpg,*.bmp,*.gif) (*.jpg *.bmp *.gif)");
         QTest::newRow("two") << QStringLiteral("A|*.a|B|*.b|") << QStringLiteral("A (*.a);;B (*.b)");
         QTest::newRow("empty") << QString() << QString();
+        // clang-format on
     }
     void commonDialogFilter()
     {

@@ -17,8 +17,9 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");   // default is "dflt"
+        QTest::addColumn<QString>("expected"); // default is "dflt"
         const QByteArray base("[Main]\r\nColor=255\r\n");
+        // clang-format off
         QTest::newRow("case folded") << base << "MAIN" << "cOLOR" << "255";
         QTest::newRow("caller names trimmed of spaces") << base << "  Main " << " Color  " << "255";
         QTest::newRow("caller tab is part of the name") << base << "Main\t" << "Color" << "dflt";
@@ -35,9 +36,12 @@ private slots:
         QTest::newRow("first key wins") << QByteArray("[Main]\r\nA=1\r\na=2\r\n") << "Main" << "A" << "1";
         QTest::newRow("cr only lines") << QByteArray("[Main]\rA=8\rB=9") << "Main" << "B" << "9";
         QTest::newRow("byte order mark hides the first header") << QByteArray("\xEF\xBB\xBF[Main]\r\nA=1\r\n") << "Main" << "A" << "dflt";
+        // clang-format on
         // The trail byte of 똠 (8C 63) is a lower-case "c": it must not match "C".
+        // clang-format off
         QTest::newRow("trail byte is not folded")
             << (cp949(QStringLiteral("[똠]")) + "\r\nA=1\r\n") << Cp949::decode("\x8C\x43") << "A" << "dflt";
+        // clang-format on
     }
     void lookup()
     {
@@ -60,8 +64,8 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<int>("bufferSize");
         QTest::addColumn<QString>("expected");
-        const QString korean40 = QString(40, QChar(0xAC00));                      // 80 bytes
-        const QString mixed = QStringLiteral("a") + QString(29, QChar(0xAC00));   // 59 bytes
+        const QString korean40 = QString(40, QChar(0xAC00));                    // 80 bytes
+        const QString mixed = QStringLiteral("a") + QString(29, QChar(0xAC00)); // 59 bytes
         QTest::newRow("korean cut before a split character") << korean40 << 60 << QString(29, QChar(0xAC00));
         QTest::newRow("odd start ends exactly at 59") << mixed + QStringLiteral("나") << 60 << mixed;
         QTest::newRow("ascii 70 gives 59") << QString(70, QLatin1Char('x')) << 60 << QString(59, QLatin1Char('x'));
@@ -83,13 +87,14 @@ private slots:
     // Every write changes one place of the file and leaves every other byte as it was.
     void write_data()
     {
-        QTest::addColumn<QByteArray>("before");   // null: no file
+        QTest::addColumn<QByteArray>("before"); // null: no file
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("after");
         const QByteArray big("; Daybrook settings\r\nstray line\r\n[Other]\r\nSunColor=1\r\n\r\n[Main]   ; note\r\n"
                              "  SUNcolor = 255  \r\nsunColor=999\r\n; the end\r\n\tWeird line\nTail=x");
+        // clang-format off
         QTest::newRow("in place, first of two") << big << "main" << "SunColor" << "16711680"
                                                 << QByteArray(big).replace("  SUNcolor = 255  ", "SUNcolor=16711680");
         QTest::newRow("last line keeps its missing end") << big << "Main" << "tail" << "y" << QByteArray(big).replace("Tail=x", "Tail=y");
@@ -110,6 +115,7 @@ private slots:
         QTest::newRow("korean, no byte order mark")
             << QByteArray() << QStringLiteral("사용자정의 1") << QStringLiteral("제목") << QStringLiteral("똠방각하 햏 Arial,10")
             << cp949(QStringLiteral("[사용자정의 1]\r\n제목=똠방각하 햏 Arial,10\r\n"));
+        // clang-format on
     }
     void write()
     {
@@ -147,6 +153,7 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("reasonPart");
+        // clang-format off
         QTest::newRow("cr in value") << "S" << "K" << "a\rb" << "line break";
         QTest::newRow("lf in key") << "S" << "K\nX" << "v" << "line break";
         QTest::newRow("emoji in value") << "S" << "K" << QStringLiteral("파티🎉") << QStringLiteral("🎉");
@@ -155,6 +162,7 @@ private slots:
         QTest::newRow("tab after the section") << "S\t" << "K" << "v" << "tab";
         QTest::newRow("tab before the key") << "S" << "\tK" << "v" << "cannot be a key";
         QTest::newRow("key line made a header") << "S" << "\t[K" << "v" << "cannot be a key";
+        // clang-format on
     }
     void refusesWhatWouldBreakTheFile()
     {
@@ -169,7 +177,7 @@ private slots:
         const IoStatus refused = pf.writeAll(fx.path("t.ini"), {{"S", "Other", "2"}, {section, key, value}});
         QVERIFY(!refused.ok);
         QVERIFY2(refused.reason.contains(reasonPart), qPrintable(refused.reason));
-        QCOMPARE(fx.fs.writes, 0);   // nothing written, not even the good pair before it
+        QCOMPARE(fx.fs.writes, 0); // nothing written, not even the good pair before it
         QCOMPARE(readFile(fx.path("t.ini")), before);
     }
 

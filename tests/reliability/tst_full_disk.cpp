@@ -61,7 +61,7 @@ public:
             rlimit lim{};
             ::getrlimit(RLIMIT_FSIZE, &lim);
             saved_ = lim;
-            lim.rlim_cur = 16;   // every file the cases write is longer
+            lim.rlim_cur = 16; // every file the cases write is longer
             QVERIFY(::setrlimit(RLIMIT_FSIZE, &lim) == 0);
             filled_ = true;
             return;
@@ -72,7 +72,7 @@ public:
         for (qsizetype size = block.size(); size > 0;) {
             if (::write(fd, block.constData(), size_t(size)) < 0) {
                 QCOMPARE(errno, ENOSPC);
-                size /= 2;   // down to the last free byte
+                size /= 2; // down to the last free byte
             }
         }
         ::close(fd);
@@ -126,11 +126,13 @@ private slots:
     void fullDisk_data()
     {
         QTest::addColumn<QString>("store");
+        // clang-format off
         QTest::newRow("OK") << "OK";
         QTest::newRow("store-now button") << "CmdDColor";
         QTest::newRow("holiday store, first run") << "holidays";
         QTest::newRow("D-Day run") << "generator";
         QTest::newRow("export over a workbook") << "export";
+        // clang-format on
     }
 
     // Each store on a full disk keeps every file as it was, tells the user once
@@ -155,7 +157,7 @@ private slots:
             QVERIFY(child.waitForFinished(120000));
             const QByteArray out = child.readAll();
             QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, out.constData());
-            QVERIFY2(out.contains("Totals: 3 passed"), out.constData());   // init, the case, cleanup
+            QVERIFY2(out.contains("Totals: 3 passed"), out.constData()); // init, the case, cleanup
             return;
         }
 
@@ -177,7 +179,7 @@ private slots:
         frmOptions window(fx.services, lng, frmOptions::captionFor(1, 55));
         QVERIFY(window.Form_Load());
         window.show();
-        window.presetsPage->setCurrentPreset(5);   // a user preset: the store-now button works
+        window.presetsPage->setCurrentPreset(5); // a user preset: the store-now button works
         choose(control<QComboBox>(*window.ddayPage, "CmbPYear", 5), "2026");
         choose(control<QComboBox>(*window.ddayPage, "CmbPmonth", 5), "12");
         choose(control<QComboBox>(*window.ddayPage, "CmbPDay", 5), "1");
@@ -196,13 +198,13 @@ private slots:
         auto act = [&] {
             if (store == QLatin1String("OK")) {
                 window.cmdOK->click();
-                fx.boxes.shown.removeFirst();   // the prompt
+                fx.boxes.shown.removeFirst(); // the prompt
             } else if (store == QLatin1String("CmdDColor")) {
                 control<QPushButton>(*window.presetsPage, "CmdDColor")->click();
             } else if (store == QLatin1String("holidays")) {
                 window.holidayPage->Main_WriteProfile();
             } else if (store == QLatin1String("generator")) {
-                window.LstOption->setCurrentRow(6);   // the page of the button, as a user gets there
+                window.LstOption->setCurrentRow(6); // the page of the button, as a user gets there
                 control<QPushButton>(*window.ddayPage, "CmdDataInput2", 0)->click();
             } else {
                 window.LstOption->setCurrentRow(4);
@@ -215,7 +217,7 @@ private slots:
         disk.fill();
         act();
         disk.free();
-        QCOMPARE(snapshot(folder, disk.filler()), before);   // every file byte for byte, nothing added
+        QCOMPARE(snapshot(folder, disk.filler()), before); // every file byte for byte, nothing added
         QVERIFY(window.isVisible());
 
         // One message per failed file, naming it and why.

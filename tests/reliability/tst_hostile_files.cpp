@@ -69,7 +69,8 @@ private slots:
         for (int i = 0; notes.size() < 50 * 1024 * 1024; ++i)
             notes += "[Note " + QByteArray::number(i) + "] " + korean + " " + QByteArray(160, 'x') + '\n';
         notes.chop(1);
-        QTest::newRow("50 MB") << notes + "\r\n" << notes + "\r\n";
+        QTest::newRow("50 MB") << notes + "\r\n"
+                               << notes + "\r\n";
         QByteArray any(64 * 1024, Qt::Uninitialized);
         QRandomGenerator(1).fillRange(reinterpret_cast<quint32*>(any.data()), any.size() / 4);
         QTest::newRow("random bytes") << any << asRewritten(any);
@@ -102,7 +103,7 @@ private slots:
         file.reserve(11 * 1024 * 1024);
         for (int i = 0; i < 100000; ++i)
             file += "[Preset" + QByteArray::number(i).rightJustified(6, '0') + "]\r\nSunColor=" + QByteArray::number(i)
-                + "\r\nFont=Arial,10\r\nTitle=Preset " + QByteArray::number(i) + "\r\nBackPicture=C:\\Daybrook\\winter.bmp\r\n";
+                    + "\r\nFont=Arial,10\r\nTitle=Preset " + QByteArray::number(i) + "\r\nBackPicture=C:\\Daybrook\\winter.bmp\r\n";
         file += "; end\r\n";
         QVERIFY(file.size() > 10 * 1000 * 1000);
         Fixture f;
@@ -144,13 +145,15 @@ private slots:
     void languageFile_data()
     {
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("text");   // of key 1999; null: the program ends
+        QTest::addColumn<QString>("text"); // of key 1999; null: the program ends
         QByteArray long100k;
         for (int i = 0; i < 100000; ++i)
             long100k += QByteArray::number(1000 + i % 9000) + ' ' + cp949(QStringLiteral("캡션 ")) + QByteArray::number(i) + "\r\n";
         QTest::newRow("100,000 lines: the last line of a key wins") << long100k << QStringLiteral("캡션 99999");
         QTest::newRow("zero byte in a caption") << raw("1999 a\0b\r\n") << QString::fromLatin1(raw("a\0b"));
-        QTest::newRow("zero byte in the key") << raw("19\0" "99 a\r\n") << QString();
+        QTest::newRow("zero byte in the key") << raw("19\0"
+                                                     "99 a\r\n")
+                                              << QString();
     }
     void languageFile()
     {
@@ -164,7 +167,7 @@ private slots:
         } else {
             QCOMPARE(lng.GetLngText(1999, QStringLiteral("tuneKorean.lng")), text);
             QCOMPARE(lng.GetLngText(999, QStringLiteral("tuneKorean.lng")), QString());
-            QCOMPARE(lng.fileReads(), 1);   // read once for all lookups
+            QCOMPARE(lng.fileReads(), 1); // read once for all lookups
         }
         QVERIFY(f.boxes.shown.isEmpty());
     }
@@ -199,9 +202,11 @@ private slots:
     void unusableLockPath_data()
     {
         QTest::addColumn<QString>("how");
+        // clang-format off
         QTest::newRow("a folder in place of the lock") << "folder";
         QTest::newRow("a file in place of the runtime folder") << "file";
         QTest::newRow("read-only runtime folder") << "read-only";
+        // clang-format on
     }
     void unusableLockPath()
     {
@@ -218,13 +223,13 @@ private slots:
                                                           | QFileDevice::ExeOther));
         }
         {
-            std::optional<AsUnprivilegedUser> user;   // the superuser writes through permissions
+            std::optional<AsUnprivilegedUser> user; // the superuser writes through permissions
             if (how == QLatin1String("read-only"))
                 user.emplace();
             QtInstanceLock lock(path);
             QVERIFY(lock.tryAcquire());
         }
-        QVERIFY(!QFileInfo(path).isFile());   // and nothing was made there
+        QVERIFY(!QFileInfo(path).isFile()); // and nothing was made there
         QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 

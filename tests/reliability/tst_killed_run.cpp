@@ -18,7 +18,7 @@ using namespace td;
 
 namespace {
 
-using Snapshot = QHash<QString, QByteArray>;   // path under the data folder -> bytes
+using Snapshot = QHash<QString, QByteArray>; // path under the data folder -> bytes
 
 const QDate kFirst(2000, 1, 1), kLast(2009, 12, 31);
 
@@ -40,7 +40,7 @@ void writeNotes(const QString& folder)
         if (i % 3 == 0) note = "[Meeting]\r\n";
         if (i % 7 == 0) note = "[A]\r\n[B]\r\nline three\r\n";
         if (i % 11 == 0) note = "\xff\xfe stray bytes\r\n";
-        if (i % 13 == 0)   // this run's own entry is there already
+        if (i % 13 == 0) // this run's own entry is there already
             note = Cp949::encode(entryFor(int(d.daysTo(kLast)))).bytes + "\n[old]\r\n";
         if (i % 19 == 0) note = Cp949::encode(QStringLiteral("[회의] 3시\n")).bytes + "\r\n";
         if (note.isEmpty() && i % 17 != 0)
@@ -48,7 +48,7 @@ void writeNotes(const QString& folder)
         QDir().mkpath(DayFiles::monthFolder(data, d));
         if (!note.isEmpty())
             test::writeFile(DayFiles::dayFile(data, d), note);
-        if (i % 17 == 0)   // finished items, which a run never touches
+        if (i % 17 == 0) // finished items, which a run never touches
             test::writeFile(DayFiles::companionFile(data, d), "[done]\r\n");
     }
 }

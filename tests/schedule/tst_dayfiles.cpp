@@ -46,12 +46,14 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
+        // clang-format off
         QTest::newRow("CR LF") << QByteArray("A\r\nB\r\n") << "A\nB";
         QTest::newRow("lone LF") << QByteArray("A\nB\r\n") << "A\nB";
         QTest::newRow("CR alone") << QByteArray("A\rB") << "A\nB";
         QTest::newRow("leading empty lines") << QByteArray("\r\n\r\nA\r\nB\r\n") << "A\nB";
         QTest::newRow("later empty lines stay") << QByteArray("A\r\n\r\nB\r\n") << "A\n\nB";
         QTest::newRow("empty file") << QByteArray() << "";
+        // clang-format on
     }
     void readingRule()
     {
@@ -67,6 +69,7 @@ private slots:
         QTest::addColumn<QString>("buffer");
         const QByteArray lines("[A]\r\n[B]\r\n");
         const QByteArray oneLine("[A]\n[B]\n[C]\r\n");
+        // clang-format off
         QTest::newRow("new entry on top") << lines << "[C]" << "[C]\n[A]\n[B]";
         QTest::newRow("entry already first") << lines << "[A]" << "[A]\n[B]";
         QTest::newRow("one-line file, new entry") << oneLine << "[D]" << "[D]\n[A]\n[B]\n[C]";
@@ -82,6 +85,7 @@ private slots:
         QTest::newRow("trailing LF left by a removal") << QByteArray("[X]\n\r\n") << "[A]" << "[A]\n[X]\n";
         QTest::newRow("countdown counts differ") << QByteArray("[Exam D-10]\r\n") << "[Exam D-1]"
                                                 << "[Exam D-1]\n[Exam D-10]";
+        // clang-format on
     }
     void merge()
     {
@@ -108,12 +112,14 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("left");
+        // clang-format off
         QTest::newRow("first of two") << "[A]\n[B]" << "[A]" << "[B]";
         QTest::newRow("last of two keeps the LF") << "[B]\n[A]" << "[A]" << "[B]\n";
         QTest::newRow("inside one line") << "[A]\n[B]\n[C]" << "[B]" << "[A]\n[C]";
         QTest::newRow("every occurrence") << "[A]\n[B]\n[A]" << "[A]" << "[B]\n";
         QTest::newRow("within a longer part") << "[A] moved\n[B]" << "[A]" << " moved\n[B]";
         QTest::newRow("empty entry changes nothing") << "[B]\n[C]" << "" << "[B]\n[C]";
+        // clang-format on
     }
     void remove()
     {
@@ -217,7 +223,7 @@ private slots:
         QCOMPARE(fx.fs.flushes, 1);
         QCOMPARE(seen.last(), 100.0);
         QVERIFY(std::is_sorted(seen.begin(), seen.end()));
-        QCOMPARE(seen.first(), 2.0 / 30.0 * 100.0);   // 3 March
+        QCOMPARE(seen.first(), 2.0 / 30.0 * 100.0); // 3 March
 
         // Removing where nothing is there writes nothing, makes no folder and needs no flush.
         QVERIFY(runDays(idle.fs, idle.services.DataFolder, range, DayAction::Remove, fixed("[A]")).ok());
@@ -231,21 +237,27 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("action");
         QTest::addColumn<int>("failed");
-        QTest::addColumn<QString>("firstFailure");   // relative to the data folder
+        QTest::addColumn<QString>("firstFailure"); // relative to the data folder
         const int reg = int(DayAction::Register), rem = int(DayAction::Remove);
+        // clang-format off
         QTest::newRow("data folder missing") << "missing" << reg << 3 << "missing/2004_3";
         QTest::newRow("read-only month folder") << "read-only" << reg << 2 << "2004_3/2004_3.1";
         QTest::newRow("read-only month folder, removing") << "read-only" << rem << 2 << "2004_3/2004_3.1";
+        // clang-format on
         // The first write into a new month finds its folder missing: the 3rd write is 31 March.
+        // clang-format off
         QTest::newRow("a write fails") << "write 3" << reg << 1 << "2004_3/2004_3.31";
         QTest::newRow("first delete fails") << "delete 1" << rem << 1 << "2004_3/2004_3.1";
         QTest::newRow("second read fails") << "read 2" << rem << 1 << "2004_3/2004_3.31";
         QTest::newRow("folder creation fails") << "folder 1" << reg << 1 << "2004_3";
+        // clang-format on
         // Files the run must not touch: one the user may not write, one too large to read.
+        // clang-format off
         QTest::newRow("read-only day file") << "read-only day" << reg << 1 << "2004_3/2004_3.1";
         QTest::newRow("read-only day file, removing") << "read-only day" << rem << 1 << "2004_3/2004_3.1";
         QTest::newRow("30 GB day file") << "huge day" << reg << 1 << "2004_3/2004_3.1";
         QTest::newRow("30 GB day file, removing") << "huge day" << rem << 1 << "2004_3/2004_3.1";
+        // clang-format on
     }
     void failuresAreCounted()
     {
@@ -288,7 +300,8 @@ private slots:
             }
         } else {
             (how.startsWith("write") ? fx.fs.failWriteAt : how.startsWith("delete") ? fx.fs.failRemoveAt
-             : how.startsWith("read") ? fx.fs.failReadAt : fx.fs.failMakeDirAt) = how.section(' ', 1).toInt();
+                                                       : how.startsWith("read")     ? fx.fs.failReadAt
+                                                                                    : fx.fs.failMakeDirAt) = how.section(' ', 1).toInt();
         }
 
         std::optional<AsUnprivilegedUser> user;

@@ -16,7 +16,7 @@ using namespace td::test;
 
 namespace {
 
-using Snapshot = QMap<QString, QByteArray>;   // every file under the folder -> bytes
+using Snapshot = QMap<QString, QByteArray>; // every file under the folder -> bytes
 
 Snapshot snapshot(const QString& folder)
 {
@@ -69,12 +69,12 @@ private:
 // Eight days, every 2nd from 27 February 2004: existing files in the shapes
 // Daybrook, this tool and hand editing leave them; null = no file.
 const QList<QByteArray> kDays{
-    "[Exam D-14]\r\n",                 // only this run's entry: removing deletes it
-    "[X]\n[Y]\r\n",                    // lone LF inside a line
-    "\r\n\r\n[X]\r\n",                 // empty lines on top, which a rewrite drops
-    QByteArray(),                      // no file: register creates it
-    "\xff\xfe stray\r[B]",             // bytes CP949 does not know, lone CR, no final line end
-    "[Exam D-4]\n[old]\r\n",           // this run's entry already there
+    "[Exam D-14]\r\n",       // only this run's entry: removing deletes it
+    "[X]\n[Y]\r\n",          // lone LF inside a line
+    "\r\n\r\n[X]\r\n",       // empty lines on top, which a rewrite drops
+    QByteArray(),            // no file: register creates it
+    "\xff\xfe stray\r[B]",   // bytes CP949 does not know, lone CR, no final line end
+    "[Exam D-4]\n[old]\r\n", // this run's entry already there
     QByteArray(),
     "[A]\r\n\r\n[B]\r\n",
 };
@@ -102,7 +102,7 @@ private slots:
     // every file byte for byte: files the run created go, files it deleted return.
     void undoGivesBackEveryByte_data()
     {
-        QTest::addColumn<QList<int>>("actions");   // runs before the one undone
+        QTest::addColumn<QList<int>>("actions"); // runs before the one undone
         const int reg = int(DayAction::Register), rem = int(DayAction::Remove);
         QTest::newRow("register, merged into notes") << QList<int>{reg};
         QTest::newRow("remove") << QList<int>{rem};
@@ -141,14 +141,14 @@ private slots:
         }
         QVERIFY(journal.files().isEmpty());
         QCOMPARE(int(undoLast(fx.fs, journal, data).status), int(UndoResult::Status::NothingToUndo));
-        QVERIFY(!QFileInfo::exists(fx.path("tunedesk")));   // never in the data folder
+        QVERIFY(!QFileInfo::exists(fx.path("tunedesk"))); // never in the data folder
     }
 
     // The preview's days and counts are what the run then does to the files.
     void planIsWhatTheRunDoes_data()
     {
         QTest::addColumn<int>("action");
-        QTest::addColumn<QList<int>>("counts");   // new, changed, deleted, unchanged
+        QTest::addColumn<QList<int>>("counts"); // new, changed, deleted, unchanged
         QTest::newRow("register") << int(DayAction::Register) << QList<int>{2, 4, 0, 2};
         // Remove rewrites days it does not find the entry in by the reading rule.
         QTest::newRow("remove") << int(DayAction::Remove) << QList<int>{0, 4, 1, 3};
@@ -163,8 +163,8 @@ private slots:
         writeDays(data, range);
         const Snapshot before = snapshot(fx.dir.path());
         const DayPlan plan = planRun(fx.fs, data, range, DayAction(action), countdown);
-        QCOMPARE(snapshot(fx.dir.path()), before);   // the plan writes nothing
-        QCOMPARE(fx.fs.reads, 6);                     // each existing day file read once
+        QCOMPARE(snapshot(fx.dir.path()), before); // the plan writes nothing
+        QCOMPARE(fx.fs.reads, 6);                  // each existing day file read once
         using K = DayChange::Kind;
         QCOMPARE((QList<int>{plan.count(K::New), plan.count(K::Changed), plan.count(K::Deleted), plan.count(K::Unchanged)}),
                  counts);
@@ -206,7 +206,7 @@ private slots:
         const UndoResult r = undoLast(fx.fs, journal, data);
         QCOMPARE(int(r.status), int(UndoResult::Status::Done));
         QCOMPARE(r.changedSince, (QStringList{edited, created}));
-        QCOMPARE(r.restoredDays, 3);   // eight days less two unchanged, two edited and the one deleted by hand
+        QCOMPARE(r.restoredDays, 3); // eight days less two unchanged, two edited and the one deleted by hand
         QCOMPARE(readFile(edited), QByteArray("[Exam D-12]\n[X]\n[Y]\r\n[mine]\r\n"));
         QCOMPARE(readFile(created), QByteArray("[Exam D-2]\r\n[mine]\r\n"));
         QCOMPARE(without(snapshot(fx.dir.path()), fx.dir.path(), {edited, created}),
@@ -219,11 +219,13 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("problem");
+        // clang-format off
         QTest::newRow("cut short") << "cut" << int(JournalProblem::CutShort);
         QTest::newRow("one byte changed") << "flip" << int(JournalProblem::Damaged);
         QTest::newRow("entry edited by hand") << "edit" << int(JournalProblem::Damaged);
         QTest::newRow("another data folder") << "foreign" << int(JournalProblem::OtherDataFolder);
         QTest::newRow("not a journal") << "other" << int(JournalProblem::NotAJournal);
+        // clang-format on
     }
     void badJournalIsRefused()
     {
@@ -276,7 +278,8 @@ private slots:
         for (int run = 0; run < 12; ++run) {
             const RunLabel l{"dday-register", QDate(2004, 3, 1), QDate(2004, 3, 2), QString::number(run)};
             QVERIFY(runDays(fx.fs, fx.services.DataFolder, one, run % 2 ? DayAction::Remove : DayAction::Register,
-                            countdown, {}, &journal, &l).ok());
+                            countdown, {}, &journal, &l)
+                        .ok());
         }
         const QStringList files = journal.files();
         QCOMPARE(files.size(), 10);

@@ -78,17 +78,20 @@ private slots:
     void refusedBeforeAnythingIsWritten_data()
     {
         QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("from");   // "" chooses nothing
+        QTest::addColumn<QString>("from"); // "" chooses nothing
         QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("left");
         QTest::addColumn<QString>("plan");
         QTest::addColumn<QString>("right");
         QTest::addColumn<QString>("message");
         const QString wrongDate = "날짜 설정 오류입니다.";
+        // clang-format off
         QTest::newRow("regular, To before From") << "regular" << "2004/5" << "2004/4" << "[" << "Meeting" << "]"
                                                  << wrongDate;
         QTest::newRow("dday, nothing chosen") << "dday" << "" << "" << "[" << "Exam" << "]" << wrongDate;
+        // clang-format on
         // An empty entry would match every day's text.
+        // clang-format off
         QTest::newRow("regular, empty after trimming") << "regular" << "2004/3" << "2004/3" << " " << "  " << ""
                                                        << "입력내용이 비어 있습니다.";
         QTest::newRow("dday, line break in a marker") << "dday" << "2004/3/1" << "2004/3/31" << "[" << "Exam" << "]\r"
@@ -97,6 +100,7 @@ private slots:
                                             << notStorable("🎉");
         QTest::newRow("dday, stray byte") << "dday" << "2004/3/1" << "2004/3/31" << QString(QChar(0xDC81)) << "Exam"
                                           << "]" << notStorable(QString(QChar(0xDC81)));
+        // clang-format on
     }
     void refusedBeforeAnythingIsWritten()
     {
@@ -147,10 +151,10 @@ private slots:
         control<QRadioButton>(r, "OptWeek")->setChecked(true);
         choose(control<QComboBox>(r, "CmbWSel"), "2nd");
         choose(control<QComboBox>(r, "CmbWDay"), "Tuesday");
-        control<QLineEdit>(r, "TxtRegPlan")->setText("  똠양꿍 ");   // extension syllables: CP949 holds them
+        control<QLineEdit>(r, "TxtRegPlan")->setText("  똠양꿍 "); // extension syllables: CP949 holds them
         writeFile(dayPath(fx, 2004, 4, 13), "[Dentist]\r\n");
 
-        click(control<QPushButton>(r, "CmdDataInput", 0));   // a click that is waiting is taken when no run is going on
+        click(control<QPushButton>(r, "CmdDataInput", 0)); // a click that is waiting is taken when no run is going on
         QTRY_COMPARE(fx.boxes.shown.size(), 1);
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), cp949("[똠양꿍]\r\n"));
         QCOMPARE(readFile(dayPath(fx, 2004, 4, 13)), cp949("[똠양꿍]\n[Dentist]\r\n"));
@@ -177,8 +181,10 @@ private slots:
     {
         QTest::addColumn<QString>("language");
         QTest::addColumn<QStringList>("items");
+        // clang-format off
         QTest::newRow("korean") << "Korean" << QStringList{"1st", "2nd", "3rd", "4th", "All", "다섯째", "마지막"};
         QTest::newRow("english") << "English" << QStringList{"1st", "2nd", "3rd", "4th", "All", "5th", "Last"};
+        // clang-format on
     }
     void lastWeekdayFromTheList()
     {
@@ -210,7 +216,7 @@ private slots:
     {
         Fixture fx;
         QDir().mkpath(fx.path("2004_2"));
-        fx.fs.failPathPart = "2004_2/";   // a month folder that refuses writes
+        fx.fs.failPathPart = "2004_2/"; // a month folder that refuses writes
         DDayPage d(fx.services, nullptr);
         chooseDDay(d, "2004/2/28", "2004/3/1", "1");
         control<QLineEdit>(d, "TxtRegPlan2")->setText("Exam");
@@ -309,7 +315,8 @@ private slots:
         QCOMPARE(regularUndo->toolTip(), "실행 기록을 읽을 수 없습니다: " + bad);
         regularUndo->click();
         QCOMPARE(fx.boxes.shown.last().text, "실행 기록 " + bad + "을(를) 적용하지 않았습니다: 이 프로그램의 실행 기록이 아닙니다.\r"
-                                             "날짜 파일은 하나도 바꾸지 않았고, 이 기록은 " + bad + ".refused 로 옮겨 두었습니다.");
+                                                                  "날짜 파일은 하나도 바꾸지 않았고, 이 기록은 "
+                                                 + bad + ".refused 로 옮겨 두었습니다.");
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Dentist]\r\n"));
         QVERIFY(!regularUndo->isEnabled());
     }

@@ -18,16 +18,20 @@ private slots:
         QTest::addColumn<MsgAnswer>("answer");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text");
+        // clang-format off
         QTest::newRow("configuration, Korean, OK") << false << true << MsgAnswer::Ok << QStringLiteral("Daybrook 초기화")
             << QStringLiteral("Daybrook 환경설정값을 초기화(저장값 삭제)합니다!!!\r[Daybrook의 실행중 오류발생시 사용하기 바랍니다]");
         QTest::newRow("configuration, English, Cancel") << false << false << MsgAnswer::Cancel
             << QStringLiteral("Daybrook Configuration Reset")
             << QStringLiteral("Daybrook configuration value is initialized(All Value is Deleted)!\r"
-                              "[Use This Function when Daybrook has error while execution]");
+                                                                          // clang-format on
+                                                                          "[Use This Function when Daybrook has error while execution]");
+        // clang-format off
         QTest::newRow("position, Korean, Cancel") << true << true << MsgAnswer::Cancel << QStringLiteral("Daybrook 위치 초기화")
             << QStringLiteral("Daybrook 위치저장값을 초기화합니다!!!\r[Daybrook의 위치를 초기화 합니다]");
         QTest::newRow("position, English, OK") << true << false << MsgAnswer::Ok << QStringLiteral("Daybrook Position Correction")
             << QStringLiteral("Position value of Daybrook is Reset !!!\r[Daybrook Position Initialize]");
+        // clang-format on
     }
 
     void resets()
@@ -42,7 +46,7 @@ private slots:
         f.store.values = before;
         f.boxes.answers.push_back(answer);
         const ResetResult r = position ? resetPosition(f.store, f.boxes, korean) : resetConfiguration(f.store, f.boxes, korean);
-        QCOMPARE(f.boxes.shown.size(), 1);   // nothing is shown after the question
+        QCOMPARE(f.boxes.shown.size(), 1); // nothing is shown after the question
         const Message& m = f.boxes.shown.first();
         QCOMPARE(m.title, title);
         QCOMPARE(m.text, text);
@@ -79,7 +83,7 @@ private slots:
             other.setValue(QStringLiteral("Other/Kept"), QStringLiteral("yes"));
         }
         QtSettingsStore store(path);
-        QCOMPARE(resetConfiguration(store, f.boxes, true), ResetResult::Done);   // OK is the default answer
+        QCOMPARE(resetConfiguration(store, f.boxes, true), ResetResult::Done); // OK is the default answer
         QCOMPARE(store.get(QStringLiteral("FDay Color"), QStringLiteral("d")), QStringLiteral("d"));
         QSettings check(path, QSettings::IniFormat);
         QCOMPARE(check.value(QStringLiteral("Other/Kept")).toString(), QStringLiteral("yes"));
@@ -89,14 +93,16 @@ private slots:
     // saves reads back as saved.
     void storeValuesReadAsText_data()
     {
-        QTest::addColumn<QByteArray>("line");   // "" saves value through the store
+        QTest::addColumn<QByteArray>("line"); // "" saves value through the store
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
+        // clang-format off
         QTest::newRow("comma and space") << QByteArray("Daybrook%20BG=/pics/a, b.jpg") << "Daybrook BG" << "/pics/a, b.jpg";
         QTest::newRow("semicolon and Korean") << QByteArray("Daybrook%20BG=/사진/a;b.jpg") << "Daybrook BG" << "/사진/a;b.jpg";
         QTest::newRow("quoted") << QByteArray("WeekViewFont=\"a, b\"") << "WeekViewFont" << "a, b";
         QTest::newRow("saved: quotes, backslash, tab, comma") << QByteArray() << "Daybrook BG" << "a \"q\" \\ x\t, y;z";
         QTest::newRow("saved: outer blanks and an at sign") << QByteArray() << "DataSaveDir" << " @x ";
+        // clang-format on
     }
     void storeValuesReadAsText()
     {
@@ -134,10 +140,10 @@ private slots:
         QVERIFY(readFile(path).contains("DataSaveDir=/plans"));
         writeFile(path, malformedFile);
         QCOMPARE(resetConfiguration(malformed, f.boxes, true), ResetResult::Done);
-        QCOMPARE(f.boxes.shown.size(), 1);   // the question, and no failure after it
+        QCOMPARE(f.boxes.shown.size(), 1); // the question, and no failure after it
         QVERIFY(!readFile(path).contains("DataSaveDir"));
         writeFile(path, "[Other\nx=1\n");
-        QVERIFY(malformed.removeSection());   // nothing to remove is no failure
+        QVERIFY(malformed.removeSection()); // nothing to remove is no failure
     }
 };
 

@@ -34,7 +34,7 @@ public:
         std::function<void(CommonDialog&)> apply;
     };
     std::deque<Answer> answers;
-    QStringList calls;   // "ShowColor", "ShowFont", ...
+    QStringList calls; // "ShowColor", "ShowFont", ...
 
     bool ShowColor() override { return next(QStringLiteral("ShowColor")); }
     bool ShowFont() override { return next(QStringLiteral("ShowFont")); }
@@ -55,7 +55,11 @@ public:
     bool failSaves = false;
     QString get(const QString& key, const QString& def) const override { return values.value(key, def); }
     bool save(const QString& key, const QString& value) override;
-    bool removeSection() override { values.clear(); return true; }
+    bool removeSection() override
+    {
+        values.clear();
+        return true;
+    }
 };
 
 // The real file system, failing on demand: the Nth operation of a kind fails
