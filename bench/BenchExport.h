@@ -7,13 +7,18 @@
 #include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"
 
+#include <QComboBox>
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 #include <algorithm>
 #include <vector>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace bench {
 
@@ -53,6 +58,33 @@ struct Day {
     QString done;
 };
 
+// 2000/1 to 2009/12 in the export page's lists, found by their design names.
+inline void chooseTenYears(QWidget& page)
+{
+    const auto list = [&page](const char* name) { return page.findChild<QComboBox*>(QString::fromLatin1(name)); };
+    list("CmbPYear(0)")->setCurrentIndex(list("CmbPYear(0)")->findText(QStringLiteral("2000")));
+    list("CmbPmonth(0)")->setCurrentIndex(0);
+    list("CmbPYear(1)")->setCurrentIndex(list("CmbPYear(1)")->findText(QStringLiteral("2009")));
+    list("CmbPmonth(1)")->setCurrentIndex(11);
+}
+
+// The floor of an export: the same files read with bare system calls.
+inline void readBare(const std::vector<QByteArray>& names)
+{
+    char buffer[4096];
+    for (const QByteArray& name : names) {
+        struct stat st;
+        if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        while (::read(fd, buffer, sizeof buffer) > 0) {
+        }
+        ::close(fd);
+    }
+}
+
 double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -77,6 +109,17 @@ inline std::vector<Day> writeTenYears(const QString& data, const QDate& first, c
         days.push_back(day);
     }
     return days;
+}
+
+// Both files of every day, as the bare reads open them.
+inline std::vector<QByteArray> dayFileNames(const QString& data, const std::vector<Day>& days)
+{
+    std::vector<QByteArray> names;
+    for (const Day& d : days) {
+        names.push_back(QFile::encodeName(td::DayFiles::dayFile(data, d.date)));
+        names.push_back(QFile::encodeName(td::DayFiles::companionFile(data, d.date)));
+    }
+    return names;
 }
 
 } // namespace bench

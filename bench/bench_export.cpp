@@ -8,7 +8,6 @@
 #include "platform/Cp949.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,9 +15,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 using namespace td;
@@ -107,19 +103,10 @@ int main(int argc, char** argv)
     services.today = [] { return QDate(2026, 12, 6); };
     ExportPage page(services, nullptr);
     page.locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    // 2000/1 to 2009/12 in the page's lists, found by their design names.
-    const auto list = [&page](const char* name) { return page.findChild<QComboBox*>(QString::fromLatin1(name)); };
-    list("CmbPYear(0)")->setCurrentIndex(list("CmbPYear(0)")->findText(QStringLiteral("2000")));
-    list("CmbPmonth(0)")->setCurrentIndex(0);
-    list("CmbPYear(1)")->setCurrentIndex(list("CmbPYear(1)")->findText(QStringLiteral("2009")));
-    list("CmbPmonth(1)")->setCurrentIndex(11);
+    chooseTenYears(page);
 
     std::vector<double> full, sheetOnly, direct, reading, bare;
-    std::vector<QByteArray> names;
-    for (const Day& d : days) {
-        names.push_back(QFile::encodeName(DayFiles::dayFile(data, d.date)));
-        names.push_back(QFile::encodeName(DayFiles::companionFile(data, d.date)));
-    }
+    const std::vector<QByteArray> names = dayFileNames(data, days);
     QElapsedTimer t;
     for (int i = 0; i < runs; ++i) {
         t.start();
@@ -156,17 +143,7 @@ int main(int argc, char** argv)
 
         // The floor: the same files with bare system calls (stat, open, read, close).
         t.start();
-        char buffer[4096];
-        for (const QByteArray& name : names) {
-            struct stat st;
-            if (::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
-                const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-                while (fd >= 0 && ::read(fd, buffer, sizeof buffer) > 0) {
-                }
-                if (fd >= 0)
-                    ::close(fd);
-            }
-        }
+        readBare(names);
         bare.push_back(t.nsecsElapsed() / 1e6);
 
         t.start();

@@ -11,7 +11,6 @@
 #include "platform/Cp949.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -20,11 +19,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
-#include <fcntl.h>
 #include <libical/ical.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace td;
 using namespace bench;
@@ -176,18 +172,9 @@ int main(int argc, char** argv)
     Services services{fs, store, boxes, dialog, data};
     services.today = [] { return QDate(2026, 12, 6); };
     ExportPage page(services, nullptr);
-    // 2000/1 to 2009/12 in the page's lists, found by their design names.
-    const auto list = [&page](const char* name) { return page.findChild<QComboBox*>(QString::fromLatin1(name)); };
-    list("CmbPYear(0)")->setCurrentIndex(list("CmbPYear(0)")->findText(QStringLiteral("2000")));
-    list("CmbPmonth(0)")->setCurrentIndex(0);
-    list("CmbPYear(1)")->setCurrentIndex(list("CmbPYear(1)")->findText(QStringLiteral("2009")));
-    list("CmbPmonth(1)")->setCurrentIndex(11);
+    chooseTenYears(page);
 
-    std::vector<QByteArray> names;
-    for (const Day& d : days) {
-        names.push_back(QFile::encodeName(DayFiles::dayFile(data, d.date)));
-        names.push_back(QFile::encodeName(DayFiles::companionFile(data, d.date)));
-    }
+    const std::vector<QByteArray> names = dayFileNames(data, days);
     std::vector<double> full, bare, direct;
     for (int i = 0; i < runs; ++i) {
         t.start();
@@ -195,17 +182,7 @@ int main(int argc, char** argv)
         full.push_back(t.nsecsElapsed() / 1e6);
 
         t.start();
-        char buffer[4096];
-        for (const QByteArray& name : names) {
-            struct stat st;
-            if (::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
-                const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-                while (fd >= 0 && ::read(fd, buffer, sizeof buffer) > 0) {
-                }
-                if (fd >= 0)
-                    ::close(fd);
-            }
-        }
+        readBare(names);
         bare.push_back(t.nsecsElapsed() / 1e6);
 
         t.start();
