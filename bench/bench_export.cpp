@@ -69,9 +69,10 @@ void writeDirectly(const std::vector<Day>& days, const QLocale& locale, const QS
     lxw_row_t row = 2;
     for (const Day& d : days) {
         const int colour = weekdayColorIndex(d.date);
-        worksheet_write_string(ws, row, 0, exportDateText(d.date, locale).toUtf8().constData(),
-                               colour == 3 ? sunday : colour == 5 ? saturday
-                                                                  : date);
+        lxw_format* format = colour == 3 ? sunday : date;
+        if (colour == 5)
+            format = saturday;
+        worksheet_write_string(ws, row, 0, exportDateText(d.date, locale).toUtf8().constData(), format);
         worksheet_write_string(ws, row, 1, d.memo.toUtf8().constData(), memo);
         worksheet_write_string(ws, row, 2, d.done.toUtf8().constData(), done);
         ++row;

@@ -67,8 +67,9 @@ void takeCheck(const ISettingsStore& s, const keys::StoreKey& k, int& field)
 int threeWay(const ISettingsStore& s, const keys::StoreKey& k)
 {
     const auto n = conv::number(get(s, k));
-    return !n || *n == 0 ? 0 : *n == 1 ? 1
-                                       : 2;
+    return !n || *n == 0 ? 0
+           : *n == 1     ? 1
+                         : 2;
 }
 
 QString number(qint64 n) { return QString::number(n); }
@@ -171,8 +172,7 @@ void readStore(const ISettingsStore& store, bool secondStyle, DisplayValues& v)
 
 QList<QPair<QString, QString>> storeEntries(const DisplayValues& v)
 {
-    auto three = [](int n) { return number(n == 0 ? 0 : n == 1 ? 1
-                                                               : 2); };
+    auto three = [](int n) { return number(n == 0 || n == 1 ? n : 2); };
     return {
         {keys::kVerticalPosition.name, three(v.verticalPosition)},
         {keys::kHorizontalPosition.name, three(v.horizontalPosition)},

@@ -79,8 +79,9 @@ int checkValue(const QCheckBox* box)
 
 void setCheckValue(QCheckBox* box, int value)
 {
-    box->setCheckState(value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked
-                                                               : Qt::PartiallyChecked);
+    box->setCheckState(value == 0   ? Qt::Unchecked
+                       : value == 1 ? Qt::Checked
+                                    : Qt::PartiallyChecked);
 }
 
 MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(services)

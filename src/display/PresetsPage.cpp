@@ -177,8 +177,9 @@ void PresetsPage::values(display::DisplayValues& v) const
     for (int i : {0, 1, 2, 4, 5, 6})
         v.fonts[i] = {LblDName[i]->text(), fontFace(i), fontBold(i)};
     v.displayMode = CmbSMode->currentIndex();
-    v.titlePosition = OptPos[0]->isChecked() ? 0 : OptPos[1]->isChecked() ? 1
-                                                                          : 2;
+    v.titlePosition = OptPos[0]->isChecked()   ? 0
+                      : OptPos[1]->isChecked() ? 1
+                                               : 2;
 }
 
 int PresetsPage::currentPreset() const { return CmbDefault->currentIndex(); }

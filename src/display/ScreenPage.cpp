@@ -161,10 +161,12 @@ void ScreenPage::values(display::DisplayValues& v) const
     v.todayColour = LblColor11->backColor();
     v.frameWidth = VScroll1->value();
     v.statusBarBorder = VScroll2->value();
-    v.verticalPosition = OptPos[3]->isChecked() ? 0 : OptPos[4]->isChecked() ? 1
-                                                                             : 2;
-    v.horizontalPosition = OptPos[6]->isChecked() ? 0 : OptPos[7]->isChecked() ? 1
-                                                                               : 2;
+    v.verticalPosition = OptPos[3]->isChecked()   ? 0
+                         : OptPos[4]->isChecked() ? 1
+                                                  : 2;
+    v.horizontalPosition = OptPos[6]->isChecked()   ? 0
+                           : OptPos[7]->isChecked() ? 1
+                                                    : 2;
     v.dualMonitor = dualMonitor();
     v.memoOffset = HSMWidth->value();
 }
