@@ -45,7 +45,6 @@ private slots:
         QTest::newRow("system colour 25") << "-2147483623" << no << no << n(-2147483623LL);
         QTest::newRow("above 32 bits") << "4294967296" << no << no << n(4294967296LL);
         QTest::newRow("empty") << "" << no << no << no;
-        QTest::newRow("letters") << "abc" << no << no << no;
         QTest::newRow("comma") << "1,5" << no << no << no;
         QTest::newRow("huge exponent") << "1e400" << no << no << no;
         // clang-format on

@@ -38,15 +38,6 @@ QString sectionText(const QString& name, const QList<QPair<QString, QString>>& k
     return s;
 }
 
-// The fixture's services, with the real common dialog in place of the scripted one.
-Services withDialog(const Services& s, CommonDialog& dialog)
-{
-    Services out(s.fs, s.store, s.boxes, dialog, s.programFolder);
-    out.currentLanguage = s.currentLanguage;
-    out.DataFolder = s.DataFolder;
-    return out;
-}
-
 // The four display pages wired as the options window wires them, with the lists filled.
 struct Window {
     Fixture f;
@@ -60,7 +51,7 @@ struct Window {
 
     // realDialogs: the Qt colour and font dialogs, answered by acceptNextDialog.
     explicit Window(bool realDialogs = false)
-        : services(realDialogs ? withDialog(f.services, qtDialog) : f.services)
+        : services(f.fs, f.store, f.boxes, realDialogs ? static_cast<CommonDialog&>(qtDialog) : f.dialog, f.dir.path())
     {
         auto* presets = control<QComboBox>(p0, "CmbDefault");
         auto* modes = control<QComboBox>(p0, "CmbSMode");
@@ -186,20 +177,6 @@ private slots:
         w.p0.setCurrentPreset(0);
         QCOMPARE(control<ColorLabel>(w.p0, "LblColor", 3)->foreColor(), 65280);
         QCOMPARE(w.fileValue(kPreset0, "SunColor"), QStringLiteral("65280"));
-    }
-
-    void okWritesOnlyTheSelectedSection()
-    {
-        Window w;
-        const QString other = QStringLiteral("; Daybrook settings\n[User Defined 1]\nSunColor=1\n\n")
-                              + QStringLiteral("[%1]\nSunColor=2\nExtra=kept\n").arg(kPreset0);
-        w.writeIni(other + QStringLiteral("[%1]\nSunColor=3\n").arg(kPreset5));
-        w.load();
-        w.p0.setCurrentPreset(5);
-        QVERIFY(w.display.Main_WriteColor(5));
-        QVERIFY(readFile(w.ini()).startsWith(crlf(other)));
-        QCOMPARE(w.fileValue(kPreset5, "SunColor"), QStringLiteral("3"));
-        QCOMPARE(w.f.fs.writes, 1); // one OK, one rewrite of the file
     }
 
     void modeRule_data()
@@ -391,24 +368,6 @@ private slots:
         QVERIFY(!w.p5.secondStyleShown());
         QCOMPARE(control<ColorLabel>(w.p5, "LblSun", 1)->backColor(), 11);
         QCOMPARE(control<ColorLabel>(w.p5, "LblMemo", 0)->backColor(), 13);
-    }
-
-    void failedFileWriteIsReported()
-    {
-        Window w;
-        w.load();
-        QVERIFY(!QFile::exists(w.ini())); // loading writes nothing
-        QVERIFY(w.f.store.values.isEmpty());
-        w.f.fs.failPathPart = QStringLiteral("Daybrook.ini");
-        QVERIFY(!w.display.Main_WriteColor(0));
-        QCOMPARE(w.f.boxes.shown.size(), 1);
-        QVERIFY(w.lastBox().text.contains(w.ini()));
-        QCOMPARE(w.store("FDay Border"), QStringLiteral("2")); // the store keys were still written
-        // The store-now button reports the same way.
-        w.p0.setCurrentPreset(5);
-        control<QPushButton>(w.p0, "CmdDColor")->click();
-        QCOMPARE(w.f.boxes.shown.size(), 2);
-        QVERIFY(w.lastBox().text.contains(w.ini()));
     }
 
     void textCp949CannotHoldIsReported()

@@ -3,7 +3,6 @@
 #include "app/AboutPanel.h"
 #include "app/frmOptions.h"
 #include "app/frmSplash.h"
-#include "display/PresetsPage.h"
 #include "i18n/LanguageFile.h"
 #include "platform/InstanceLock.h"
 
@@ -42,13 +41,11 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("folder");
+        const QString plans = QStringLiteral("/data/plans"), program = QStringLiteral("/opt/td");
         // clang-format off
-        QTest::newRow("stored, used unchanged") << QStringLiteral("/data/plans") << QStringLiteral("/opt/td")
-                                                << QStringLiteral("/data/plans");
-        QTest::newRow("stored with separator") << QStringLiteral("/data/plans/") << QStringLiteral("/opt/td")
-                                               << QStringLiteral("/data/plans/");
-        QTest::newRow("program folder gets a separator") << QString() << QStringLiteral("/opt/td")
-                                                         << QStringLiteral("/opt/td/");
+        QTest::newRow("stored, used unchanged") << plans << program << plans;
+        QTest::newRow("stored with separator") << QStringLiteral("/data/plans/") << program << QStringLiteral("/data/plans/");
+        QTest::newRow("program folder gets a separator") << QString() << program << QStringLiteral("/opt/td/");
         QTest::newRow("root is not doubled") << QString() << QStringLiteral("/") << QStringLiteral("/");
         // clang-format on
     }
@@ -60,65 +57,8 @@ private slots:
         QCOMPARE(Services::dataFolderFor(stored, program), folder);
     }
 
-    void loadShowsPageZeroWithoutSelection()
-    {
-        WindowFixture fx;
-        fx.store.values.insert(QStringLiteral("DataSaveDir"), QStringLiteral("/plans"));
-        QVERIFY(fx.window.Form_Load());
-        QCOMPARE(fx.window.windowTitle(), QStringLiteral("Tune Desk for Daybrook build155"));
-        QCOMPARE(fx.services.DataFolder, QStringLiteral("/plans"));
-        QCOMPARE(fx.window.LstOption->currentRow(), -1);
-        QCOMPARE(fx.window.presetsPage->currentPreset(), 0);
-        for (int i = 0; i < 9; ++i) {
-            QCOMPARE(fx.window.isPanelShown(i), i == 0);
-            QCOMPARE(fx.window.picOptions[i]->isEnabled(), i == 0);
-        }
-        QVERIFY(fx.boxes.shown.isEmpty());
-    }
-
-    void okShowsPromptAndCloses()
-    {
-        WindowFixture fx;
-        QVERIFY(fx.window.Form_Load());
-        fx.window.show();
-        fx.window.cmdOK->click();
-        QCOMPARE(fx.boxes.shown.size(), 1);
-        QCOMPARE(fx.boxes.shown[0].text, QStringLiteral("[Tunedesk.exe]"));
-        QCOMPARE(fx.boxes.shown[0].title, QStringLiteral("Tunedesk"));
-        QCOMPARE(fx.boxes.shown[0].icon, MsgIcon::Information);
-        QCOMPARE(fx.boxes.shown[0].buttons, MsgButtons::Ok);
-        QVERIFY(!fx.window.isVisible());
-    }
-
-    void failedStoreAtOkKeepsWindowOpen_data()
-    {
-        QTest::addColumn<QString>("failing");
-        QTest::newRow("settings file") << QStringLiteral("Daybrook.ini");
-        QTest::newRow("holiday file") << QStringLiteral("Holiday.dat");
-    }
-    void failedStoreAtOkKeepsWindowOpen()
-    {
-        QFETCH(QString, failing);
-        WindowFixture fx;
-        QVERIFY(fx.window.Form_Load());
-        fx.window.show();
-        fx.fs.failPathPart = failing;
-        fx.window.cmdOK->click();
-        QVERIFY(fx.window.isVisible());
-        QCOMPARE(fx.boxes.shown.size(), 2); // the prompt, then one message naming the file
-        QVERIFY2(fx.boxes.shown[1].text.contains(failing), qPrintable(fx.boxes.shown[1].text));
-        QVERIFY(!QFile::exists(fx.path(failing)));
-
-        // Once the disk is writable again, OK stores both files and closes.
-        fx.fs.failPathPart.clear();
-        fx.window.cmdOK->click();
-        QVERIFY(!fx.window.isVisible());
-        QVERIFY(QFile::exists(fx.path(QStringLiteral("Daybrook.ini"))));
-        QVERIFY(QFile::exists(fx.path(QStringLiteral("Holiday.dat"))));
-    }
-
-    // A FIFO or a device in place of a settings file is a failed load step, never
-    // read or replaced: the window opens, and OK names the file and keeps it.
+    // A FIFO or a device in place of a settings file is a failed load step, never read or replaced:
+    // the window opens, and OK, after its prompt, names the file, keeps it and keeps the window open.
     void oddSettingsFilesDoNotHangTheWindow_data()
     {
         QTest::addColumn<QString>("name");
@@ -138,13 +78,18 @@ private slots:
         QFETCH(QString, named);
         WindowFixture fx;
         const QString path = fx.path(name);
-        QVERIFY(fifo ? ::mkfifo(QFile::encodeName(path).constData(), 0666) == 0
-                     : QFile::link(QStringLiteral("/dev/zero"), path));
+        QVERIFY(fifo ? ::mkfifo(QFile::encodeName(path).constData(), 0666) == 0 : QFile::link(QStringLiteral("/dev/zero"), path));
+        fx.store.values.insert(QStringLiteral("DataSaveDir"), QStringLiteral("/plans"));
         QVERIFY(fx.window.Form_Load());
+        QCOMPARE(fx.services.DataFolder, QStringLiteral("/plans"));
         fx.window.show();
         fx.window.cmdOK->click();
         QVERIFY(fx.window.isVisible());
         QCOMPARE(fx.boxes.shown.size(), 2); // the prompt, then the failure
+        QCOMPARE(fx.boxes.shown[0].text, QStringLiteral("[Tunedesk.exe]"));
+        QCOMPARE(fx.boxes.shown[0].title, QStringLiteral("Tunedesk"));
+        QCOMPARE(fx.boxes.shown[0].icon, MsgIcon::Information);
+        QCOMPARE(fx.boxes.shown[0].buttons, MsgButtons::Ok);
         QVERIFY2(fx.boxes.shown[1].text.contains(fx.path(named)), qPrintable(fx.boxes.shown[1].text));
         const QFileInfo kept(path);
         QVERIFY(kept.exists() && !kept.isFile() && kept.isSymLink() == !fifo);
@@ -164,29 +109,26 @@ private slots:
         QVERIFY(fx.store.values.isEmpty());
     }
 
-    void splashWaitsThenOpens()
+    // The splash opens the window after its wait, or ends at once when another copy runs.
+    void splash_data()
     {
+        QTest::addColumn<bool>("lockFree");
+        QTest::newRow("alone") << true;
+        QTest::newRow("another copy runs") << false;
+    }
+    void splash()
+    {
+        QFETCH(bool, lockFree);
         FakeLock lock;
+        lock.free = lockFree;
         int opened = 0;
         frmSplash splash(lock, [&] { ++opened; });
         QVERIFY(!splash.Timer1.isActive()); // disabled until the load
-        QVERIFY(splash.Form_Load());
-        QVERIFY(splash.isVisible());
-        QVERIFY(splash.Timer1.isActive());
-        QTRY_COMPARE_WITH_TIMEOUT(opened, 1, 5000);
+        QCOMPARE(splash.Form_Load(), lockFree);
+        QCOMPARE(splash.isVisible(), lockFree);
+        QCOMPARE(splash.Timer1.isActive(), lockFree);
+        QTRY_COMPARE_WITH_TIMEOUT(opened, lockFree ? 1 : 0, 5000);
         QVERIFY(!splash.isVisible());
-    }
-
-    void splashEndsWhenAnotherCopyRuns()
-    {
-        FakeLock lock;
-        lock.free = false;
-        int opened = 0;
-        frmSplash splash(lock, [&] { ++opened; });
-        QVERIFY(!splash.Form_Load());
-        QVERIFY(!splash.isVisible());
-        QVERIFY(!splash.Timer1.isActive());
-        QCOMPARE(opened, 0);
     }
 
     void aboutGesture_data()
@@ -199,7 +141,6 @@ private slots:
         QTest::newRow("right, shift+ctrl") << Qt::RightButton << (Qt::ShiftModifier | Qt::ControlModifier) << false;
         QTest::newRow("right, ctrl+alt") << Qt::RightButton << (Qt::ControlModifier | Qt::AltModifier) << false;
         QTest::newRow("left, shift+ctrl+alt") << Qt::LeftButton << all << false;
-        QTest::newRow("right, no keys") << Qt::RightButton << Qt::KeyboardModifiers() << false;
     }
     void aboutGesture()
     {
@@ -216,7 +157,8 @@ private slots:
         QCOMPARE(fx.window.LblOptTitle->text(), opens ? QStringLiteral("데이브룩 스토리") : QStringLiteral("자동설정"));
     }
 
-    void aboutRestoresTitleEachTime()
+    // Closing the panel brings back the page and its title, each time, and stops the block where it is.
+    void aboutClosesBackToThePage()
     {
         WindowFixture fx;
         QVERIFY(fx.window.Form_Load());
@@ -227,40 +169,17 @@ private slots:
             fx.window.LblEgg_MouseDown(2, 7, 0, 0);
             QCOMPARE(fx.window.LblOptTitle->text(), QStringLiteral("데이브룩 스토리"));
             fx.window.LblEgg_MouseDown(2, 7, 0, 0); // again while open: the page title is still kept
+            QTRY_VERIFY(fx.window.aboutPanel->blockTop() < 3000 - 20);
             fx.window.aboutPanel->CmdBy->click();
             QVERIFY(!fx.window.isPanelShown(8));
             QVERIFY(fx.window.isPanelShown(page));
             QVERIFY(!fx.window.Timer1.isActive());
             QCOMPARE(fx.window.LblOptTitle->text(), title);
         }
-    }
-
-    void aboutBlockScrollsAndWraps()
-    {
-        WindowFixture fx;
-        AboutPanel* about = fx.window.aboutPanel;
-        about->setBlockTop(100);
-        fx.window.Timer1_Timer();
-        QCOMPARE(about->blockTop(), 90);
-        // At exactly minus the height the block still moves; one step later it starts over.
-        about->setBlockTop(-AboutPanel::kBlockHeight);
-        fx.window.Timer1_Timer();
-        QCOMPARE(about->blockTop(), -AboutPanel::kBlockHeight - 10);
-        fx.window.Timer1_Timer();
-        QCOMPARE(about->blockTop(), 3000);
-    }
-
-    void aboutKeepsPositionBetweenOpenings()
-    {
-        WindowFixture fx;
-        QVERIFY(fx.window.Form_Load());
-        fx.window.LblEgg_MouseDown(2, 7, 0, 0);
-        QTRY_VERIFY(fx.window.aboutPanel->blockTop() < 3000 - 20);
-        fx.window.CmdBy_Click();
         const int stopped = fx.window.aboutPanel->blockTop();
         QTest::qWait(150);
         QCOMPARE(fx.window.aboutPanel->blockTop(), stopped);
-        fx.window.LblEgg_MouseDown(2, 7, 0, 0);
+        fx.window.LblEgg_MouseDown(2, 7, 0, 0); // the next opening goes on from there
         QCOMPARE(fx.window.aboutPanel->blockTop(), stopped);
     }
 };

@@ -37,8 +37,6 @@ private slots:
     void secondCopyEndsAtOnce()
     {
         Runner r;
-        QDir().mkpath(r.home.path());
-        QFile::setPermissions(r.home.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QProcess first;
         r.start(first);
         QVERIFY(first.waitForStarted());

@@ -65,25 +65,14 @@ QString accessibleName(QWidget* w)
     return iface ? iface->text(QAccessible::Name) : QString();
 }
 
-QStyleOptionSlider barOption(const QScrollBar* bar)
-{
-    QStyleOptionSlider o;
-    o.initFrom(bar);
-    o.subControls = QStyle::SC_All;
-    o.orientation = bar->orientation();
-    o.minimum = bar->minimum();
-    o.maximum = bar->maximum();
-    o.sliderPosition = bar->sliderPosition();
-    o.sliderValue = bar->value();
-    o.singleStep = bar->singleStep();
-    o.pageStep = bar->pageStep();
-    o.upsideDown = bar->invertedAppearance();
-    return o;
-}
-
+// The rectangle of one part of a bar, laid out as the bar lays it out for its style.
 QRect partOf(const QScrollBar* bar, QStyle::SubControl part)
 {
-    const QStyleOptionSlider o = barOption(bar);
+    struct Options : QScrollBar {
+        using QScrollBar::initStyleOption; // protected in the bar
+    };
+    QStyleOptionSlider o;
+    (bar->*&Options::initStyleOption)(&o);
     return bar->style()->subControlRect(QStyle::CC_ScrollBar, &o, part, bar);
 }
 
@@ -174,34 +163,30 @@ private slots:
         WindowFixture fx;
         QVERIFY(fx.open());
         fx.window.LstOption->setCurrentRow(1);
-        ScreenPage* page = fx.window.screenPage;
-        const bool frame = barName == QLatin1String("VScroll1");
-        auto* bar = control<QScrollBar>(*page, frame ? "VScroll1" : "VScroll2");
-        auto* valueLabel = control<QLabel>(*page, frame ? "LblFWidth" : "LblSBWidth");
+        auto* bar = control<QScrollBar>(*fx.window.screenPage, qPrintable(barName));
+        auto* valueLabel = control<QLabel>(*fx.window.screenPage, barName == QLatin1String("VScroll1") ? "LblFWidth" : "LblSBWidth");
         bar->setValue(2);
-        const int thumbTop = partOf(bar, QStyle::SC_ScrollBarSlider).top();
-        auto wheel = [&](int delta) {
-            const QPointF at = partOf(bar, QStyle::SC_ScrollBarSlider).center();
-            QWheelEvent e(at, bar->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
-            QApplication::sendEvent(bar, &e);
-        };
+        const QRect thumb = partOf(bar, QStyle::SC_ScrollBarSlider);
         // clang-format off
         const QMap<QString, QStyle::SubControl> parts = {
             {"top arrow", QStyle::SC_ScrollBarSubLine}, {"bottom arrow", QStyle::SC_ScrollBarAddLine},
             {"above the thumb", QStyle::SC_ScrollBarSubPage}, {"below the thumb", QStyle::SC_ScrollBarAddPage}};
         // clang-format on
         const QMap<QString, Qt::Key> keys = {{"Up key", Qt::Key_Up}, {"Page Up key", Qt::Key_PageUp}, {"Down key", Qt::Key_Down}};
-        if (parts.contains(gesture))
+        if (parts.contains(gesture)) {
             QTest::mouseClick(bar, Qt::LeftButton, {}, partOf(bar, parts[gesture]).center());
-        else if (keys.contains(gesture))
+        } else if (keys.contains(gesture)) {
             QTest::keyClick(bar, keys[gesture]);
-        else
-            wheel(gesture == QLatin1String("wheel up") ? 120 : -120);
+        } else {
+            const QPointF at = thumb.center();
+            QWheelEvent e(at, bar->mapToGlobal(at), QPoint(), QPoint(0, gesture == QLatin1String("wheel up") ? 120 : -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(bar, &e);
+        }
         QCOMPARE(bar->value(), 2 + change);
         QCOMPARE(valueLabel->text(), QString::number(2 + change));
         const int movedTop = partOf(bar, QStyle::SC_ScrollBarSlider).top();
-        QVERIFY2(change > 0 ? movedTop < thumbTop : movedTop > thumbTop, "the thumb went the other way");
+        QVERIFY2(change > 0 ? movedTop < thumb.top() : movedTop > thumb.top(), "the thumb went the other way");
     }
 
     void qtDialogsSpeakTheBuildLanguage()
@@ -288,9 +273,9 @@ private slots:
     void escapeCancelsAndEnterPressesOkOutsideTextFields()
     {
         WindowFixture fx;
-        QVERIFY(fx.open());
         const QStringList files = QDir(fx.dir.path()).entryList(QDir::Files);
         const auto stored = fx.store.values;
+        QVERIFY(fx.open());
         fx.window.LstOption->setCurrentRow(2);
         auto* title = control<QLineEdit>(*fx.window.holidayPage, "TxtAnni");
         title->setFocus();
@@ -302,7 +287,7 @@ private slots:
         QVERIFY(!fx.window.isVisible());
         QVERIFY(fx.boxes.shown.isEmpty());
         QVERIFY(!QFile::exists(fx.path(QStringLiteral("Holiday.dat"))));
-        QCOMPARE(QDir(fx.dir.path()).entryList(QDir::Files), files); // Cancel writes nothing
+        QCOMPARE(QDir(fx.dir.path()).entryList(QDir::Files), files); // neither the load nor Cancel writes
         QCOMPARE(fx.store.values, stored);
 
         WindowFixture ok;
