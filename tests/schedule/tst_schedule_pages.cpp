@@ -85,21 +85,16 @@ private slots:
         QTest::addColumn<QString>("right");
         QTest::addColumn<QString>("message");
         const QString wrongDate = "날짜 설정 오류입니다.";
+        const QChar stray(0xDC81);
         // clang-format off
-        QTest::newRow("regular, To before From") << "regular" << "2004/5" << "2004/4" << "[" << "Meeting" << "]"
-                                                 << wrongDate;
+        QTest::newRow("regular, To before From") << "regular" << "2004/5" << "2004/4" << "[" << "Meeting" << "]" << wrongDate;
         QTest::newRow("dday, nothing chosen") << "dday" << "" << "" << "[" << "Exam" << "]" << wrongDate;
-        // clang-format on
         // An empty entry would match every day's text.
-        // clang-format off
-        QTest::newRow("regular, empty after trimming") << "regular" << "2004/3" << "2004/3" << " " << "  " << ""
-                                                       << "입력내용이 비어 있습니다.";
+        QTest::newRow("regular, empty after trimming") << "regular" << "2004/3" << "2004/3" << " " << "  " << "" << "입력내용이 비어 있습니다.";
         QTest::newRow("dday, line break in a marker") << "dday" << "2004/3/1" << "2004/3/31" << "[" << "Exam" << "]\r"
-                                                      << "입력내용에 줄바꿈을 넣을 수 없습니다.";
-        QTest::newRow("regular, not CP949") << "regular" << "2004/3" << "2004/3" << "[" << "party 🎉" << "]"
-                                            << notStorable("🎉");
-        QTest::newRow("dday, stray byte") << "dday" << "2004/3/1" << "2004/3/31" << QString(QChar(0xDC81)) << "Exam"
-                                          << "]" << notStorable(QString(QChar(0xDC81)));
+            << "입력내용에 줄바꿈을 넣을 수 없습니다.";
+        QTest::newRow("regular, not CP949") << "regular" << "2004/3" << "2004/3" << "[" << "party 🎉" << "]" << notStorable("🎉");
+        QTest::newRow("dday, stray byte") << "dday" << "2004/3/1" << "2004/3/31" << QString(stray) << "Exam" << "]" << notStorable(stray);
         // clang-format on
     }
     void refusedBeforeAnythingIsWritten()
