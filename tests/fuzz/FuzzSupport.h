@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <type_traits>
 
 namespace td::fuzz {
 
@@ -27,17 +26,22 @@ inline std::function<void(const std::string&)>& failHandler()
     return handler;
 }
 
+inline void require(bool holds, const std::string& what)
+{
+    if (!holds)
+        failHandler()(what);
+}
+
+inline unsigned unit(QChar c) { return c.unicode(); }
+inline unsigned unit(char c) { return static_cast<unsigned char>(c); }
+
 // A failing input in printable form: ASCII as it is, every other unit escaped.
 template <typename Text>
 std::string shown(const Text& text)
 {
     std::string out;
     for (const auto c : text) {
-        unsigned u;
-        if constexpr (std::is_same_v<Text, QString>)
-            u = c.unicode();
-        else
-            u = static_cast<unsigned char>(c);
+        const unsigned u = unit(c);
         char buf[8] = {char(u)};
         if (u < 0x20 || u >= 0x7F || u == '\\')
             std::snprintf(buf, sizeof buf, u > 0xFF ? "\\u%04x" : "\\x%02x", u);
@@ -66,50 +70,36 @@ inline QList<QByteArray> splitLines(const QByteArray& b, bool lfEnds, bool keepE
     return out;
 }
 
-inline void require(bool holds, const std::string& what)
-{
-    if (!holds)
-        failHandler()(what);
-}
-
 // Reads typed pieces from the front of the input; an exhausted input gives zeros and empties.
 class Input {
 public:
     Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
-    bool empty() const { return pos_ >= size_; }
     uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-    int number(int below) { return below <= 0 ? 0 : byte() % below; }
+    int number(int below) { return byte() % below; }
     // A piece of up to maxLen bytes, its length given by the byte before it.
-    QByteArray bytes(int maxLen = 255)
-    {
-        const size_t len = std::min<size_t>(size_t(byte()) % (size_t(maxLen) + 1), size_ - std::min(pos_, size_));
-        QByteArray out(reinterpret_cast<const char*>(data_ + pos_), qsizetype(len));
-        pos_ += len;
-        return out;
-    }
+    QByteArray bytes(int maxLen = 255) { return take(size_t(byte()) % (size_t(maxLen) + 1)); }
     // Any UTF-16 text, including lone surrogates and characters no code page holds.
     QString anyText(int maxLen = 64)
     {
-        const int len = number(maxLen + 1);
         QString out;
-        for (int i = 0; i < len && !empty(); ++i) {
-            const char16_t hi = byte(), lo = byte();
-            out.append(QChar(char16_t(hi << 8 | lo)));
+        for (int len = number(maxLen + 1); len > 0 && pos_ < size_; --len) {
+            const char16_t hi = byte();
+            out.append(QChar(char16_t(hi << 8 | byte())));
         }
         return out;
     }
-    QByteArray rest()
-    {
-        const size_t from = std::min(pos_, size_);
-        pos_ = size_;
-        return QByteArray(reinterpret_cast<const char*>(data_ + from), qsizetype(size_ - from));
-    }
+    QByteArray rest() { return take(size_); }
 
 private:
+    QByteArray take(size_t len)
+    {
+        len = std::min(len, size_ - pos_);
+        pos_ += len;
+        return QByteArray(reinterpret_cast<const char*>(data_ + pos_ - len), qsizetype(len));
+    }
     const uint8_t* data_;
-    size_t size_;
-    size_t pos_ = 0;
+    size_t size_, pos_ = 0;
 };
 
 // Files kept in memory: every write is whole, as the real one's.
@@ -121,10 +111,8 @@ public:
     bool dirExists(const QString&) const override { return true; }
     IoStatus readAll(const QString& path, QByteArray& bytes) const override
     {
-        if (!files.contains(path))
-            return IoStatus::absent(path, QStringLiteral("no such file"));
         bytes = files.value(path);
-        return IoStatus::success();
+        return files.contains(path) ? IoStatus::success() : IoStatus::absent(path, QStringLiteral("no such file"));
     }
     IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability) override
     {

@@ -18,10 +18,8 @@ std::optional<QString> iconvDecode(const QByteArray& bytes)
         return std::nullopt;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     QByteArray out(bytes.size() * 2 + 4, '\0');
-    char* in = const_cast<char*>(bytes.constData());
-    size_t inLeft = size_t(bytes.size());
-    char* o = out.data();
-    size_t outLeft = size_t(out.size());
+    char *in = const_cast<char*>(bytes.constData()), *o = out.data();
+    size_t inLeft = size_t(bytes.size()), outLeft = size_t(out.size());
     if (iconv(cd, &in, &inLeft, &o, &outLeft) == size_t(-1) || inLeft != 0)
         return std::nullopt;
     return QString(reinterpret_cast<const QChar*>(out.constData()), (out.size() - qsizetype(outLeft)) / 2);
@@ -37,17 +35,13 @@ void bytesSurvive(const QByteArray& bytes)
     bool clean = false;
     const QString text = Cp949::decode(bytes, &clean);
     require(clean == !hasEscape(text), "clean flag disagrees with the escapes of " + shown(bytes));
-
     const Cp949::Encoded back = Cp949::encode(text);
     require(back.ok(), "decoded text does not encode again: " + shown(bytes));
     require(back.bytes == bytes, "bytes changed on decode and encode: " + shown(bytes) + " -> " + shown(back.bytes));
-
-    if (const std::optional<QString> reference = iconvDecode(bytes)) {
-        require(clean, "valid CP949 decoded with escapes: " + shown(bytes));
-        require(text == *reference, "decoding differs from iconv: " + shown(bytes));
-    } else {
-        require(!clean, "iconv refuses what decoded clean: " + shown(bytes));
-    }
+    const std::optional<QString> reference = iconvDecode(bytes);
+    require(clean == reference.has_value(),
+            (clean ? "iconv refuses what decoded clean: " : "valid CP949 decoded with escapes: ") + shown(bytes));
+    require(!reference || text == *reference, "decoding differs from iconv: " + shown(bytes));
 }
 
 void textSurvives(const QString& text)
@@ -55,21 +49,14 @@ void textSurvives(const QString& text)
     const Cp949::Encoded e = Cp949::encode(text);
     // The first character that does not fit on its own is the one named.
     QString firstBad;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    for (qsizetype i = 0; i < text.size() && firstBad.isEmpty(); ++i) {
         const char16_t u = text[i].unicode();
-        if (u < 0x80 || Cp949::isEscape(u))
-            continue;
-        if (QChar::isSurrogate(u) || !Cp949::encode(QStringView(text).mid(i, 1)).ok()) {
-            firstBad = (QChar::isHighSurrogate(u) && i + 1 < text.size()) ? text.mid(i, 2) : text.mid(i, 1);
-            break;
-        }
+        if (u >= 0x80 && !Cp949::isEscape(u) && (QChar::isSurrogate(u) || !Cp949::encode(QStringView(text).mid(i, 1)).ok()))
+            firstBad = text.mid(i, (QChar::isHighSurrogate(u) && i + 1 < text.size()) ? 2 : 1);
     }
     require(e.badCharacter == firstBad, "wrong character named for " + shown(text) + ": " + shown(e.badCharacter));
-    if (!e.ok()) {
-        require(e.bytes.isEmpty(), "a refused text still gave bytes");
-        return;
-    }
-    if (!hasEscape(text)) {
+    require(e.ok() || e.bytes.isEmpty(), "a refused text still gave bytes");
+    if (e.ok() && !hasEscape(text)) {
         bool clean = false;
         require(Cp949::decode(e.bytes, &clean) == text, "text changed on encode and decode: " + shown(text));
         require(clean, "encoded text decodes with escapes: " + shown(text));
@@ -80,9 +67,7 @@ void textSurvives(const QString& text)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray all(reinterpret_cast<const char*>(data), qsizetype(size));
-    bytesSurvive(all);
-
+    bytesSurvive(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     // The same input read as UTF-16 text, in both byte orders.
     QString be, le;
     for (size_t i = 0; i + 1 < size; i += 2) {

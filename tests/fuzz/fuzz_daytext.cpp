@@ -11,32 +11,21 @@
 using namespace td;
 using namespace td::fuzz;
 
-namespace {
-
-QString entryFrom(Input& in)
-{
-    // Markers and plan text as the generators join them: typed text, so never
-    // a line break and never the escape of a stray byte.
-    QString e;
-    for (const QChar c : Cp949::decode(in.bytes(20)))
-        if (c != QLatin1Char('\n') && c != QLatin1Char('\r') && !Cp949::isEscape(c.unicode()))
-            e.append(c);
-    return e.trimmed().isEmpty() ? QStringLiteral("[x]") : e;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     Input in(data, size);
     QList<QString> pool;
-    const int poolSize = 1 + in.number(4);
-    for (int i = 0; i < poolSize; ++i) {
+    for (int i = 1 + in.number(4); i > 0; --i) {
+        // Markers and plan text as the generators join them: typed text, so never
+        // a line break and never the escape of a stray byte.
+        QString x;
+        for (const QChar c : Cp949::decode(in.bytes(20)))
+            if (c != QLatin1Char('\n') && c != QLatin1Char('\r') && !Cp949::isEscape(c.unicode()))
+                x.append(c);
+        if (x.trimmed().isEmpty())
+            x = QStringLiteral("[x]");
         // Entries of one run differ, and none holds another (as "[Exam D-1]" and "[Exam D-10]").
-        const QString x = entryFrom(in);
-        const bool clash = std::any_of(pool.cbegin(), pool.cend(),
-                                       [&](const QString& p) { return p.contains(x) || x.contains(p); });
-        if (!clash)
+        if (std::none_of(pool.cbegin(), pool.cend(), [&](const QString& p) { return p.contains(x) || x.contains(p); }))
             pool.append(x);
     }
     const QByteArray ops = in.bytes(32);
@@ -59,8 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // A day whose parts do not hold the entry gets back exactly what it had.
     const QString removed = DayFiles::removeEntry(merged, e);
-    if (!text.contains(e))
-        require(removed == text, "register and remove did not give the day back: " + what + " -> " + shown(removed));
+    require(text.contains(e) || removed == text, "register and remove did not give the day back: " + what + " -> " + shown(removed));
     require(removed.size() <= merged.size(), "removal grew the day: " + what);
 
     // Stored and read again, the buffer is what Daybrook's reading rule gives back.

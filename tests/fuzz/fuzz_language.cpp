@@ -11,14 +11,9 @@ using namespace td::fuzz;
 
 namespace {
 
-class SilentBoxes : public IMessageBoxes {
-public:
+struct SilentBoxes : IMessageBoxes {
     int shown = 0;
-    MsgAnswer show(const Message&) override
-    {
-        ++shown;
-        return MsgAnswer::Ok;
-    }
+    MsgAnswer show(const Message&) override { return ++shown, MsgAnswer::Ok; }
 };
 
 // An independent line checker. Lines end at CR or CR LF. A non-empty line
@@ -33,15 +28,13 @@ std::optional<QMap<int, QString>> check(const QByteArray& bytes)
             continue;
         const QString text = Cp949::decode(raw);
         const qsizetype space = text.indexOf(QLatin1Char(' '));
-        if (space < 0)
-            return std::nullopt;
-        const QString number = text.left(space).trimmed();
+        const QString number = text.left(qMax(space, 0)).trimmed();
         const bool negative = number.startsWith(QLatin1Char('-'));
-        qsizetype i = (negative || number.startsWith(QLatin1Char('+'))) ? 1 : 0;
-        if (i == number.size())
+        const qsizetype digits = (negative || number.startsWith(QLatin1Char('+'))) ? 1 : 0;
+        if (space < 0 || digits == number.size())
             return std::nullopt;
         long long value = 0;
-        for (; i < number.size(); ++i) {
+        for (qsizetype i = digits; i < number.size(); ++i) {
             const char16_t c = number[i].unicode();
             if (c < '0' || c > '9')
                 return std::nullopt;
@@ -50,8 +43,7 @@ std::optional<QMap<int, QString>> check(const QByteArray& bytes)
         value = negative ? -value : value;
         if (value < -32768 || value > 32767)
             return std::nullopt;
-        const QString caption = text.mid(5);
-        texts.insert(int(value), caption.isEmpty() ? QStringLiteral("??????") : caption);
+        texts.insert(int(value), text.size() > 5 ? text.mid(5) : QStringLiteral("??????"));
     }
     return texts;
 }

@@ -21,10 +21,11 @@ namespace {
 using Snapshot = QHash<QString, QByteArray>; // path under the data folder -> bytes
 
 const QDate kFirst(2000, 1, 1), kLast(2009, 12, 31);
+const QRegularExpression kDayFileName(QStringLiteral("^(\\d{4})_(\\d{1,2})/\\1_\\2\\.\\d{1,2}(_D)?$"));
 
-QString entryFor(int remaining)
+QByteArray entry(int remaining)
 {
-    return DayEntry::countdown(QStringLiteral("["), QStringLiteral("Exam"), QStringLiteral("]"), remaining);
+    return Cp949::encode(DayEntry::countdown(QStringLiteral("["), QStringLiteral("Exam"), QStringLiteral("]"), remaining)).bytes;
 }
 
 // Day files that already hold other notes, in the shapes Daybrook and this
@@ -41,7 +42,7 @@ void writeNotes(const QString& folder)
         if (i % 7 == 0) note = "[A]\r\n[B]\r\nline three\r\n";
         if (i % 11 == 0) note = "\xff\xfe stray bytes\r\n";
         if (i % 13 == 0) // this run's own entry is there already
-            note = Cp949::encode(entryFor(int(d.daysTo(kLast)))).bytes + "\n[old]\r\n";
+            note = entry(int(d.daysTo(kLast))) + "\n[old]\r\n";
         if (i % 19 == 0) note = Cp949::encode(QStringLiteral("[회의] 3시\n")).bytes + "\r\n";
         if (note.isEmpty() && i % 17 != 0)
             continue;
@@ -56,60 +57,46 @@ void writeNotes(const QString& folder)
 Snapshot snapshot(const QString& folder)
 {
     Snapshot s;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
         const QString path = it.next();
         s.insert(QDir(folder).relativeFilePath(path), test::readFile(path));
     }
     return s;
 }
 
+bool hidden(const QString& name) { return QFileInfo(name).fileName().startsWith(QLatin1Char('.')); }
+
 // A kill ends the process, not the machine: what reached the page cache stays,
 // so a memory-backed folder shows the same and keeps the test off a busy disk.
-QString scratchRoot()
-{
-    const QString shm = QStringLiteral("/dev/shm");
-    return QFileInfo(shm).isDir() && QFileInfo(shm).isWritable() ? shm : QDir::tempPath();
-}
-
 struct ScratchDir : QTemporaryDir {
-    ScratchDir() : QTemporaryDir(scratchRoot() + QStringLiteral("/tunedesk-killed-run-XXXXXX")) {}
+    ScratchDir() : QTemporaryDir(root() + QStringLiteral("/tunedesk-killed-run-XXXXXX")) {}
+    static QString root() { return QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath(); }
 };
 
-// Runs the widest registration over the folder to its end.
-bool runToEnd(const QString& folder)
+// Runs the widest registration over the folder to its end or, given a percentage,
+// kills it (SIGKILL) once its progress passes that; false when it went otherwise.
+bool run(const QString& folder, double killAt = 0, const QString& journal = {})
 {
     QProcess process;
-    process.start(QStringLiteral(TD_DDAY_RUNNER), {folder + QLatin1Char('/')});
-    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-// Starts the runner and kills it (SIGKILL) once its progress passes the percentage.
-bool runAndKill(QProcess& process, const QString& folder, double percent, const QString& journal = {})
-{
     QStringList args{folder + QLatin1Char('/')};
     if (!journal.isEmpty())
         args << journal;
     process.start(QStringLiteral(TD_DDAY_RUNNER), args);
+    if (killAt == 0)
+        return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     QByteArray pending;
     while (process.waitForReadyRead(20000)) {
         pending += process.readAllStandardOutput();
         for (qsizetype nl; (nl = pending.indexOf('\n')) >= 0; pending.remove(0, nl + 1)) {
             if (pending.startsWith("done"))
                 return false;
-            if (pending.left(nl).toDouble() >= percent) {
+            if (pending.left(nl).toDouble() >= killAt) {
                 process.kill();
-                return process.waitForFinished(20000);
+                return process.waitForFinished(20000) && process.exitStatus() == QProcess::CrashExit;
             }
         }
     }
     return false;
-}
-
-const QRegularExpression& dayFileName()
-{
-    static const QRegularExpression re(QStringLiteral("^(\\d{4})_(\\d{1,2})/\\1_\\2\\.\\d{1,2}(_D)?$"));
-    return re;
 }
 
 } // namespace
@@ -125,20 +112,17 @@ private slots:
     {
         writeNotes(beforeDir_.path());
         before_ = snapshot(beforeDir_.path());
-
-        // What a complete run leaves.
+        QVERIFY(before_.size() > 1000);
+        // What a complete run leaves: a file for every day, and nothing but day files.
         writeNotes(afterDir_.path());
-        QVERIFY(runToEnd(afterDir_.path()));
+        QVERIFY(run(afterDir_.path()));
         after_ = snapshot(afterDir_.path());
-
-        // Every day has its file then, and every file of the folder is a day file.
         int dayFiles = 0;
         for (auto it = after_.cbegin(); it != after_.cend(); ++it) {
-            QVERIFY2(dayFileName().match(it.key()).hasMatch() && !it.value().isEmpty(), qPrintable(it.key()));
+            QVERIFY2(kDayFileName.match(it.key()).hasMatch() && !it.value().isEmpty(), qPrintable(it.key()));
             dayFiles += !it.key().endsWith(QLatin1String("_D"));
         }
         QCOMPARE(dayFiles, int(kFirst.daysTo(kLast)) + 1);
-        QVERIFY(before_.size() > 1000);
     }
 
     // Killed half-way, then run again.
@@ -146,9 +130,7 @@ private slots:
     {
         ScratchDir dir;
         writeNotes(dir.path());
-        QProcess run;
-        QVERIFY2(runAndKill(run, dir.path(), 50.0), "the run ended before it could be killed");
-        QCOMPARE(run.exitStatus(), QProcess::CrashExit);
+        QVERIFY2(run(dir.path(), 50.0), "the run ended before it could be killed");
 
         const Snapshot now = snapshot(dir.path());
         int asBefore = 0, asAfter = 0, leftovers = 0;
@@ -158,8 +140,7 @@ private slots:
                 // Only the write in flight may leave its temporary file, hidden
                 // so that no lookup of a day file can find it.
                 ++leftovers;
-                QVERIFY2(QFileInfo(name).fileName().startsWith(QLatin1Char('.')), qPrintable(name));
-                QVERIFY2(!dayFileName().match(name).hasMatch(), qPrintable(name));
+                QVERIFY2(hidden(name) && !kDayFileName.match(name).hasMatch(), qPrintable(name));
                 QVERIFY(!QtFileSystem().fileExists(dir.path() + QLatin1Char('/') + name));
                 continue;
             }
@@ -180,9 +161,9 @@ private slots:
                  qPrintable(QStringLiteral("killed with %1 days done and %2 to go").arg(asAfter).arg(asBefore)));
 
         // Running again finishes the job: the complete run's files, whatever was killed.
-        QVERIFY(runToEnd(dir.path()));
+        QVERIFY(run(dir.path()));
         Snapshot finished = snapshot(dir.path());
-        finished.removeIf([&](const auto& it) { return !after_.contains(it.key()) && QFileInfo(it.key()).fileName().startsWith(QLatin1Char('.')); });
+        finished.removeIf([&](const auto& it) { return !after_.contains(it.key()) && hidden(it.key()); });
         QCOMPARE(finished.size(), after_.size());
         QVERIFY(finished == after_);
     }
@@ -193,9 +174,7 @@ private slots:
         ScratchDir dir, state;
         writeNotes(dir.path());
         const QString journalFolder = state.path() + QStringLiteral("/tunedesk/journal");
-        QProcess run;
-        QVERIFY2(runAndKill(run, dir.path(), 50.0, journalFolder), "the run ended before it could be killed");
-        QCOMPARE(run.exitStatus(), QProcess::CrashExit);
+        QVERIFY2(run(dir.path(), 50.0, journalFolder), "the run ended before it could be killed");
         QVERIFY(snapshot(dir.path()) != before_);
 
         // A new process would find the journal the same way: by its folder alone.
@@ -204,8 +183,7 @@ private slots:
         QCOMPARE(journal.files().size(), 1);
         const UndoResult r = undoLast(fs, journal, dir.path() + QLatin1Char('/'));
         QCOMPARE(int(r.status), int(UndoResult::Status::Done));
-        QVERIFY(r.changedSince.isEmpty() && r.failedDays == 0);
-        QVERIFY(r.restoredDays > 100);
+        QVERIFY(r.changedSince.isEmpty() && r.failedDays == 0 && r.restoredDays > 100);
         QVERIFY(snapshot(dir.path()) == before_);
         QVERIFY(journal.files().isEmpty());
     }
