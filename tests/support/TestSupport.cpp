@@ -58,14 +58,16 @@ IoStatus FailingFileSystem::writeAtomic(const QString& path, const QByteArray& b
 
 IoStatus FailingFileSystem::remove(const QString& path)
 {
-    if (++removes == failRemoveAt || pathFails(path))
+    ++removes;
+    if (pathFails(path))
         return IoStatus::failure(path, QStringLiteral("injected delete failure"));
     return QtFileSystem::remove(path);
 }
 
 IoStatus FailingFileSystem::makeDir(const QString& path)
 {
-    if (++makeDirs == failMakeDirAt || pathFails(path))
+    ++makeDirs;
+    if (pathFails(path))
         return IoStatus::failure(path, QStringLiteral("injected folder failure"));
     return QtFileSystem::makeDir(path);
 }

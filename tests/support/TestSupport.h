@@ -62,11 +62,11 @@ public:
     }
 };
 
-// The real file system, failing on demand: the Nth operation of a kind fails
+// The real file system, failing on demand: the Nth read or write fails
 // (1-based; 0 = never), or every operation on a path containing failPathPart.
 class FailingFileSystem : public QtFileSystem {
 public:
-    int failWriteAt = 0, failRemoveAt = 0, failMakeDirAt = 0, failReadAt = 0;
+    int failWriteAt = 0, failReadAt = 0;
     QString failPathPart;
     int writes = 0, removes = 0, makeDirs = 0, reads = 0, flushes = 0;
 
