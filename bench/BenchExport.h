@@ -10,11 +10,13 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -83,6 +85,25 @@ inline void readBare(const std::vector<QByteArray>& names)
         }
         ::close(fd);
     }
+}
+
+// Runs f once and adds its time in milliseconds to times.
+template <typename F>
+void timeInto(std::vector<double>& times, F f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    times.push_back(t.nsecsElapsed() / 1e6);
+}
+
+// Every export run ended with the completion box.
+inline bool exportsCompleted(const Boxes& boxes, int runs)
+{
+    if (boxes.shown.size() == runs && boxes.shown.last().contains(QStringLiteral("완료")))
+        return true;
+    std::fprintf(stderr, "the export did not complete: %s\n", qPrintable(boxes.shown.value(0)));
+    return false;
 }
 
 double median(std::vector<double> v)

@@ -108,15 +108,11 @@ int main(int argc, char** argv)
 
     std::vector<double> full, sheetOnly, direct, reading, bare;
     const std::vector<QByteArray> names = dayFileNames(data, days);
-    QElapsedTimer t;
     for (int i = 0; i < runs; ++i) {
-        t.start();
-        page.CmdTitle_Click();
-        full.push_back(t.nsecsElapsed() / 1e6);
+        timeInto(full, [&] { page.CmdTitle_Click(); });
 
         // The workbook component alone, fed from memory.
-        t.start();
-        {
+        timeInto(sheetOnly, [&] {
             xl::XlsxServer server(fs, {});
             const xl::Application a(&server);
             const xl::Worksheet sheet = startExportSheet(a);
@@ -126,36 +122,28 @@ int main(int argc, char** argv)
             a.ActiveWorkbook().SaveAs(dir.path() + QStringLiteral("/component.xlsx"), xl::xlNormal, {}, {}, false,
                                       false, xl::xlNoChange);
             a.Quit();
-        }
-        sheetOnly.push_back(t.nsecsElapsed() / 1e6);
+        });
 
         // The day files alone, by the reading rule.
-        t.start();
-        for (const Day& d : days) {
-            QString memo, done;
-            const QString path = DayFiles::dayFile(data, d.date);
-            if (fs.fileExists(path))
-                DayFiles::read(fs, path, memo);
-            const QString companion = DayFiles::companionFile(data, d.date);
-            if (fs.fileExists(companion))
-                DayFiles::read(fs, companion, done);
-        }
-        reading.push_back(t.nsecsElapsed() / 1e6);
+        timeInto(reading, [&] {
+            for (const Day& d : days) {
+                QString memo, done;
+                const QString path = DayFiles::dayFile(data, d.date);
+                if (fs.fileExists(path))
+                    DayFiles::read(fs, path, memo);
+                const QString companion = DayFiles::companionFile(data, d.date);
+                if (fs.fileExists(companion))
+                    DayFiles::read(fs, companion, done);
+            }
+        });
 
         // The floor: the same files with bare system calls (stat, open, read, close).
-        t.start();
-        readBare(names);
-        bare.push_back(t.nsecsElapsed() / 1e6);
-
-        t.start();
-        writeDirectly(days, page.locale, dir.path() + QStringLiteral("/direct.xlsx"));
-        direct.push_back(t.nsecsElapsed() / 1e6);
+        timeInto(bare, [&] { readBare(names); });
+        timeInto(direct, [&] { writeDirectly(days, page.locale, dir.path() + QStringLiteral("/direct.xlsx")); });
     }
 
-    if (boxes.shown.size() != runs || !boxes.shown.last().contains(QStringLiteral("완료"))) {
-        std::fprintf(stderr, "the export did not complete: %s\n", qPrintable(boxes.shown.value(0)));
+    if (!exportsCompleted(boxes, runs))
         return 1;
-    }
     const double exportMs = median(full), componentMs = median(sheetOnly), directMs = median(direct);
     std::printf("days exported                          %zu (day file and companion on each)\n", days.size());
     std::printf("workbook size                          %lld bytes\n", QFileInfo(dialog.target).size());

@@ -177,22 +177,12 @@ int main(int argc, char** argv)
     const std::vector<QByteArray> names = dayFileNames(data, days);
     std::vector<double> full, bare, direct;
     for (int i = 0; i < runs; ++i) {
-        t.start();
-        page.CmdTitle_Click();
-        full.push_back(t.nsecsElapsed() / 1e6);
-
-        t.start();
-        readBare(names);
-        bare.push_back(t.nsecsElapsed() / 1e6);
-
-        t.start();
-        writeDirectly(days, dir.path() + QStringLiteral("/direct.ics"));
-        direct.push_back(t.nsecsElapsed() / 1e6);
+        timeInto(full, [&] { page.CmdTitle_Click(); });
+        timeInto(bare, [&] { readBare(names); });
+        timeInto(direct, [&] { writeDirectly(days, dir.path() + QStringLiteral("/direct.ics")); });
     }
-    if (boxes.shown.size() != runs || !boxes.shown.last().contains(QStringLiteral("완료"))) {
-        std::fprintf(stderr, "the export did not complete: %s\n", qPrintable(boxes.shown.value(0)));
+    if (!exportsCompleted(boxes, runs))
         return 1;
-    }
     const double exportMs = median(full), bareMs = median(bare), directMs = median(direct);
     std::printf("days exported                          %zu (day file and companion on each)\n", days.size());
     std::printf("calendar size                          %lld bytes\n", QFileInfo(dialog.target).size());
