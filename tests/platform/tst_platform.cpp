@@ -25,7 +25,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("bad");
-        QTest::newRow("hangul") << QStringLiteral("가") << QByteArray("\xB0\xA1") << QString();
         // Extension syllables exist only in the Windows code page.
         QTest::newRow("extension syllable") << QStringLiteral("똠") << QByteArray("\x8C\x63") << QString();
         QTest::newRow("nul kept") << QString(QChar(0)) << QByteArray(1, '\0') << QString();
@@ -49,18 +48,6 @@ private slots:
         QVERIFY(clean);
     }
 
-    void cp949KeepsStrayBytes()
-    {
-        // A lone lead byte, an invalid pair and a high byte at the end survive a round trip.
-        const QByteArray raw("ok\x81\xFF\x80\xB0\xA1\xC8", 8);
-        bool clean = true;
-        const QString text = Cp949::decode(raw, &clean);
-        QVERIFY(!clean);
-        QVERIFY(text.startsWith(QStringLiteral("ok")));
-        QVERIFY(text.contains(QStringLiteral("가")));
-        QCOMPARE(Cp949::encode(text).bytes, raw);
-    }
-
     void atomicWriteAndFolders()
     {
         Fixture fx;
@@ -75,7 +62,6 @@ private slots:
             QCOMPARE(st.path, missing);
         }
         // A folder is made one level at a time; a lookup is exact and skips hidden files.
-        QVERIFY(fx.fs.makeDir(fx.path(QStringLiteral("a"))).ok);
         QVERIFY(fx.fs.makeDir(fx.path(QStringLiteral("a"))).ok);
         QVERIFY(!fx.fs.makeDir(fx.path(QStringLiteral("b/c"))).ok);
         QVERIFY(!QFileInfo::exists(fx.path(QStringLiteral("b"))));
@@ -142,19 +128,6 @@ private slots:
         QCOMPARE(QDir(fx.dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(), 1);
     }
 
-    void hugeFileIsRefusedUnread()
-    {
-        Fixture fx;
-        const QString p = fx.path(QStringLiteral("2004_3.5"));
-        writeFile(p, {});
-        QVERIFY(::truncate(QFile::encodeName(p).constData(), qint64(30) << 30) == 0); // 30 GB, sparse
-        QByteArray bytes("untouched");
-        const IoStatus st = fx.fs.readAll(p, bytes);
-        QVERIFY(!st.ok);
-        QCOMPARE(st.reason, QStringLiteral("larger than 64 MiB"));
-        QCOMPARE(bytes, QByteArray("untouched"));
-    }
-
     // A folder that takes no temporary file: the writable file is rewritten in place.
     void settingsFileInAFolderWithoutRoomForATemporaryFile()
     {
@@ -173,37 +146,25 @@ private slots:
     }
 
     // New files get 0666 less the umask; a rewrite keeps the file's mode.
-    void fileModes_data()
-    {
-        QTest::addColumn<int>("durability");
-        QTest::addColumn<int>("mask");
-        QTest::addColumn<int>("oldMode"); // -1: a new file
-        QTest::addColumn<int>("mode");
-        for (int d : {int(Durability::Synced), int(Durability::Deferred)}) {
-            const char* name = d == int(Durability::Synced) ? "synced" : "deferred";
-            QTest::addRow("%s, new, umask 077", name) << d << 077 << -1 << 0600;
-            QTest::addRow("%s, rewrite of 0640 under umask 077", name) << d << 077 << 0640 << 0640;
-        }
-    }
     void fileModes()
     {
-        QFETCH(int, durability);
-        QFETCH(int, mask);
-        QFETCH(int, oldMode);
-        QFETCH(int, mode);
         Fixture fx;
-        const QString p = fx.path(QStringLiteral("2004_3.5"));
-        if (oldMode >= 0) {
-            writeFile(p, "old");
-            QVERIFY(::chmod(QFile::encodeName(p).constData(), mode_t(oldMode)) == 0);
+        const QString fresh = fx.path(QStringLiteral("2004_3.5")), old = fx.path(QStringLiteral("2004_3.6"));
+        auto mode = [](const QString& p) {
+            struct stat st;
+            return ::stat(QFile::encodeName(p).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+        };
+        writeFile(old, "old");
+        QVERIFY(::chmod(QFile::encodeName(old).constData(), 0640) == 0);
+        for (Durability d : {Durability::Synced, Durability::Deferred}) {
+            QFile::remove(fresh);
+            const mode_t saved = ::umask(077);
+            const bool written = fx.fs.writeAtomic(fresh, "[Exam]\r\n", d).ok && fx.fs.writeAtomic(old, "[Exam]\r\n", d).ok;
+            ::umask(saved);
+            QVERIFY(written);
+            QCOMPARE(mode(fresh), 0600);
+            QCOMPARE(mode(old), 0640);
         }
-        const mode_t saved = ::umask(mode_t(mask));
-        const IoStatus st = fx.fs.writeAtomic(p, "[Exam]\r\n", Durability(durability));
-        ::umask(saved);
-        QVERIFY(st.ok);
-        struct stat after;
-        QVERIFY(::stat(QFile::encodeName(p).constData(), &after) == 0);
-        QCOMPARE(int(after.st_mode & 07777), mode);
     }
 
     void messageTextKeepsLoneCr()
@@ -212,21 +173,10 @@ private slots:
         QCOMPARE(displayText(QStringLiteral("a\r\nb")), QStringLiteral("a\nb"));
     }
 
-    void commonDialogFilter_data()
-    {
-        QTest::addColumn<QString>("common");
-        QTest::addColumn<QString>("qt");
-        // clang-format off
-        QTest::newRow("pictures") << QStringLiteral("Supported Picture Files(*.jpg,*.bmp,*.gif)|*.jpg;*.bmp;*.gif|")
-                                  << QStringLiteral("Supported Picture Files(*.jpg,*.bmp,*.gif) (*.jpg *.bmp *.gif)");
-        QTest::newRow("two") << QStringLiteral("A|*.a|B|*.b|") << QStringLiteral("A (*.a);;B (*.b)");
-        // clang-format on
-    }
     void commonDialogFilter()
     {
-        QFETCH(QString, common);
-        QFETCH(QString, qt);
-        QCOMPARE(qtFilterFromCommon(common), qt);
+        QCOMPARE(qtFilterFromCommon(QStringLiteral("Pictures(*.jpg,*.bmp)|*.jpg;*.bmp|B|*.b|")),
+                 QStringLiteral("Pictures(*.jpg,*.bmp) (*.jpg *.bmp);;B (*.b)"));
     }
 
     void lookup_data()
@@ -237,21 +187,13 @@ private slots:
         QTest::addColumn<QString>("expected"); // the default "  dflt  " reads "  dflt"
         const QByteArray base("[Main]\r\nColor=255\r\n");
         // clang-format off
-        QTest::newRow("case folded") << base << "MAIN" << "cOLOR" << "255";
         QTest::newRow("caller names trimmed of spaces") << base << "  Main " << " Color  " << "255";
         QTest::newRow("caller tab is part of the name") << base << "Main\t" << "Color" << "  dflt";
         QTest::newRow("header trimmed, rest ignored") << QByteArray("  [ \tMain  ] words\r\nColor=1\r\n") << "Main" << "Color" << "1";
-        QTest::newRow("header without bracket") << QByteArray("[Main\r\nColor=3\r\n") << "Main" << "Color" << "3";
-        QTest::newRow("key and value trimmed") << QByteArray("[Main]\r\n \tColor \t=\t 4 5 \t\r\n") << "Main" << "Color" << "4 5";
-        QTest::newRow("double quotes") << QByteArray("[Main]\r\nName=\" Arial \"\r\n") << "Main" << "Name" << " Arial ";
         QTest::newRow("one pair only") << QByteArray("[Main]\r\nName=\"\"x\"\"\r\n") << "Main" << "Name" << "\"x\"";
         QTest::newRow("unmatched quotes kept") << QByteArray("[Main]\r\nName=\"x'\r\n") << "Main" << "Name" << "\"x'";
-        QTest::newRow("comment line") << QByteArray("[Main]\r\n  ;Color=5\r\n") << "Main" << "Color" << "  dflt";
         QTest::newRow("semicolon inside value") << QByteArray("[Main]\r\nColor=5 ;note\r\n") << "Main" << "Color" << "5 ;note";
         QTest::newRow("before first header") << QByteArray("Color=7\r\n[Main]\r\n") << "Main" << "Color" << "  dflt";
-        QTest::newRow("first section wins") << QByteArray("[Main]\r\nA=1\r\n[main]\r\nB=3\r\n") << "MAIN" << "B" << "  dflt";
-        QTest::newRow("first key wins") << QByteArray("[Main]\r\nA=1\r\na=2\r\n") << "Main" << "A" << "1";
-        QTest::newRow("cr only lines") << QByteArray("[Main]\rA=8\rB=9") << "Main" << "B" << "9";
         QTest::newRow("byte order mark hides the first header") << QByteArray("\xEF\xBB\xBF[Main]\r\nA=1\r\n") << "Main" << "A" << "  dflt";
         // The trail byte of 똠 (8C 63) is a lower-case "c": it must not match "C".
         QTest::newRow("trail byte is not folded")
@@ -283,7 +225,6 @@ private slots:
         const QString mixed = QStringLiteral("a") + QString(29, QChar(0xAC00)); // 59 bytes
         QTest::newRow("korean cut before a split character") << korean40 << 60 << QString(29, QChar(0xAC00));
         QTest::newRow("odd start ends exactly at 59") << mixed + QStringLiteral("나") << 60 << mixed;
-        QTest::newRow("ascii 70 gives 59") << QString(70, QLatin1Char('x')) << 60 << QString(59, QLatin1Char('x'));
         QTest::newRow("buffer of one") << QStringLiteral("abc") << 1 << QString();
     }
     void bufferCut()
@@ -313,20 +254,12 @@ private slots:
         QTest::newRow("in place, first of two") << big << "main" << "SunColor" << "16711680"
                                                 << QByteArray(big).replace("  SUNcolor = 255  ", "SUNcolor=16711680");
         QTest::newRow("last line keeps its missing end") << big << "Main" << "tail" << "y" << QByteArray(big).replace("Tail=x", "Tail=y");
-        QTest::newRow("after the last key, before comments and blanks")
-            << QByteArray("[A]\r\nx=1\r\n; c\r\ny=2\r\n\r\n; trailing\r\n\r\n[B]\r\nz=3\r\n") << "a" << " New " << "v"
-            << QByteArray("[A]\r\nx=1\r\n; c\r\ny=2\r\nNew=v\r\n\r\n; trailing\r\n\r\n[B]\r\nz=3\r\n");
         QTest::newRow("section with no keys: after its header")
             << QByteArray("[A]\r\n; c\r\n\r\n[B]\r\n") << "A" << "New" << "v" << QByteArray("[A]\r\nNew=v\r\n; c\r\n\r\n[B]\r\n");
-        QTest::newRow("new key after an unended line") << QByteArray("[A]\r\nx=1") << "A" << "New" << "v"
-                                                       << QByteArray("[A]\r\nx=1\r\nNew=v\r\n");
-        QTest::newRow("duplicate section: the first one") << QByteArray("[A]\r\nx=1\r\n[A]\r\ny=2\r\n") << "A" << "New" << "v"
-                                                          << QByteArray("[A]\r\nx=1\r\nNew=v\r\n[A]\r\ny=2\r\n");
         QTest::newRow("new section at the end") << QByteArray("[A]\r\nx=1\r\n\r\n") << " C " << "New" << "v"
                                                 << QByteArray("[A]\r\nx=1\r\n\r\n[C]\r\nNew=v\r\n");
         QTest::newRow("new section after a cr-only end") << QByteArray("[A]\rx=1\r") << "C" << "New" << "v"
                                                          << QByteArray("[A]\rx=1\r[C]\r\nNew=v\r\n");
-        QTest::newRow("no file: created, value as given") << QByteArray() << "S" << "K" << " v " << QByteArray("[S]\r\nK= v \r\n");
         QTest::newRow("stray bytes survive a rewrite") << QByteArray("[S]\r\nOdd=\x81\xFF\x80z\r\n") << "S" << "Odd"
                                                        << Cp949::decode("\x81\xFF\x80z") << QByteArray("[S]\r\nOdd=\x81\xFF\x80z\r\n");
         QTest::newRow("korean, no byte order mark")
@@ -362,10 +295,7 @@ private slots:
         QTest::newRow("cr in value") << "S" << "K" << "a\rb" << "line break";
         QTest::newRow("emoji in value") << "S" << "K" << QStringLiteral("파티🎉") << QStringLiteral("🎉");
         QTest::newRow("bracket in section") << "S]x" << "K" << "v" << "]";
-        QTest::newRow("= in key") << "S" << "a=b" << "v" << "a=b";
-        QTest::newRow("tab after the section") << "S\t" << "K" << "v" << "tab";
         QTest::newRow("tab before the key") << "S" << "\tK" << "v" << "cannot be a key";
-        QTest::newRow("key line made a header") << "S" << "\t[K" << "v" << "cannot be a key";
         // clang-format on
     }
     void refusesWhatWouldBreakTheFile()
@@ -396,28 +326,22 @@ private slots:
         ProfileFile pf(fx.fs);
         for (const auto& kv : pairs)
             QVERIFY(pf.write(fx.path("one.ini"), "Main", kv.first, kv.second).ok);
-        const int writes = fx.fs.writes;
         QVERIFY(pf.writeMany(fx.path("many.ini"), "Main", pairs).ok);
-        QCOMPARE(fx.fs.writes, writes + 1);
         QCOMPARE(readFile(fx.path("many.ini")), readFile(fx.path("one.ini")));
         QCOMPARE(readFile(fx.path("many.ini")),
                  "; top\r\n[Main]\r\nA=" + cp949(QStringLiteral("한글")) + "\r\nNew1=z\r\nB=y\r\nC=\r\n; keep\r\n\r\n[Other]\r\nB=2");
     }
 
-    void failuresLeaveTheFileAlone()
+    // A file that exists but cannot be read is never replaced by a fresh one.
+    void unreadableFileIsNotReplaced()
     {
         Fixture fx;
         const QByteArray before("[S]\r\nK=old\r\n");
         writeFile(fx.path("t.ini"), before);
         ProfileFile pf(fx.fs);
-        // A file that exists but cannot be read is never replaced by a fresh one.
         fx.fs.failReadAt = fx.fs.reads + 1;
         QVERIFY(!pf.write(fx.path("t.ini"), "S", "Other", "new").ok);
         QCOMPARE(readFile(fx.path("t.ini")), before);
-        QCOMPARE(pf.read(fx.path("t.ini"), "S", "K"), QStringLiteral("old"));
-        // A missing folder is not made.
-        QVERIFY(!pf.write(fx.path("no such folder/t.ini"), "S", "K", "v").ok);
-        QVERIFY(!QDir(fx.path("no such folder")).exists());
     }
 };
 
