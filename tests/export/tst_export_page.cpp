@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QSet>
 #include <QTest>
 #include <algorithm>
 #include <ctime>
@@ -214,15 +213,11 @@ private slots:
         r.exportTo(r.f.path(chosen));
 
         QCOMPARE(QDir(r.f.dir.path()).entryList({QStringLiteral("*.xls*")}, QDir::Files), QStringList{"book.xlsx"});
-        if (saved) {
-            QCOMPARE(label->text(), older);
+        QCOMPARE(r.opened, saved && show ? QList<QUrl>{QUrl::fromLocalFile(older)} : QList<QUrl>{});
+        if (saved)
             QVERIFY(test::readFile(older).startsWith("PK"));
-            r.expectOneMessage(message);
-            QCOMPARE(r.opened, show ? QList<QUrl>{QUrl::fromLocalFile(older)} : QList<QUrl>{});
-            return;
-        }
-        QCOMPARE(test::readFile(older), QByteArray("an older workbook"));
-        QVERIFY(r.opened.isEmpty());
+        else
+            QCOMPARE(test::readFile(older), QByteArray("an older workbook"));
         if (chosen.startsWith(QLatin1String("missing/"))) {
             const QString path = r.f.path(chosen);
             QCOMPARE(r.f.boxes.shown.size(), 1);
@@ -232,14 +227,15 @@ private slots:
             QCOMPARE(m.title, QStringLiteral("Tunedesk"));
             return;
         }
-        QCOMPARE(label->text(), QStringLiteral("/earlier/book.xlsx"));
-        QCOMPARE(test::control<QProgressBar>(r.page, "pBar")->value(), 0);
-        if (message.isEmpty()) {
+        QCOMPARE(label->text(), saved ? older : QStringLiteral("/earlier/book.xlsx"));
+        if (message.isEmpty())
             QVERIFY(r.f.boxes.shown.isEmpty());
-        } else {
+        else
             r.expectOneMessage(message);
-            QVERIFY(r.f.dialog.calls.isEmpty());
-        }
+        if (!saved)
+            QCOMPARE(test::control<QProgressBar>(r.page, "pBar")->value(), 0);
+        if (month.isEmpty())
+            QVERIFY(r.f.dialog.calls.isEmpty()); // refused before the save dialog
     }
 
     // 2001/12 to 2002/1 exported and read back, every cell with its formatting. The
@@ -279,8 +275,7 @@ private slots:
         QCOMPARE(values.size(), 62);
         QCOMPARE(values.first(), 0);
         QCOMPARE(values.last(), 100);
-        QVERIFY(std::is_sorted(values.begin(), values.end()));
-        QCOMPARE(QSet<int>(values.begin(), values.end()).size(), 62);
+        QVERIFY(std::adjacent_find(values.begin(), values.end(), std::greater_equal<>()) == values.end()); // up at every step
         QStringList book;
         QVERIFY(readBack(READ_WORKBOOK_SCRIPT, target + QStringLiteral(".xlsx"), book));
         // Rows from 3 without gaps; C only with a companion file; widths with the

@@ -48,15 +48,28 @@ private slots:
         QVERIFY(clean);
     }
 
+    // A rewrite keeps the file's mode and leaves no temporary file; a new file gets 0666 less the umask.
     void atomicWriteAndFolders()
     {
         Fixture fx;
         const QString p = fx.path(QStringLiteral("2004_3.5")), missing = fx.path(QStringLiteral("nofolder/f.txt"));
+        const QString fresh = fx.path(QStringLiteral("2004_3.6"));
+        auto mode = [](const QString& path) {
+            struct stat st;
+            return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+        };
         writeFile(p, QByteArray(1000, 'x'));
+        QVERIFY(::chmod(QFile::encodeName(p).constData(), 0640) == 0);
         for (Durability d : {Durability::Synced, Durability::Deferred}) {
-            QVERIFY(fx.fs.writeAtomic(p, "short", d).ok);
+            QFile::remove(fresh);
+            const mode_t saved = ::umask(077);
+            const bool written = fx.fs.writeAtomic(p, "short", d).ok && fx.fs.writeAtomic(fresh, "[Exam]\r\n", d).ok;
+            ::umask(saved);
+            QVERIFY(written);
             QCOMPARE(readFile(p), QByteArray("short"));
-            QCOMPARE(QDir(fx.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary file left
+            QCOMPARE(mode(p), 0640);
+            QCOMPARE(mode(fresh), 0600);
+            QCOMPARE(QDir(fx.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary file left
             const IoStatus st = fx.fs.writeAtomic(missing, "x", d);
             QVERIFY(!st.ok && !st.reason.isEmpty());
             QCOMPARE(st.path, missing);
@@ -143,28 +156,6 @@ private slots:
         }
         QVERIFY(::chmod(QFile::encodeName(fx.dir.path()).constData(), 0700) == 0);
         QCOMPARE(readFile(p), QByteArray("[A]\r\nK=new\r\n"));
-    }
-
-    // New files get 0666 less the umask; a rewrite keeps the file's mode.
-    void fileModes()
-    {
-        Fixture fx;
-        const QString fresh = fx.path(QStringLiteral("2004_3.5")), old = fx.path(QStringLiteral("2004_3.6"));
-        auto mode = [](const QString& p) {
-            struct stat st;
-            return ::stat(QFile::encodeName(p).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
-        };
-        writeFile(old, "old");
-        QVERIFY(::chmod(QFile::encodeName(old).constData(), 0640) == 0);
-        for (Durability d : {Durability::Synced, Durability::Deferred}) {
-            QFile::remove(fresh);
-            const mode_t saved = ::umask(077);
-            const bool written = fx.fs.writeAtomic(fresh, "[Exam]\r\n", d).ok && fx.fs.writeAtomic(old, "[Exam]\r\n", d).ok;
-            ::umask(saved);
-            QVERIFY(written);
-            QCOMPARE(mode(fresh), 0600);
-            QCOMPARE(mode(old), 0640);
-        }
     }
 
     void messageTextKeepsLoneCr()
