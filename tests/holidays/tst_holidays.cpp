@@ -2,7 +2,6 @@
 
 #include "holidays/HolidayDates.h"
 #include "holidays/HolidayFile.h"
-#include "holidays/LunarCalendar.h"
 
 #include <QTest>
 
@@ -25,36 +24,8 @@ QByteArray holidayFile(const QByteArray& countLine, const QList<QByteArray>& ent
 class TestHolidays : public QObject {
     Q_OBJECT
 private slots:
-    // Published dates of the Korean lunar calendar (KASI), and the months around a leap month.
-    void toSolar_data()
-    {
-        QTest::addColumn<int>("year");
-        QTest::addColumn<int>("month");
-        QTest::addColumn<int>("day");
-        QTest::addColumn<QString>("expected"); // empty: refused
-        QTest::newRow("30th of a 30-day month") << 2025 << 1 << 30 << "2025-02-27";
-        // 2023 has a leap second month (22 March to 19 April): an entry means the regular one.
-        QTest::newRow("its 30th is not the leap month's 1st") << 2023 << 2 << 30 << "2023-03-21";
-        QTest::newRow("month after the leap month") << 2023 << 3 << 1 << "2023-04-20";
-        // 2020 has a leap fourth month.
-        QTest::newRow("부처님오신날 2020") << 2020 << 4 << 8 << "2020-04-30";
-        QTest::newRow("month 13") << 2024 << 13 << 1 << "";
-        QTest::newRow("year 0") << 0 << 1 << 1 << "";
-    }
-    void toSolar()
-    {
-        QFETCH(int, year);
-        QFETCH(int, month);
-        QFETCH(int, day);
-        QFETCH(QString, expected);
-        bool clamped = true;
-        const std::optional<QDate> d = lunarToSolar(year, month, day, &clamped);
-        QCOMPARE(d ? d->toString(Qt::ISODate) : QString(), expected);
-        QVERIFY(!clamped);
-    }
-
     // The line under the holiday list: the next solar date on or after today, and a note when
-    // the lunar day does not exist that year.
+    // the lunar day does not exist that year. Lunar dates as the Korean calendar (KASI) publishes them.
     void nextDate_data()
     {
         QTest::addColumn<QString>("entry");
@@ -70,6 +41,13 @@ private slots:
         QTest::newRow("english, moved") << "12/30(L)[그믐]" << "2025-01-01" << false
                                         << "Next solar date: 2025-01-28 (Tue)\nLunar month 12 has 29 days that year: "
                                            "moved to the 29th";
+        QTest::newRow("30th of a 30-day month") << "1/30(L)[x]" << "2025-01-01" << true << "다음 양력 날짜: 2025-02-27 (목)";
+        // 2023 has a leap second month (22 March to 19 April): an entry means the regular one.
+        QTest::newRow("its 30th is not the leap month's 1st") << "2/30(L)[x]" << "2023-01-01" << false << "Next solar date: 2023-03-21 (Tue)";
+        QTest::newRow("month after the leap month") << "3/1(L)[x]" << "2023-01-01" << false << "Next solar date: 2023-04-20 (Thu)";
+        // 2020 has a leap fourth month.
+        QTest::newRow("부처님오신날 2020") << "4/8(L)[x]" << "2020-01-01" << true << "다음 양력 날짜: 2020-04-30 (목)";
+        QTest::newRow("lunar month 13") << "13/1(L)[x]" << "2024-01-01" << true << "";
         QTest::newRow("solar, passed this year") << "12/25(S)[X-mas]" << "2024-12-26" << false << "Next solar date: 2025-12-25 (Thu)";
         QTest::newRow("29 February over 2100") << "2/29(S)[윤일]" << "2096-03-01" << false << "Next solar date: 2104-02-29 (Fri)";
         QTest::newRow("leading zero and spaces") << " 03/ 1(S)[x]" << "2024-01-01" << false << "Next solar date: 2024-03-01 (Fri)";
