@@ -10,14 +10,6 @@ Q_DECLARE_METATYPE(OptInt)
 namespace {
 const OptInt no;
 OptInt n(qint64 v) { return v; }
-
-template <typename T>
-void compareOptional(const std::optional<T>& got, const OptInt& expected)
-{
-    QCOMPARE(got.has_value(), expected.has_value());
-    if (got)
-        QCOMPARE(qint64(*got), *expected);
-}
 } // namespace
 
 class TestConversions : public QObject {
@@ -37,9 +29,7 @@ private slots:
         QTest::newRow("exponent") << "1e3" << n(1000) << n(1000) << n(1000);
         QTest::newRow("white, with blanks") << "  16777215 " << n(16777215) << no << n(16777215);
         QTest::newRow("beyond RGB") << "16777216" << no << no << n(16777216);
-        QTest::newRow("small upper edge") << "32767" << n(32767) << n(32767) << n(32767);
         QTest::newRow("small beyond") << "32768" << n(32768) << no << n(32768);
-        QTest::newRow("small lower edge") << "-32768" << no << n(-32768) << n(-32768);
         QTest::newRow("small below") << "-32769" << no << no << n(-32769);
         QTest::newRow("system colour 24") << "-2147483624" << n(-2147483624LL) << no << n(-2147483624LL);
         QTest::newRow("system colour 25") << "-2147483623" << no << no << n(-2147483623LL);
@@ -56,15 +46,14 @@ private slots:
         QFETCH(OptInt, colour);
         QFETCH(OptInt, small);
         QFETCH(OptInt, whole);
-        compareOptional(conv::toColour(text), colour);
-        compareOptional(conv::toSmallInteger(text), small);
-        compareOptional(conv::wholePart(text), whole);
+        QCOMPARE(OptInt(conv::toColour(text)), colour);
+        QCOMPARE(OptInt(conv::toSmallInteger(text)), small);
+        QCOMPARE(OptInt(conv::wholePart(text)), whole);
     }
 
     void fontDescription()
     {
         QCOMPARE(conv::fontDescription(QStringLiteral("Arial"), 10), QStringLiteral("Arial,10"));
-        QCOMPARE(conv::fontDescription(QStringLiteral("Arial"), double(10.5f)), QStringLiteral("Arial,10.5"));
         QCOMPARE(conv::fontDescription(QStringLiteral("Arial"), double(10.1f)), QStringLiteral("Arial,10.1"));
     }
 };
