@@ -56,11 +56,13 @@ struct Window {
             writeFile(this->ini(), cp949(ini));
         auto* presets = control<QComboBox>(p0, "CmbDefault");
         auto* modes = control<QComboBox>(p0, "CmbSMode");
-        const QSignalBlocker b1(presets), b2(modes);
-        presets->addItems(BuiltinCaptions::presets(true));
-        modes->addItems(BuiltinCaptions::displayModes(true));
-        presets->setCurrentIndex(-1);
-        modes->setCurrentIndex(-1);
+        {
+            const QSignalBlocker b1(presets), b2(modes);
+            presets->addItems(BuiltinCaptions::presets(true));
+            modes->addItems(BuiltinCaptions::displayModes(true));
+            presets->setCurrentIndex(-1);
+            modes->setCurrentIndex(-1);
+        }
         load();
     }
     // What the window load does.
