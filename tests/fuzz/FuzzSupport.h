@@ -1,72 +1,39 @@
 #pragma once
 // What every fuzz target shares: taking typed pieces out of the raw input, an
 // in-memory file system, and how a broken property is reported.
+#include "platform/Cp949.h"
 #include "platform/FileSystem.h"
 
-#include <QByteArray>
 #include <QHash>
-#include <QList>
-#include <QString>
+#include <QRegularExpression>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace td::fuzz {
 
-// Under libFuzzer a broken property aborts, so the input is kept as a crash;
-// the corpus replay in the normal test build throws instead and names the file.
-inline std::function<void(const std::string&)>& failHandler()
-{
-    static std::function<void(const std::string&)> handler = [](const std::string& what) {
-        std::fprintf(stderr, "property broken: %s\n", what.c_str());
-        std::abort();
-    };
-    return handler;
-}
-
+// Under libFuzzer the uncaught exception aborts, so the input is kept as a
+// crash; the corpus replay in the normal test build catches it and names the file.
 inline void require(bool holds, const std::string& what)
 {
     if (!holds)
-        failHandler()(what);
+        throw std::runtime_error("property broken: " + what);
 }
 
-inline unsigned unit(QChar c) { return c.unicode(); }
-inline unsigned unit(char c) { return static_cast<unsigned char>(c); }
-
-// A failing input in printable form: ASCII as it is, every other unit escaped.
-template <typename Text>
-std::string shown(const Text& text)
-{
-    std::string out;
-    for (const auto c : text) {
-        const unsigned u = unit(c);
-        char buf[8] = {char(u)};
-        if (u < 0x20 || u >= 0x7F || u == '\\')
-            std::snprintf(buf, sizeof buf, u > 0xFF ? "\\u%04x" : "\\x%02x", u);
-        out += buf;
-    }
-    return out;
-}
+// A failing input in printable form.
+inline std::string shown(const QByteArray& bytes) { return bytes.toPercentEncoding(" []=;").toStdString(); }
+inline std::string shown(const QString& text) { return shown(text.toUtf8()); }
 
 // Lines as a reader of these files splits them: each ends at CR, CR LF or, when
 // lfEnds, a lone LF; keepEnds leaves the end on its line. A last unended line counts.
 inline QList<QByteArray> splitLines(const QByteArray& b, bool lfEnds, bool keepEnds = false)
 {
+    static const QRegularExpression crEnds(QStringLiteral("([^\\r]*)(\\r\\n|\\r|\\z)"));
+    static const QRegularExpression anyEnds(QStringLiteral("([^\\r\\n]*)(\\r\\n|\\r|\\n|\\z)"));
     QList<QByteArray> out;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < b.size(); ++i) {
-        if (b[i] != '\r' && !(lfEnds && b[i] == '\n'))
-            continue;
-        const qsizetype end = i;
-        if (b[i] == '\r' && i + 1 < b.size() && b[i + 1] == '\n')
-            ++i;
-        out.append(b.mid(start, (keepEnds ? i + 1 : end) - start));
-        start = i + 1;
-    }
-    if (start < b.size())
-        out.append(b.mid(start));
+    for (auto it = (lfEnds ? anyEnds : crEnds).globalMatch(QString::fromLatin1(b)); it.hasNext();)
+        if (const QRegularExpressionMatch m = it.next(); m.capturedLength() > 0)
+            out.append(m.captured(keepEnds ? 0 : 1).toLatin1());
     return out;
 }
 
@@ -128,5 +95,8 @@ public:
 };
 
 } // namespace td::fuzz
+
+using namespace td;
+using namespace td::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);

@@ -3,10 +3,6 @@
 #include "FuzzSupport.h"
 #include "holidays/HolidayEntry.h"
 #include "holidays/HolidayFile.h"
-#include "platform/Cp949.h"
-
-using namespace td;
-using namespace td::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -2,12 +2,8 @@
 // for a file with a malformed line; otherwise every key gives the text of its last line.
 #include "FuzzSupport.h"
 #include "i18n/LanguageFile.h"
-#include "platform/Cp949.h"
 
 #include <QMap>
-
-using namespace td;
-using namespace td::fuzz;
 
 namespace {
 
@@ -22,28 +18,17 @@ struct SilentBoxes : IMessageBoxes {
 // starts at the 6th character; a line without one gives "??????".
 std::optional<QMap<int, QString>> check(const QByteArray& bytes)
 {
+    static const QRegularExpression decimal(QStringLiteral("^[+-]?[0-9]+$"));
     QMap<int, QString> texts;
     for (const QByteArray& raw : splitLines(bytes, false)) {
-        if (raw.isEmpty())
-            continue;
         const QString text = Cp949::decode(raw);
-        const qsizetype space = text.indexOf(QLatin1Char(' '));
-        const QString number = text.left(qMax(space, 0)).trimmed();
-        const bool negative = number.startsWith(QLatin1Char('-'));
-        const qsizetype digits = (negative || number.startsWith(QLatin1Char('+'))) ? 1 : 0;
-        if (space < 0 || digits == number.size())
+        const QString number = text.left(qMax(text.indexOf(QLatin1Char(' ')), 0)).trimmed();
+        bool ok = false;
+        const short value = decimal.match(number).hasMatch() ? number.toShort(&ok) : 0;
+        if (!ok && !raw.isEmpty())
             return std::nullopt;
-        long long value = 0;
-        for (qsizetype i = digits; i < number.size(); ++i) {
-            const char16_t c = number[i].unicode();
-            if (c < '0' || c > '9')
-                return std::nullopt;
-            value = std::min<long long>(value * 10 + (c - '0'), 1000000);
-        }
-        value = negative ? -value : value;
-        if (value < -32768 || value > 32767)
-            return std::nullopt;
-        texts.insert(int(value), text.size() > 5 ? text.mid(5) : QStringLiteral("??????"));
+        if (ok)
+            texts.insert(value, text.size() > 5 ? text.mid(5) : QStringLiteral("??????"));
     }
     return texts;
 }
@@ -62,9 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fs.files.insert(QStringLiteral("/prog/tuneKorean.lng"), bytes);
     LanguageFile file(fs, boxes, QStringLiteral("/prog"), QStringLiteral("Korean"));
     // The keys of the file, one the window uses, and one no file has.
-    QList<int> keys{1603, -1};
-    if (expected)
-        keys += expected->keys();
+    const QList<int> keys = QList<int>{1603, -1} + (expected ? expected->keys() : QList<int>());
     for (const int key : keys) {
         bool ended = false;
         QString text;

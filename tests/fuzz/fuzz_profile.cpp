@@ -1,24 +1,19 @@
 // The profile reader and writer: a written key reads back as written (trimmed
 // the platform's way), and nothing else of the file changes.
 #include "FuzzSupport.h"
-#include "platform/Cp949.h"
 #include "platform/ProfileFile.h"
 
 #include <QMap>
-#include <cstring>
-
-using namespace td;
-using namespace td::fuzz;
 
 namespace {
 
-QByteArray trim(const QByteArray& s, const char* blanks = " \t")
+QByteArray trim(QByteArray s, QByteArrayView blanks = " \t")
 {
-    auto blank = [&](char c) { return std::memchr(blanks, c, std::strlen(blanks)) != nullptr; };
-    qsizetype b = 0, e = s.size();
-    while (b < e && blank(s[b])) ++b;
-    while (e > b && blank(s[e - 1])) --e;
-    return s.mid(b, e - b);
+    while (!s.isEmpty() && blanks.contains(s.back()))
+        s.chop(1);
+    while (!s.isEmpty() && blanks.contains(s.front()))
+        s.remove(0, 1);
+    return s;
 }
 
 // One pair of matching quotes around a value is dropped.
@@ -71,13 +66,11 @@ Model model(const QByteArray& bytes)
 // The writer must refuse what cannot stand in a profile line unchanged.
 bool refusable(const QByteArray& section, const QByteArray& key, const QByteArray& value)
 {
-    for (const QByteArray* part : {&section, &key, &value})
-        if (part->contains('\r') || part->contains('\n') || part->contains('\0'))
-            return true;
-    for (const QByteArray* name : {&section, &key})
-        if (name->startsWith('\t') || name->endsWith('\t'))
-            return true; // the file's names are trimmed of tabs: it would never read back
-    return section.contains(']') || key.isEmpty() || key.contains('=') || key.startsWith('[') || key.startsWith(';');
+    const QByteArray all = section + key + value;
+    // The file's names are trimmed of tabs: one at either end would never read back.
+    const bool tabbed = trim(section, "\t") != section || trim(key, "\t") != key;
+    return all.contains('\r') || all.contains('\n') || all.contains('\0') || tabbed || section.contains(']') || key.isEmpty()
+           || key.contains('=') || key.startsWith('[') || key.startsWith(';');
 }
 
 // Old and new lines: one old line replaced in place, or one or two new lines
@@ -103,9 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int mode = in.byte();
     // Names and values as the dialogs may hand them over (any text at all), or as a file holds them.
     auto text = [&](int len) { return (mode & 1) ? in.anyText(len) : Cp949::decode(in.bytes(len * 3 / 2)); };
-    const QString section = text(16);
-    const QString key = text(16);
-    const QString value = text(32);
+    const QString section = text(16), key = text(16), value = text(32); // taken in this order
     const QByteArray original = in.rest();
 
     const ProfileDocument doc = ProfileDocument::parse(original);
