@@ -14,10 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int i = 1 + in.number(4); i > 0; --i) {
         // Markers and plan text as the generators join them: typed text, so never
         // a line break and never the escape of a stray byte.
-        QString x;
-        for (const QChar c : Cp949::decode(in.bytes(20)))
-            if (c != QLatin1Char('\n') && c != QLatin1Char('\r') && !Cp949::isEscape(c.unicode()))
-                x.append(c);
+        QString x = Cp949::decode(in.bytes(20));
+        x.removeIf([](QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r') || Cp949::isEscape(c.unicode()); });
         if (x.trimmed().isEmpty())
             x = QStringLiteral("[x]");
         // Entries of one run differ, and none holds another (as "[Exam D-1]" and "[Exam D-10]").
