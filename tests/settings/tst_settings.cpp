@@ -16,18 +16,17 @@ private slots:
         QTest::addColumn<bool>("position");
         QTest::addColumn<bool>("korean");
         QTest::addColumn<MsgAnswer>("answer");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("question"); // title and text
         // clang-format off
-        QTest::newRow("configuration, Korean, OK") << false << true << MsgAnswer::Ok << QStringLiteral("Daybrook 초기화")
-            << QStringLiteral("Daybrook 환경설정값을 초기화(저장값 삭제)합니다!!!\r[Daybrook의 실행중 오류발생시 사용하기 바랍니다]");
-        QTest::newRow("configuration, English, Cancel") << false << false << MsgAnswer::Cancel << QStringLiteral("Daybrook Configuration Reset")
-            << QStringLiteral("Daybrook configuration value is initialized(All Value is Deleted)!\r"
-                              "[Use This Function when Daybrook has error while execution]");
-        QTest::newRow("position, Korean, Cancel") << true << true << MsgAnswer::Cancel << QStringLiteral("Daybrook 위치 초기화")
-            << QStringLiteral("Daybrook 위치저장값을 초기화합니다!!!\r[Daybrook의 위치를 초기화 합니다]");
-        QTest::newRow("position, English, OK") << true << false << MsgAnswer::Ok << QStringLiteral("Daybrook Position Correction")
-            << QStringLiteral("Position value of Daybrook is Reset !!!\r[Daybrook Position Initialize]");
+        QTest::newRow("configuration, Korean, OK") << false << true << MsgAnswer::Ok << QStringList{"Daybrook 초기화",
+            "Daybrook 환경설정값을 초기화(저장값 삭제)합니다!!!\r[Daybrook의 실행중 오류발생시 사용하기 바랍니다]"};
+        QTest::newRow("configuration, English, Cancel") << false << false << MsgAnswer::Cancel
+            << QStringList{"Daybrook Configuration Reset", "Daybrook configuration value is initialized(All Value is Deleted)!\r"
+                                                           "[Use This Function when Daybrook has error while execution]"};
+        QTest::newRow("position, Korean, Cancel") << true << true << MsgAnswer::Cancel << QStringList{"Daybrook 위치 초기화",
+            "Daybrook 위치저장값을 초기화합니다!!!\r[Daybrook의 위치를 초기화 합니다]"};
+        QTest::newRow("position, English, OK") << true << false << MsgAnswer::Ok << QStringList{"Daybrook Position Correction",
+            "Position value of Daybrook is Reset !!!\r[Daybrook Position Initialize]"};
         // clang-format on
     }
 
@@ -36,8 +35,7 @@ private slots:
         QFETCH(bool, position);
         QFETCH(bool, korean);
         QFETCH(MsgAnswer, answer);
-        QFETCH(QString, title);
-        QFETCH(QString, text);
+        QFETCH(QStringList, question);
         Fixture f;
         const QMap<QString, QString> before = {{"FDay Color", "255"}, {"Startup Left", "-3000"}, {"Startup Top", "-3000"}};
         f.store.values = before;
@@ -45,8 +43,8 @@ private slots:
         const ResetResult r = position ? resetPosition(f.store, f.boxes, korean) : resetConfiguration(f.store, f.boxes, korean);
         QCOMPARE(f.boxes.shown.size(), 1); // nothing is shown after the question
         const Message& m = f.boxes.shown.first();
-        QCOMPARE(m.title, title);
-        QCOMPARE(m.text, text);
+        QCOMPARE(m.title, question[0]);
+        QCOMPARE(m.text, question[1]);
         QCOMPARE(m.icon, MsgIcon::None);
         QCOMPARE(m.buttons, MsgButtons::OkCancel);
         QCOMPARE(m.defaultButton, MsgAnswer::Ok);
@@ -59,16 +57,6 @@ private slots:
         QCOMPARE(f.store.values, after);
     }
 
-    void positionResetRefusedIsReported()
-    {
-        Fixture f;
-        f.store.failSaves = true;
-        QCOMPARE(resetPosition(f.store, f.boxes, true), ResetResult::Failed);
-        QCOMPARE(f.boxes.shown.size(), 2);
-        QVERIFY(f.boxes.shown[1].text.contains(QStringLiteral("Startup Left")));
-        QVERIFY(f.boxes.shown[1].text.contains(QStringLiteral("Startup Top")));
-    }
-
     // Values another program wrote by hand read as their text, and what the store
     // saves reads back as saved.
     void storeValuesReadAsText_data()
@@ -77,11 +65,9 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         // clang-format off
-        QTest::newRow("comma and space") << QByteArray("Daybrook%20BG=/pics/a, b.jpg") << "Daybrook BG" << "/pics/a, b.jpg";
-        QTest::newRow("semicolon and Korean") << QByteArray("Daybrook%20BG=/사진/a;b.jpg") << "Daybrook BG" << "/사진/a;b.jpg";
+        QTest::newRow("comma, space, semicolon, Korean") << QByteArray("Daybrook%20BG=/사진/a, b;c.jpg") << "Daybrook BG" << "/사진/a, b;c.jpg";
         QTest::newRow("quoted") << QByteArray("WeekViewFont=\"a, b\"") << "WeekViewFont" << "a, b";
-        QTest::newRow("saved: quotes, backslash, tab, comma") << QByteArray() << "Daybrook BG" << "a \"q\" \\ x\t, y;z";
-        QTest::newRow("saved: outer blanks and an at sign") << QByteArray() << "DataSaveDir" << " @x ";
+        QTest::newRow("saved: blanks, at sign, quotes, backslash, tab, comma") << QByteArray() << "DataSaveDir" << " @x \"q\" \\ x\t, y;z ";
         // clang-format on
     }
     void storeValuesReadAsText()
@@ -100,16 +86,19 @@ private slots:
         QCOMPARE(store.get(QStringLiteral("Startup Left"), QStringLiteral("<missing>")), QStringLiteral("<missing>"));
     }
 
-    // Each store is judged by its own write: an earlier failure or a malformed
-    // line elsewhere in the file does not fail the stores that reach the disk,
-    // and a reset keeps the other sections.
+    // Each store is judged by its own write: a reset the disk refuses is reported,
+    // an earlier failure or a malformed line elsewhere in the file does not fail
+    // the stores that reach the disk, and a reset keeps the other sections.
     void eachStoreJudgedOnItsOwn()
     {
         Fixture f;
         const QString path = f.path(QStringLiteral("Daybrook/Daybrook.conf"));
         QtSettingsStore store(path);
         writeFile(f.path(QStringLiteral("Daybrook")), "a file where the folder belongs");
-        QVERIFY(!store.save(QStringLiteral("DataSaveDir"), QStringLiteral("/plans")));
+        QCOMPARE(resetPosition(store, f.boxes, true), ResetResult::Failed); // OK is the default answer
+        QCOMPARE(f.boxes.shown.size(), 2);
+        QVERIFY(f.boxes.shown[1].text.contains(QStringLiteral("Startup Left")));
+        QVERIFY(f.boxes.shown[1].text.contains(QStringLiteral("Startup Top")));
         QVERIFY(QFile::remove(f.path(QStringLiteral("Daybrook"))));
         QVERIFY(store.save(QStringLiteral("DataSaveDir"), QStringLiteral("/plans")));
         QVERIFY(readFile(path).contains("DataSaveDir=/plans"));
@@ -120,8 +109,7 @@ private slots:
         QVERIFY(malformed.save(QStringLiteral("DataSaveDir"), QStringLiteral("/plans")));
         QVERIFY(readFile(path).contains("DataSaveDir=/plans"));
         writeFile(path, malformedFile);
-        QCOMPARE(resetConfiguration(malformed, f.boxes, true), ResetResult::Done); // OK is the default answer
-        QCOMPARE(f.boxes.shown.size(), 1);                                         // the question, and no failure after it
+        QCOMPARE(resetConfiguration(malformed, f.boxes, true), ResetResult::Done);
         QVERIFY(!readFile(path).contains("DataSaveDir"));
         QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("Kept/Key")).toString(), QStringLiteral("yes"));
         writeFile(path, "[Other\nx=1\n");
