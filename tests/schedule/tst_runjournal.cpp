@@ -73,9 +73,7 @@ private slots:
         Days fx;
         QList<Snapshot> steps{fx.files()};
         for (DayAction action : {DayAction::Register, DayAction::Remove}) {
-            const qsizetype journals = fx.journal.files().size();
             QVERIFY(fx.run(action).ok());
-            QCOMPARE(fx.journal.files().size(), journals + 1);
             steps << fx.files();
             QVERIFY(steps.last() != steps[steps.size() - 2]);
         }
