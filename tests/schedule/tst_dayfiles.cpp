@@ -49,6 +49,7 @@ private slots:
         QTest::addColumn<QString>("buffer");
         // clang-format off
         QTest::newRow("one-line file, entry inside") << QByteArray("[A]\n[B]\n[C]\r\n") << "[B]" << "[B]\n[A]\n[B]\n[C]";
+        QTest::newRow("a later equal line stays") << QByteArray("[A]\r\n[B]\r\n[A]\r\n") << "[A]" << "[A]\n[B]\n[A]";
         QTest::newRow("leading empty lines stay") << QByteArray("\r\n\r\n[B]\r\n") << "[A]" << "[A]\n\n\n[B]";
         QTest::newRow("trailing LF left by a removal") << QByteArray("[X]\n\r\n") << "[A]" << "[A]\n[X]\n";
         // clang-format on
@@ -122,16 +123,19 @@ private slots:
     void failuresAreCounted_data()
     {
         QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("removing");
         QTest::addColumn<int>("failed");
         // clang-format off
-        QTest::newRow("read-only month folder") << "read-only month" << 2;
-        QTest::newRow("read-only day file") << "read-only day" << 1;
-        QTest::newRow("30 GB day file") << "huge day" << 1;
+        QTest::newRow("read-only month folder") << "read-only month" << false << 2;
+        QTest::newRow("read-only day file") << "read-only day" << false << 1;
+        QTest::newRow("30 GB day file") << "huge day" << false << 1;
+        QTest::newRow("30 GB day file, removing") << "huge day" << true << 1;
         // clang-format on
     }
     void failuresAreCounted()
     {
         QFETCH(QString, how);
+        QFETCH(bool, removing);
         QFETCH(int, failed);
         Fixture fx;
         const QString data = fx.services.DataFolder;
@@ -139,16 +143,21 @@ private slots:
         const DayRange range = *ddayDays({"2004", "3", "1", "2004", "4", "30", "30"});
         const QString first = DayFiles::dayFile(data, QDate(2004, 3, 1));
         const QByteArray month = QFile::encodeName(DayFiles::monthFolder(data, QDate(2004, 3, 1)));
-        // It holds the entry: registering rewrites it all the same.
+        // It holds the entry: registering and removing both would rewrite it.
         writeFile(first, "[A]\r\n[B]\r\n");
+        const QString april = DayFiles::dayFile(data, QDate(2004, 4, 30));
+        if (removing)
+            writeFile(april, "[A]\r\n");
         const QByteArray file = QFile::encodeName(first);
         QVERIFY(how == "huge day" ? ::truncate(file.constData(), qint64(30) << 30) == 0
                                   : ::chmod(file.constData(), how == "read-only day" ? 0444 : 0666) == 0);
         QVERIFY(::chmod(month.constData(), how == "read-only month" ? 0555 : 0777) == 0);
         // Everything else is open to the user the run acts as.
         QVERIFY(::chmod(QFile::encodeName(data).constData(), 0777) == 0);
-        std::optional<AsUnprivilegedUser> user(std::in_place);
-        const DayRunResult r = runDays(fx.fs, data, range, DayAction::Register, fixed("[A]"));
+        std::optional<AsUnprivilegedUser> user;
+        if (how.startsWith("read-only"))
+            user.emplace();
+        const DayRunResult r = runDays(fx.fs, data, range, removing ? DayAction::Remove : DayAction::Register, fixed("[A]"));
         user.reset();
         ::chmod(month.constData(), 0777);
         if (how == "huge day")
@@ -157,7 +166,7 @@ private slots:
             QCOMPARE(readFile(first), QByteArray("[A]\r\n[B]\r\n"));
         QCOMPARE(r.failedDays, failed);
         QCOMPARE(r.firstFailure, first);
-        QVERIFY(QFileInfo::exists(DayFiles::dayFile(data, QDate(2004, 4, 30))));
+        QCOMPARE(QFileInfo::exists(april), !removing); // the run went on
     }
 };
 

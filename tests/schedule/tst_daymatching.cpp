@@ -16,12 +16,14 @@ private slots:
         QTest::addColumn<int>("weekday");
         QTest::addColumn<int>("dayCount"); // -1: refused
         QTest::addColumn<QStringList>("expected");
-        const int none = -1, all = 4, fifth = 5, last = 6, sunday = 0, monday = 1, friday = 5;
+        const int none = -1, first = 0, all = 4, fifth = 5, last = 6, sunday = 0, monday = 1, friday = 5;
         // clang-format off
         QTest::newRow("29th in a common year") << "2005/1" << "2005/3" << "29" << none << none << 89
             << QStringList{"2005-01-29", "2005-03-29"};
         QTest::newRow("all Sundays of February 2004") << "2004/2" << "2004/2" << "" << all << sunday << 28
             << QStringList{"2004-02-01", "2004-02-08", "2004-02-15", "2004-02-22", "2004-02-29"};
+        QTest::newRow("1st Monday in each month") << "2004/3" << "2004/5" << "" << first << monday << 91
+            << QStringList{"2004-03-01", "2004-04-05", "2004-05-03"};
         QTest::newRow("last Friday, on the last day of the year") << "2004/10" << "2004/12" << "" << last << friday << 91
             << QStringList{"2004-10-29", "2004-11-26", "2004-12-31"};
         // The counter of weekdays restarts every month.

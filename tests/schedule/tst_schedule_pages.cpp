@@ -74,7 +74,10 @@ private slots:
         QTest::addColumn<QStringList>("dates"); // from and to; none chooses nothing
         QTest::addColumn<QStringList>("entry"); // left marker, plan, right marker
         QTest::addColumn<QString>("message");
+        const QString stray(QChar(0xDC81));
         // clang-format off
+        QTest::newRow("regular, To before From") << "regular" << QStringList{"2004/5", "2004/4"} << QStringList{"[", "Meeting", "]"}
+            << "날짜 설정 오류입니다.";
         QTest::newRow("dday, nothing chosen") << "dday" << QStringList{} << QStringList{"[", "Exam", "]"} << "날짜 설정 오류입니다.";
         // An empty entry would match every day's text.
         QTest::newRow("regular, empty after trimming") << "regular" << QStringList{"2004/3", "2004/3"} << QStringList{" ", "  ", ""}
@@ -83,6 +86,9 @@ private slots:
             << "입력내용에 줄바꿈을 넣을 수 없습니다.";
         QTest::newRow("regular, not CP949") << "regular" << QStringList{"2004/3", "2004/3"} << QStringList{"[", "party 🎉", "]"}
             << "입력내용의 \"🎉\" 문자는 Daybrook 파일에 저장할 수 없습니다.";
+        // The escape of a stray byte in a decoded file is not text a user may type.
+        QTest::newRow("dday, stray byte") << "dday" << QStringList{"2004/3/1", "2004/3/31"} << QStringList{stray, "Exam", "]"}
+            << "입력내용의 \"" + stray + "\" 문자는 Daybrook 파일에 저장할 수 없습니다.";
         // clang-format on
     }
     void refusedBeforeAnythingIsWritten()
