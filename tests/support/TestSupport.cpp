@@ -44,32 +44,15 @@ bool MemorySettingsStore::save(const QString& key, const QString& value)
 IoStatus FailingFileSystem::readAll(const QString& path, QByteArray& bytes) const
 {
     auto* self = const_cast<FailingFileSystem*>(this);
-    if (++self->reads == failReadAt || pathFails(path))
+    if (++self->reads == failReadAt)
         return IoStatus::failure(path, QStringLiteral("injected read failure"));
     return QtFileSystem::readAll(path, bytes);
 }
 
 IoStatus FailingFileSystem::writeAtomic(const QString& path, const QByteArray& bytes, Durability d)
 {
-    if (++writes == failWriteAt || pathFails(path))
-        return IoStatus::failure(path, QStringLiteral("injected write failure"));
+    ++writes;
     return QtFileSystem::writeAtomic(path, bytes, d);
-}
-
-IoStatus FailingFileSystem::remove(const QString& path)
-{
-    ++removes;
-    if (pathFails(path))
-        return IoStatus::failure(path, QStringLiteral("injected delete failure"));
-    return QtFileSystem::remove(path);
-}
-
-IoStatus FailingFileSystem::makeDir(const QString& path)
-{
-    ++makeDirs;
-    if (pathFails(path))
-        return IoStatus::failure(path, QStringLiteral("injected folder failure"));
-    return QtFileSystem::makeDir(path);
 }
 
 IoStatus FailingFileSystem::flush(const QString& path)

@@ -62,22 +62,16 @@ public:
     }
 };
 
-// The real file system, failing on demand: the Nth read or write fails
-// (1-based; 0 = never), or every operation on a path containing failPathPart.
+// The real file system, counting reads, writes and flushes; the Nth read fails
+// (1-based; 0 = never).
 class FailingFileSystem : public QtFileSystem {
 public:
-    int failWriteAt = 0, failReadAt = 0;
-    QString failPathPart;
-    int writes = 0, removes = 0, makeDirs = 0, reads = 0, flushes = 0;
+    int failReadAt = 0;
+    int writes = 0, reads = 0, flushes = 0;
 
     IoStatus readAll(const QString& path, QByteArray& bytes) const override;
     IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability d) override;
-    IoStatus remove(const QString& path) override;
-    IoStatus makeDir(const QString& path) override;
     IoStatus flush(const QString& path) override;
-
-private:
-    bool pathFails(const QString& path) const { return !failPathPart.isEmpty() && path.contains(failPathPart); }
 };
 
 // A temporary program folder with the fakes wired into Services.
