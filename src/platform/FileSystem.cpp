@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace td {
@@ -38,15 +39,25 @@ constexpr qint64 kMaxReadBytes = qint64(64) * 1024 * 1024;
 QString systemReason(int err) { return QString::fromLocal8Bit(strerror(err)); }
 QString notRegular() { return QStringLiteral("not a regular file"); }
 QString tooLarge() { return QStringLiteral("larger than 64 MiB"); }
+QString symbolicLink() { return QStringLiteral("a symbolic link, left alone"); }
+
+enum class Links {
+    Follow, // settings files: the save writes the link's target
+    Refuse, // day files: a rename would put a regular file in the link's place
+};
 
 // What is on the path now: false when nothing is there. A target that is not a
 // regular file, or one the user may not write, is never replaced or deleted.
-IoStatus mayReplace(const QString& path, bool* exists, struct stat* st)
+IoStatus mayReplace(const QString& path, bool* exists, struct stat* st, Links links)
 {
     const QByteArray native = QFile::encodeName(path);
-    *exists = ::stat(native.constData(), st) == 0;
+    *exists = (links == Links::Follow ? ::stat(native.constData(), st) : ::lstat(native.constData(), st)) == 0;
+    if (!*exists) // a dangling link is still a link
+        *exists = links == Links::Follow && ::lstat(native.constData(), st) == 0;
     if (!*exists)
         return IoStatus::success();
+    if (S_ISLNK(st->st_mode))
+        return IoStatus::failure(path, symbolicLink());
     if (!S_ISREG(st->st_mode))
         return IoStatus::failure(path, notRegular());
     if (::faccessat(AT_FDCWD, native.constData(), W_OK, AT_EACCESS) != 0)
@@ -69,6 +80,40 @@ IoStatus writeWhole(int fd, const QByteArray& bytes, const QString& path)
         p += n;
         left -= size_t(n);
     }
+    return IoStatus::success();
+}
+
+constexpr const char* kAclXattr = "system.posix_acl_access";
+
+// A rewrite hands the new file the old one's group, owner (where the user may give
+// it), access ACL and mode, so others sharing the folder keep their access.
+IoStatus keepAccess(int fd, const struct stat& old, const QString& path)
+{
+    struct stat now;
+    if (::fstat(fd, &now) != 0)
+        return IoStatus::failure(path, systemReason(errno));
+    if (now.st_dev == old.st_dev && now.st_ino == old.st_ino)
+        return IoStatus::success(); // rewritten in place: the file keeps all it had
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) && ::fchown(fd, old.st_uid, old.st_gid) != 0
+        && ::fchown(fd, uid_t(-1), old.st_gid) != 0) {
+        // Only matters where the group is granted more than everyone else.
+        const mode_t groupOnly = (old.st_mode >> 3) & 07 & ~(old.st_mode & 07);
+        if (groupOnly != 0)
+            return IoStatus::failure(path, QStringLiteral("cannot keep the file's group"));
+    }
+    const QByteArray native = QFile::encodeName(path);
+    const ssize_t size = ::getxattr(native.constData(), kAclXattr, nullptr, 0);
+    if (size < 0 && errno != ENODATA && errno != ENOTSUP)
+        return IoStatus::failure(path, systemReason(errno));
+    if (size > 0) {
+        QByteArray acl(size, '\0');
+        const ssize_t n = ::getxattr(native.constData(), kAclXattr, acl.data(), size_t(size));
+        if (n < 0 || ::fsetxattr(fd, kAclXattr, acl.constData(), size_t(n), 0) != 0)
+            return IoStatus::failure(path, systemReason(errno));
+    }
+    // After the ACL, whose mask entry the group bits mirror.
+    if (::fchmod(fd, old.st_mode & 07777) != 0)
+        return IoStatus::failure(path, systemReason(errno));
     return IoStatus::success();
 }
 
@@ -134,7 +179,8 @@ IoStatus QtFileSystem::writeAtomic(const QString& path, const QByteArray& bytes,
 {
     bool exists = false;
     struct stat old;
-    if (const IoStatus st = mayReplace(path, &exists, &old); !st)
+    const Links links = durability == Durability::Synced ? Links::Follow : Links::Refuse;
+    if (const IoStatus st = mayReplace(path, &exists, &old, links); !st)
         return st;
 
     if (durability == Durability::Synced) {
@@ -148,6 +194,8 @@ IoStatus QtFileSystem::writeAtomic(const QString& path, const QByteArray& bytes,
         IoStatus written = writeWhole(f.handle(), bytes, path);
         if (written && (!f.flush() || f.error() != QFileDevice::NoError))
             written = IoStatus::failure(path, f.errorString());
+        if (written && exists)
+            written = keepAccess(f.handle(), old, path);
         if (!written) {
             f.cancelWriting();
             return written;
@@ -164,9 +212,13 @@ IoStatus QtFileSystem::writeAtomic(const QString& path, const QByteArray& bytes,
         return IoStatus::failure(path, tmp.errorString());
     if (const IoStatus st = writeWhole(tmp.handle(), bytes, path); !st)
         return st;
-    // A rewrite keeps the file's mode; a new file gets what open(2) would give it.
-    if (::fchmod(tmp.handle(), exists ? (old.st_mode & 07777) : newFileMode()) != 0)
+    // A new file gets what open(2) would give it.
+    if (exists) {
+        if (const IoStatus st = keepAccess(tmp.handle(), old, path); !st)
+            return st;
+    } else if (::fchmod(tmp.handle(), newFileMode()) != 0) {
         return IoStatus::failure(path, systemReason(errno));
+    }
     tmp.close();
     if (::rename(QFile::encodeName(tmp.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
         return IoStatus::failure(path, systemReason(errno));
@@ -178,7 +230,7 @@ IoStatus QtFileSystem::remove(const QString& path)
 {
     bool exists = false;
     struct stat old;
-    if (const IoStatus st = mayReplace(path, &exists, &old); !st)
+    if (const IoStatus st = mayReplace(path, &exists, &old, Links::Refuse); !st)
         return st;
     QFile f(path);
     if (!f.remove())
