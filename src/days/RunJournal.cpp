@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace td {
@@ -137,6 +138,13 @@ IoStatus RunJournal::write(const QString& dataFolder, const RunLabel& label, con
     const auto runs = numbered(folder_);
     for (qsizetype i = kKeep; i < runs.size(); ++i)
         QFile::remove(runs[i].second);
+    // What killed journal writes left, and refused journals beyond the same count.
+    QDir dir(folder_);
+    for (const QString& name : dir.entryList({QStringLiteral(".run-*.journal.tmp")}, QDir::Files | QDir::Hidden))
+        dir.remove(name);
+    const QStringList refused = dir.entryList({QStringLiteral("run-*.journal.refused")}, QDir::Files, QDir::Name | QDir::Reversed);
+    for (qsizetype i = kKeep; i < refused.size(); ++i)
+        dir.remove(refused[i]);
     return st;
 }
 
@@ -238,6 +246,43 @@ std::optional<Journal> RunJournal::read(const QString& path, JournalProblem* pro
     return decode(f.readAll(), problem);
 }
 
+JournalLock::JournalLock(const QString& journalFolder)
+{
+    const QString path = joinPath(journalFolder, QStringLiteral("lock"));
+    if (!QDir().mkpath(journalFolder)) {
+        status_ = IoStatus::failure(journalFolder, QStringLiteral("cannot create the folder"));
+        return;
+    }
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        status_ = posixFailure(path);
+        return;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        char pid[32] = {};
+        const ssize_t n = ::pread(fd, pid, sizeof pid - 1, 0);
+        ::close(fd);
+        const QString who = QString::fromLatin1(pid, n > 0 ? int(n) : 0).trimmed();
+        status_ = err == EWOULDBLOCK
+                      ? IoStatus::failure(journalFolder, QStringLiteral("in use by another copy of Tunedesk (process %1)").arg(who.isEmpty() ? QStringLiteral("?") : who))
+                      : IoStatus::failure(path, QString::fromLocal8Bit(strerror(err)));
+        return;
+    }
+    // Who holds it, for the copy that finds it taken.
+    const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
+    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, pid.constData(), size_t(pid.size()), 0) != pid.size()) {
+        // The lock holds without the note; the other copy just cannot name us.
+    }
+    fd_ = fd;
+}
+
+JournalLock::~JournalLock()
+{
+    if (fd_ >= 0)
+        ::close(fd_); // releases the flock
+}
+
 DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPlan& plan, RunJournal* journal,
                          const RunLabel& label, const std::function<void(int)>& progress)
 {
@@ -247,7 +292,14 @@ DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPl
     result.firstReason = plan.firstReason;
     const bool changes = std::any_of(plan.days.cbegin(), plan.days.cend(),
                                      [](const DayChange& c) { return c.kind() != DayChange::Kind::Unchanged; });
+    std::optional<JournalLock> lock;
     if (journal && changes) {
+        lock.emplace(journal->folder());
+        if (!lock->held()) {
+            result.journalFailure = lock->status();
+            result.busy = true;
+            return result;
+        }
         const IoStatus st = journal->write(dataFolder, label, plan);
         if (!st.ok) {
             result.journalFailure = st;
@@ -294,6 +346,12 @@ DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPl
 UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFolder)
 {
     UndoResult r;
+    const JournalLock lock(journal.folder());
+    if (!lock.held()) {
+        r.status = UndoResult::Status::Busy;
+        r.busy = lock.status();
+        return r;
+    }
     const QStringList files = journal.files();
     if (files.isEmpty())
         return r;

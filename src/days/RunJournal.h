@@ -13,6 +13,7 @@ struct DayRunResult {
     QString firstFailure;                          // the path of the first failure
     QString firstReason;                           // and why it failed
     IoStatus journalFailure = IoStatus::success(); // the journal could not be written: no day was touched
+    bool busy = false;                             // because another run or undo holds it
     bool ok() const { return failedDays == 0 && journalFailure.ok; }
 };
 
@@ -82,6 +83,24 @@ private:
     QString folder_;
 };
 
+// Held while a run or an undo writes day files and its journal: one at a time,
+// whichever copy of the tool, whatever its runtime folder. An exclusive flock on a
+// file in the journal folder, released by the system when its holder dies.
+class JournalLock {
+public:
+    explicit JournalLock(const QString& journalFolder);
+    ~JournalLock();
+    JournalLock(const JournalLock&) = delete;
+    JournalLock& operator=(const JournalLock&) = delete;
+    bool held() const { return fd_ >= 0; }
+    // Why it is not held: who holds it, or the system's reason.
+    const IoStatus& status() const { return status_; }
+
+private:
+    int fd_ = -1;
+    IoStatus status_ = IoStatus::success();
+};
+
 // Applies a plan: the journal first (when one is given) and synced once, then
 // every day that changes, replaced atomically without a sync each, then one
 // flush. A journal that cannot be written stops the run before any day file
@@ -94,9 +113,11 @@ struct UndoResult {
         Done,
         NothingToUndo,
         Refused,
+        Busy, // another run or undo holds the journal: nothing was touched
     };
     Status status = Status::NothingToUndo;
     QString journalPath;
+    IoStatus busy = IoStatus::success();           // who holds the journal, with Busy
     JournalProblem problem = JournalProblem::None; // why the journal was refused
     QString detail;                                // the system's reason, or the journal's data folder
     RunLabel label;

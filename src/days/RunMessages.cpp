@@ -148,6 +148,13 @@ QString RunMessages::journalRefused(bool korean, const UndoResult& r)
         .arg(r.journalPath, why);
 }
 
+QString RunMessages::journalBusy(bool korean, const IoStatus& st)
+{
+    return (korean ? QStringLiteral("다른 실행이나 되돌리기가 진행 중이라 아무것도 바꾸지 않았습니다.\r%1: %2")
+                   : QStringLiteral("Another run or undo is in progress, so nothing was changed.\r%1: %2"))
+        .arg(st.path, st.reason);
+}
+
 QString RunMessages::journalNotWritten(bool korean, const IoStatus& st)
 {
     return (korean ? QStringLiteral("실행 기록 %1을(를) 쓸 수 없어 날짜 파일을 하나도 바꾸지 않았습니다.\r%2")

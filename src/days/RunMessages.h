@@ -29,6 +29,8 @@ struct RunMessages {
     static QString journalRefused(bool korean, const UndoResult& result);
     // A run that stopped before its first day file: its journal could not be written.
     static QString journalNotWritten(bool korean, const IoStatus& status);
+    // Another run or undo, of this copy or another, holds the journal.
+    static QString journalBusy(bool korean, const IoStatus& holder);
 };
 
 } // namespace td

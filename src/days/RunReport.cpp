@@ -14,7 +14,9 @@ void reportRun(Services& s, const DayRunResult& result)
 {
     emit JournalSignal::instance().changed();
     const bool korean = s.isKorean();
-    if (!result.journalFailure.ok)
+    if (result.busy)
+        s.boxes.info(RunMessages::journalBusy(korean, result.journalFailure), ScheduleMessages::title());
+    else if (!result.journalFailure.ok)
         s.boxes.info(RunMessages::journalNotWritten(korean, result.journalFailure), ScheduleMessages::title());
     else
         s.boxes.info(result.ok() ? ScheduleMessages::completed(korean)
@@ -66,6 +68,9 @@ void undoAndReport(Services& s, PercentBar* bar)
         break;
     case UndoResult::Status::Refused:
         s.boxes.info(RunMessages::journalRefused(korean, result), ScheduleMessages::title());
+        break;
+    case UndoResult::Status::Busy:
+        s.boxes.info(RunMessages::journalBusy(korean, result.busy), ScheduleMessages::title());
         break;
     case UndoResult::Status::Done:
         s.boxes.info(RunMessages::undone(korean, result), ScheduleMessages::title());

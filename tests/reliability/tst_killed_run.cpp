@@ -72,19 +72,24 @@ struct ScratchDir : QTemporaryDir {
 
 // Runs the widest registration over the folder, with its journal in the other, to its
 // end or, given a percentage, kills it (SIGKILL) once its progress passes that; false
-// when it went otherwise.
-bool run(const QString& folder, const QString& journal, double killAt = 0)
+// when it went otherwise. Once a quarter is done, meanwhile(pid) runs while the run goes on.
+bool run(const QString& folder, const QString& journal, double killAt = 0, const std::function<void(qint64)>& meanwhile = {})
 {
     QProcess process;
     process.start(QStringLiteral(TD_DDAY_RUNNER), {folder + QLatin1Char('/'), journal});
     if (killAt == 0)
         return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     QByteArray pending;
+    bool quarter = false;
     while (process.waitForReadyRead(20000)) {
         pending += process.readAllStandardOutput();
         for (qsizetype nl; (nl = pending.indexOf('\n')) >= 0; pending.remove(0, nl + 1)) {
             if (pending.startsWith("done"))
                 return false;
+            if (meanwhile && !quarter && pending.left(nl).toDouble() >= 25) {
+                quarter = true;
+                meanwhile(process.processId());
+            }
             if (pending.left(nl).toDouble() >= killAt) {
                 process.kill();
                 return process.waitForFinished(20000) && process.exitStatus() == QProcess::CrashExit;
@@ -107,10 +112,27 @@ private slots:
         const Snapshot before = snapshot(dir.path());
         QVERIFY(before.size() > 1000);
         const QString journalFolder = state.path() + QStringLiteral("/tunedesk/journal");
-        QVERIFY2(run(dir.path(), journalFolder, 50.0), "the run ended before it could be killed");
+        // Another copy (this process: its own runtime folder, the same journals) can
+        // neither undo nor start a run while the run writes, and is told who holds it.
+        QtFileSystem fs;
+        UndoResult meanwhile;
+        DayRunResult second;
+        qint64 runner = 0;
+        const auto tryMeanwhile = [&](qint64 pid) {
+            runner = pid;
+            RunJournal journal(journalFolder);
+            meanwhile = undoLast(fs, journal, dir.path() + QLatin1Char('/'));
+            DayPlan plan;
+            plan.days.append(DayChange{QDate(2003, 1, 1), dir.path() + QStringLiteral("/x"), std::nullopt, QByteArray("[x]\r\n")});
+            second = executePlan(fs, dir.path() + QLatin1Char('/'), plan, &journal, RunLabel{});
+        };
+        QVERIFY2(run(dir.path(), journalFolder, 50.0, tryMeanwhile), "the run ended before it could be killed");
+        QCOMPARE(int(meanwhile.status), int(UndoResult::Status::Busy));
+        QCOMPARE(meanwhile.busy.reason, QStringLiteral("in use by another copy of Tunedesk (process %1)").arg(runner));
+        QVERIFY(second.busy && second.changedDays == 0);
+        QVERIFY(!QFileInfo::exists(dir.path() + QStringLiteral("/x")));
         const Snapshot killed = snapshot(dir.path());
         // Only the write in flight may leave its temporary file, hidden from every lookup of a day file.
-        QtFileSystem fs;
         int leftovers = 0;
         for (auto it = killed.cbegin(); it != killed.cend(); ++it) {
             if (kDayFileName.match(it.key()).hasMatch())

@@ -186,10 +186,15 @@ private slots:
         QVERIFY(fx.journal.files().isEmpty());
     }
 
-    // Ten runs are kept, newest first; the oldest beyond them go.
+    // Ten runs are kept, newest first; the oldest beyond them go, and so do refused
+    // journals beyond ten and what killed journal writes left.
     void tenRunsAreKept()
     {
         Days fx;
+        QDir().mkpath(fx.journal.folder());
+        for (int i = 1; i <= 12; ++i)
+            writeFile(fx.journal.folder() + QStringLiteral("/run-%1.journal.refused").arg(i, 6, 10, QLatin1Char('0')), "x");
+        writeFile(fx.journal.folder() + QStringLiteral("/.run-000013.journal.tmp"), "cut");
         const DayRange one = *ddayDays({"2004", "3", "1", "2004", "3", "2", "1"});
         for (int run = 0; run < 12; ++run) {
             const RunLabel l{"dday-register", QDate(2004, 3, 1), QDate(2004, 3, 2), QString::number(run)};
@@ -200,6 +205,9 @@ private slots:
         QCOMPARE(files.size(), 10);
         for (int i = 0; i < files.size(); ++i)
             QCOMPARE(RunJournal::read(files[i], nullptr)->label.entry, QString::number(11 - i));
+        const QStringList left = QDir(fx.journal.folder()).entryList({QStringLiteral("*.refused"), QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden);
+        QCOMPARE(left.size(), 10);
+        QCOMPARE(left.first(), QStringLiteral("run-000003.journal.refused"));
     }
 
     // A journal that cannot be written stops the run before any day file is touched.
