@@ -149,7 +149,7 @@ int main(int argc, char** argv)
             reads.push_back(t.nsecsElapsed() / 1e6);
             t.start();
             RunJournal journal(dir.path() + QStringLiteral("/journal%1").arg(i));
-            const DayRunResult done = executePlan(fs, data, ics::planEntries(fs, data, r.entriesByDay), &journal, {});
+            const DayRunResult done = executePlan(fs, data, ics::planImport(fs, data, r), &journal, {});
             applies.push_back(t.nsecsElapsed() / 1e6);
             if (!r.ok() || !done.ok() || done.changedDays != 3653) {
                 std::fprintf(stderr, "the import failed: %s %s\n", qPrintable(r.error), qPrintable(done.firstFailure));

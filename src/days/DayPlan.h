@@ -13,7 +13,8 @@ namespace td {
 // What a run does to one day file, known before anything is written.
 struct DayChange {
     QDate date;
-    QString path;                     // the day file
+    QString path;                     // the day file, or its companion
+    bool companion = false;           // the companion "_D" file of the day (an import puts it back)
     std::optional<QByteArray> before; // bytes on disk before, nullopt = absent
     std::optional<QByteArray> after;  // bytes after, nullopt = deleted / stays absent
 

@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -30,7 +31,8 @@ QVariant DayPlanModel::data(const QModelIndex& index, int role) const
     const DayChange::Kind kind = c.kind();
     switch (index.column()) {
     case 0:
-        return c.date.toString(QStringLiteral("yyyy-MM-dd"));
+        // A day's companion file of finished items is its own row.
+        return c.date.toString(QStringLiteral("yyyy-MM-dd")) + (c.companion ? QStringLiteral(" _D") : QString());
     case 1:
         return RunMessages::changeKind(korean_, kind);
     default: {
@@ -83,6 +85,11 @@ QLabel* PlanPreview::summary(int tab) const
     return tabs_->widget(tab)->findChild<QLabel*>(QStringLiteral("summary"));
 }
 
+QPlainTextEdit* PlanPreview::notes(int tab) const
+{
+    return tabs_->widget(tab)->findChild<QPlainTextEdit*>(QStringLiteral("notes"));
+}
+
 DayPlanModel* PlanPreview::model(int tab) const
 {
     auto* view = tabs_->widget(tab)->findChild<QTableView*>();
@@ -101,6 +108,14 @@ void PlanPreview::build(int tab)
     summary->setWordWrap(true);
     summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(summary);
+    if (!runs_[tab].notes.isEmpty()) {
+        auto* notes = new QPlainTextEdit(runs_[tab].notes, page);
+        notes->setObjectName(QStringLiteral("notes"));
+        notes->setAccessibleName(summary->text());
+        notes->setReadOnly(true);
+        notes->setMaximumHeight(notes->fontMetrics().height() * 8);
+        layout->addWidget(notes);
+    }
     auto* view = new QTableView(page);
     view->setModel(model);
     view->setAccessibleName(runs_[tab].caption);
@@ -113,7 +128,7 @@ void PlanPreview::build(int tab)
     QHeaderView* header = view->horizontalHeader();
     header->setSectionResizeMode(0, QHeaderView::Fixed);
     header->setSectionResizeMode(1, QHeaderView::Fixed);
-    header->resizeSection(0, view->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00")) + 16);
+    header->resizeSection(0, view->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 _D")) + 16);
     int kindWidth = 0;
     for (auto kind : {DayChange::Kind::New, DayChange::Kind::Changed, DayChange::Kind::Deleted, DayChange::Kind::Unchanged})
         kindWidth = std::max(kindWidth, view->fontMetrics().horizontalAdvance(RunMessages::changeKind(korean_, kind)));

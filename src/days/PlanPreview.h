@@ -6,6 +6,7 @@
 #include <functional>
 
 class QLabel;
+class QPlainTextEdit;
 class QTabWidget;
 class QTableView;
 
@@ -37,14 +38,16 @@ public:
     struct Run {
         QString caption; // the run's button caption
         std::function<DayPlan()> plan;
+        QString notes; // what the run leaves out or changes beyond the days (an import's summary), shown above them
     };
     // With applyCaption, a second button under that caption accepts the dialog:
     // the caller applies the plan shown.
     PlanPreview(const QList<Run>& runs, bool korean, QWidget* parent, const QString& applyCaption = QString());
 
     QTabWidget* tabs() const { return tabs_; }
-    // The tab's summary line and model; null until the tab was opened.
+    // The tab's summary line, notes and model; null until the tab was opened.
     QLabel* summary(int tab) const;
+    QPlainTextEdit* notes(int tab) const;
     DayPlanModel* model(int tab) const;
 
 private:

@@ -119,7 +119,7 @@ IoStatus RunJournal::write(const QString& dataFolder, const RunLabel& label, con
     for (const DayChange& c : plan.days) {
         if (c.kind() == DayChange::Kind::Unchanged)
             continue;
-        j.days.append({c.date, c.before, c.after ? std::optional(digest(*c.after)) : std::nullopt});
+        j.days.append({c.date, c.before, c.after ? std::optional(digest(*c.after)) : std::nullopt, c.companion});
     }
     if (folder_.isEmpty() || !QDir().mkpath(folder_))
         return IoStatus::failure(folder_, QStringLiteral("cannot create the folder"));
@@ -173,7 +173,7 @@ QByteArray RunJournal::encode(const Journal& j)
         out << j.label.kind << j.dataFolder << qint64(j.label.first.toJulianDay()) << qint64(j.label.last.toJulianDay())
             << j.label.entry << qint64(j.made.toMSecsSinceEpoch()) << quint32(j.days.size());
         for (const JournalDay& d : j.days) {
-            out << qint64(d.date.toJulianDay()) << quint8((d.before ? 1 : 0) | (d.afterDigest ? 2 : 0));
+            out << qint64(d.date.toJulianDay()) << quint8((d.before ? 1 : 0) | (d.afterDigest ? 2 : 0) | (d.companion ? 4 : 0));
             if (d.before)
                 out << *d.before;
             if (d.afterDigest)
@@ -213,7 +213,7 @@ std::optional<Journal> RunJournal::decode(const QByteArray& bytes, JournalProble
         qint64 day = 0;
         quint8 flags = 0;
         in >> day >> flags;
-        JournalDay d{QDate::fromJulianDay(day), {}, {}};
+        JournalDay d{QDate::fromJulianDay(day), {}, {}, (flags & 4) != 0};
         if (flags & 1) {
             QByteArray before;
             in >> before;
@@ -224,7 +224,7 @@ std::optional<Journal> RunJournal::decode(const QByteArray& bytes, JournalProble
             in >> after;
             d.afterDigest = after;
         }
-        if (!d.date.isValid() || flags > 3 || (d.afterDigest && d.afterDigest->size() != kDigestSize))
+        if (!d.date.isValid() || flags > 7 || (d.afterDigest && d.afterDigest->size() != kDigestSize))
             return refuse(JournalProblem::Damaged);
         j.days.append(std::move(d));
     }
@@ -376,7 +376,7 @@ UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFol
     QString flushPath;
     for (const JournalDay& d : j->days) {
         const QString folder = DayFiles::monthFolder(dataFolder, d.date);
-        const QString path = DayFiles::dayFile(dataFolder, d.date);
+        const QString path = d.companion ? DayFiles::companionFile(dataFolder, d.date) : DayFiles::dayFile(dataFolder, d.date);
         std::optional<QByteArray> now;
         if (fs.fileExists(path)) {
             QByteArray bytes;
@@ -407,7 +407,7 @@ UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFol
     QSet<QString> months;
     for (const JournalDay& d : j->days)
         months.insert(DayFiles::monthFolder(dataFolder, d.date));
-    static const QRegularExpression leftover(QStringLiteral("^\\.\\d{4}_\\d{1,2}\\.\\d{1,2}\\.[A-Za-z0-9]{6}$"));
+    static const QRegularExpression leftover(QStringLiteral("^\\.\\d{4}_\\d{1,2}\\.\\d{1,2}(_D)?\\.[A-Za-z0-9]{6}$"));
     for (const QString& month : months) {
         const QStringList names = QDir(month).entryList(QDir::Files | QDir::Hidden);
         for (const QString& name : names) {

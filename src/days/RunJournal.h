@@ -29,6 +29,7 @@ struct JournalDay {
     QDate date;
     std::optional<QByteArray> before;      // nullopt: there was no file
     std::optional<QByteArray> afterDigest; // SHA-256 of the bytes after; nullopt: no file after
+    bool companion = false;                // the day's companion "_D" file, not its day file
 };
 
 struct Journal {

@@ -107,6 +107,9 @@ Worksheet startExportSheet(const Application& app)
     sheet.Cells(1, 1).Font().Size(14);
     sheet.Cells(1, 1).Font().Name(QStringLiteral("Arial"));
     app.ActiveWindow().DisplayGridlines(false);
+    // Every printed page shows the header row and the dates.
+    sheet.PageSetup().PrintTitleRows(QStringLiteral("$2:$2"));
+    sheet.PageSetup().PrintTitleColumns(QStringLiteral("$A:$A"));
     return sheet;
 }
 

@@ -4,6 +4,7 @@
 #include "XlsxServer.h"
 #include "days/DayFiles.h"
 #include "days/PlanPreview.h"
+#include "days/RunPump.h"
 #include "days/RunReport.h"
 #include "holidays/HolidayFile.h"
 #include "holidays/LunarCalendar.h"
@@ -37,14 +38,17 @@ bool isCalendarFileName(const QString& name)
     return name.endsWith(QLatin1String(".ics"), Qt::CaseInsensitive);
 }
 
-// A name ending in ".ics" is a calendar; the calendar type chosen in the dialog
-// turns a name without an extension into one. Everything else is a workbook.
+// A name ending in ".ics" is a calendar; with the calendar type chosen in the
+// dialog every name is one ("mycal.backup" stays as typed), and a name without
+// an extension gets ".ics". Everything else is a workbook.
 QString exportFileName(const QString& chosen, bool calendarType)
 {
     if (chosen.isEmpty() || isCalendarFileName(chosen))
         return chosen;
-    if (calendarType && QFileInfo(chosen).suffix().isEmpty())
-        return chosen.endsWith(QLatin1Char('.')) ? chosen + QLatin1String("ics") : chosen + QLatin1String(".ics");
+    if (calendarType)
+        return QFileInfo(chosen).suffix().isEmpty()
+                   ? (chosen.endsWith(QLatin1Char('.')) ? chosen + QLatin1String("ics") : chosen + QLatin1String(".ics"))
+                   : chosen;
     return workbookFileName(chosen);
 }
 } // namespace
@@ -141,8 +145,8 @@ ExportPage::ExportPage(Services& services, QWidget* parent) : QWidget(parent), s
 
     holidays = [this] { return HolidayFile::load(s_.fs, s_.programFile(QStringLiteral("Holiday.dat"))); };
     lunarToSolar = [](int year, int month, int day) { return td::lunarToSolar(year, month, day); };
-    confirmImport = [this](const DayPlan& plan) {
-        PlanPreview preview({{CmdImport->text(), [&plan] { return plan; }}}, s_.isKorean(), window(), CmdImport->text());
+    confirmImport = [this](const DayPlan& plan, const QString& notes) {
+        PlanPreview preview({{CmdImport->text(), [&plan] { return plan; }, notes}}, s_.isKorean(), window(), CmdImport->text());
         return preview.exec() == QDialog::Accepted;
     };
 
@@ -160,7 +164,8 @@ bool ExportPage::GetSaveFile()
     s_.refreshDataFolder();
     if (!dlg.ShowSave())
         return false;
-    const QString target = exportFileName(dlg.FileName, dlg.FilterIndex == 2);
+    calendarTarget_ = dlg.FilterIndex == 2 || isCalendarFileName(dlg.FileName);
+    const QString target = exportFileName(dlg.FileName, calendarTarget_);
     LblTarget->setText(target);
     LblTarget->setToolTip(target);
     return true;
@@ -183,7 +188,7 @@ void ExportPage::CmdTitle_Click()
     // A cancelled dialog ends the export: there is nowhere to write to.
     if (!GetSaveFile())
         return;
-    if (isCalendarFileName(LblTarget->text())) {
+    if (calendarTarget_) {
         exportCalendar(range->firstDay, range->span);
         return;
     }
@@ -193,7 +198,7 @@ void ExportPage::CmdTitle_Click()
     const xl::Worksheet sheet = startExportSheet(app);
 
     int rows = 0;
-    const ReadDays read = readDays(range->firstDay, range->span, [&](const QDate& day, const QString& memo, const QString* done) {
+    const ReadDays read = readDays(range->firstDay, range->span, [&](const QDate& day, const QString& memo, const QString* done, DayBytes) {
         writeDayRow(sheet, rows + 3, day, memo, done, locale);
         ++rows;
     });
@@ -225,17 +230,26 @@ ExportPage::ReadDays ExportPage::readDays(const QDate& firstDay, int span, const
         if (s_.fs.fileExists(dayFile)) {
             // A file that cannot be read still gets its day, with what was read;
             // the day is counted and named at the end.
-            IoStatus st = DayFiles::read(s_.fs, dayFile, memo);
+            QByteArray memoBytes, doneBytes;
+            IoStatus st = s_.fs.readAll(dayFile, memoBytes);
+            const bool memoRead = st.ok;
+            if (memoRead)
+                memo = DayFiles::joinLines(memoBytes);
             const QString companion = DayFiles::companionFile(s_.DataFolder, day);
             const bool hasDone = s_.fs.fileExists(companion);
+            bool doneRead = false;
             if (hasDone) {
-                const IoStatus doneRead = DayFiles::read(s_.fs, companion, done);
+                const IoStatus ds = s_.fs.readAll(companion, doneBytes);
+                doneRead = ds.ok;
+                if (doneRead)
+                    done = DayFiles::joinLines(doneBytes);
                 if (st)
-                    st = doneRead;
+                    st = ds;
             }
             if (!st && read.unread++ == 0)
                 read.firstUnread = st;
-            take(day, memo, hasDone ? &done : nullptr);
+            take(day, memo, hasDone ? &done : nullptr,
+                 DayBytes{memoRead ? &memoBytes : nullptr, doneRead ? &doneBytes : nullptr});
         }
         pBar->setValue(exportProgress(i, span));
     }
@@ -272,8 +286,8 @@ void ExportPage::reportSaved(const IoStatus& saved, int unreadDays, const IoStat
 void ExportPage::exportCalendar(const QDate& firstDay, int span)
 {
     ics::CalendarWriter calendar(now());
-    const ReadDays read = readDays(firstDay, span, [&](const QDate& day, const QString& memo, const QString* done) {
-        calendar.addDay(day, memo, done);
+    const ReadDays read = readDays(firstDay, span, [&](const QDate& day, const QString& memo, const QString* done, DayBytes bytes) {
+        calendar.addDay(day, memo, done, bytes.memo, bytes.done);
     });
     if (ChkHoliday->isChecked() && holidays)
         calendar.addHolidays(holidays(), firstDay, firstDay.addDays(span), lunarToSolar);
@@ -304,15 +318,28 @@ void ExportPage::CmdImport_Click()
             s_.boxes.info(path + QLatin1Char('\r') + st.reason, kTitle);
             return;
         }
-        read = ics::readCalendar(bytes, path, range->firstDay, range->lastDay, s_.isKorean());
+        // A large file is read with the progress bar moving and the window painted.
+        RunPump pump;
+        ics::ImportOptions options{range->firstDay, range->lastDay, s_.isKorean(), {}};
+        options.progress = [&](int percent) {
+            if (pump.due()) {
+                pBar->setValue(percent);
+                pump.pump(true);
+            }
+            return !(importCancelled && importCancelled());
+        };
+        read = ics::readCalendar(bytes, path, options);
+        pBar->setValue(0);
     }
+    if (read.cancelled)
+        return;
     if (!read.ok()) {
         s_.boxes.info(read.error, kTitle);
         return;
     }
     // A generator run like the others: seen first, journaled, undone from the Undo buttons.
-    const DayPlan plan = ics::planEntries(s_.fs, s_.DataFolder, read.entriesByDay);
-    if (!confirmImport || !confirmImport(plan))
+    const DayPlan plan = ics::planImport(s_.fs, s_.DataFolder, read);
+    if (!confirmImport || !confirmImport(plan, ics::importNotes(s_.isKorean(), read)))
         return;
     const RunLabel label{QStringLiteral("ics-import"), range->firstDay, range->lastDay, QFileInfo(path).fileName()};
     days::applyPlanAndReport(s_, plan, label, [this](double percent) { pBar->setValue(int(percent)); });

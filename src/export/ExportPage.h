@@ -38,8 +38,10 @@ public:
     ics::LunarToSolar lunarToSolar;
     // The time stamped on exported events.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
-    // Shows what an import would do and asks to go on; true applies the plan.
-    std::function<bool(const DayPlan& plan)> confirmImport;
+    // Shows what an import would do, with what it leaves out, and asks to go on; true applies the plan.
+    std::function<bool(const DayPlan& plan, const QString& notes)> confirmImport;
+    // Asked while a calendar file is read: true stops the reading, and nothing is written.
+    std::function<bool()> importCancelled;
 
     // Asks for the target workbook or calendar. False when the user cancelled the dialog.
     bool GetSaveFile();
@@ -58,7 +60,12 @@ private:
         int unread = 0; // days whose files could not be read whole
         IoStatus firstUnread;
     };
-    using DayTaker = std::function<void(const QDate& day, const QString& memo, const QString* done)>;
+    // The exact bytes of the two files come along, null when a file could not be read whole.
+    struct DayBytes {
+        const QByteArray* memo = nullptr;
+        const QByteArray* done = nullptr;
+    };
+    using DayTaker = std::function<void(const QDate& day, const QString& memo, const QString* done, DayBytes bytes)>;
     ReadDays readDays(const QDate& firstDay, int span, const DayTaker& take);
     void reportSaved(const IoStatus& saved, int unreadDays = 0, const IoStatus& firstUnread = {});
 
@@ -78,10 +85,11 @@ private:
     QLabel* LblTarget;
     QProgressBar* pBar;
     QPushButton* CmdTitle;
-    QCheckBox* ChkHoliday;  // an iCalendar export takes the holiday list along
-    QPushButton* CmdImport; // brings the events of an iCalendar file into the day files
-    QLineEdit* Textmemo;    // the notes of the day being exported
-    QLineEdit* textdone;    // its finished items
+    QCheckBox* ChkHoliday;        // an iCalendar export takes the holiday list along
+    QPushButton* CmdImport;       // brings the events of an iCalendar file into the day files
+    QLineEdit* Textmemo;          // the notes of the day being exported
+    QLineEdit* textdone;          // its finished items
+    bool calendarTarget_ = false; // the save dialog's calendar type was chosen
 };
 
 } // namespace td

@@ -1,8 +1,11 @@
 #include "IcsExport.h"
 
 #include "holidays/HolidayEntry.h"
+#include "platform/Cp949.h"
+#include "platform/Spaces.h"
 
 #include <QCryptographicHash>
+#include <QSet>
 #include <cstdlib>
 #include <libical/ical.h>
 
@@ -19,11 +22,24 @@ icaltimetype dateValue(const QDate& d)
     return t;
 }
 
-// libical takes UTF-8. A byte of a day file that is no CP949 character has no
-// UTF-8 form: it becomes the replacement character.
+// libical takes UTF-8 and writes text as it gets it. A byte of a day file that
+// is no CP949 character, NUL and the other control characters (but line feed
+// and tab) become the replacement character: never raw in the file.
 QByteArray utf8(const QString& text)
 {
-    return text.toUtf8();
+    return calendarText(text).toUtf8();
+}
+
+// The exact bytes of a day's file ride along when they are of a day's size.
+constexpr qsizetype kMaxCarriedBytes = 256 * 1024;
+
+void addBytes(icalcomponent* event, const char* name, const QByteArray* bytes)
+{
+    if (!bytes || bytes->size() > kMaxCarriedBytes)
+        return;
+    icalproperty* p = icalproperty_new_x(bytes->toBase64().constData());
+    icalproperty_set_x_name(p, name);
+    icalcomponent_add_property(event, p);
 }
 
 // A stable name for a holiday entry, so that exporting again updates it.
@@ -33,6 +49,17 @@ QString holidayKey(const QString& entry)
 }
 
 } // namespace
+
+QString calendarText(const QString& text)
+{
+    QString clean = text;
+    for (QChar& c : clean) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\n' && u != u'\t') || u == 0x7F || c.isSurrogate())
+            c = QChar(QChar::ReplacementCharacter);
+    }
+    return clean;
+}
 
 QString daySummary(const QString& dayText)
 {
@@ -69,8 +96,8 @@ CalendarWriter::~CalendarWriter()
     icalcomponent_free(calendar_);
 }
 
-void CalendarWriter::addAllDayEvent(const QString& uid, const QDate& date, const QString& summary,
-                                    const QString& description, bool yearly)
+icalcomponent* CalendarWriter::addAllDayEvent(const QString& uid, const QDate& date, const QString& summary,
+                                              const QString& description, const QDate& yearlyUntil)
 {
     icalcomponent* event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
     icalcomponent_add_property(event, icalproperty_new_uid(utf8(uid).constData()));
@@ -87,10 +114,11 @@ void CalendarWriter::addAllDayEvent(const QString& uid, const QDate& date, const
     icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
     icalcomponent_add_property(event, icalproperty_new_dtstart(dateValue(date)));
     icalcomponent_add_property(event, icalproperty_new_dtend(dateValue(date.addDays(1))));
-    if (yearly) {
+    if (yearlyUntil.isValid()) {
         icalrecurrencetype rule;
         icalrecurrencetype_clear(&rule);
         rule.freq = ICAL_YEARLY_RECURRENCE;
+        rule.until = dateValue(yearlyUntil);
         icalcomponent_add_property(event, icalproperty_new_rrule(rule));
     }
     if (!summary.isEmpty())
@@ -100,28 +128,43 @@ void CalendarWriter::addAllDayEvent(const QString& uid, const QDate& date, const
     icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
     icalcomponent_add_component(calendar_, event);
     ++events_;
+    return event;
 }
 
-void CalendarWriter::addDay(const QDate& date, const QString& dayText, const QString* done)
+bool CalendarWriter::addDay(const QDate& date, const QString& dayText, const QString* done, const QByteArray* dayBytes,
+                            const QByteArray* doneBytes)
 {
-    addAllDayEvent(dayUid(date), date, daySummary(dayText), dayDescription(dayText, done), false);
+    // A blank day has no title; calendar programs stumble over an untitled event.
+    const QString summary = daySummary(dayText).isEmpty() && done ? daySummary(*done) : daySummary(dayText);
+    if (summary.isEmpty())
+        return false;
+    icalcomponent* event = addAllDayEvent(dayUid(date), date, summary, dayDescription(dayText, done));
+    addBytes(event, "X-TUNEDESK-DAY", dayBytes);
+    if (done)
+        addBytes(event, "X-TUNEDESK-DONE", doneBytes);
+    return true;
 }
 
 void CalendarWriter::addHolidays(const QStringList& entries, const QDate& first, const QDate& last,
                                  const LunarToSolar& lunarToSolar)
 {
+    QSet<QString> seen; // one event per UID: a repeated entry gives none of its own
     for (const QString& entry : entries) {
         const HolidayEntry::Fields f = HolidayEntry::parse(entry);
         if (!f.month || !f.day || !f.solar || !f.title)
             continue;
         const QString title = f.title->trimmed();
         const QString key = QStringLiteral("holiday-") + holidayKey(entry);
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
         if (*f.solar) {
-            // The first date of the range that has the day: 29 February may wait for a leap year.
-            for (int year = first.year(); year <= last.year() + 8; ++year) {
+            // The first date of the range that has the day (29 February may wait for a
+            // leap year), repeated yearly up to the range's last day, as the lunar ones are bounded.
+            for (int year = first.year(); year <= last.year(); ++year) {
                 const QDate d(year, *f.month, *f.day);
-                if (d.isValid() && d >= first) {
-                    addAllDayEvent(key + QStringLiteral("@tunedesk"), d, title, QString(), true);
+                if (d.isValid() && d >= first && d <= last) {
+                    addAllDayEvent(key + QStringLiteral("@tunedesk"), d, title, QString(), last);
                     break;
                 }
             }
@@ -134,7 +177,7 @@ void CalendarWriter::addHolidays(const QStringList& entries, const QDate& first,
             const std::optional<QDate> d = lunarToSolar(year, *f.month, *f.day);
             if (d && d->isValid() && *d >= first && *d <= last)
                 addAllDayEvent(key + QLatin1Char('-') + QString::number(year) + QStringLiteral("@tunedesk"), *d,
-                               title, QString(), false);
+                               title, QString());
         }
     }
 }

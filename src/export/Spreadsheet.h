@@ -101,6 +101,9 @@ public:
     virtual bool setColumnWidth(const RangeRef& range, double width) = 0;
     virtual bool setWrapText(const RangeRef& range, bool wrap) = 0;
     virtual bool setDisplayGridlines(bool show) = 0;
+    // What every printed page repeats: rows as "$2:$2", columns as "$A:$A".
+    virtual bool setPrintTitleRows(const QString& rows) = 0;
+    virtual bool setPrintTitleColumns(const QString& columns) = 0;
     // Success only when the workbook file was really written.
     virtual IoStatus saveAs(const SaveAsArgs& args) = 0;
     virtual void quit() = 0;
@@ -152,12 +155,23 @@ private:
     RangeRef r_;
 };
 
+class PageSetupRef {
+public:
+    explicit PageSetupRef(SpreadsheetServer* s) : s_(s) {}
+    bool PrintTitleRows(const QString& rows) const { return s_ && s_->setPrintTitleRows(rows); }
+    bool PrintTitleColumns(const QString& columns) const { return s_ && s_->setPrintTitleColumns(columns); }
+
+private:
+    SpreadsheetServer* s_;
+};
+
 class Worksheet {
 public:
     explicit Worksheet(SpreadsheetServer* s) : s_(s) {}
     bool Name(const QString& name) const { return s_ && s_->setSheetName(name); }
     Range Cells(int row, int column) const { return {s_, RangeRef::cell(row, column)}; }
     Range Cells() const { return {s_, RangeRef::allCells()}; }
+    PageSetupRef PageSetup() const { return PageSetupRef(s_); }
     Range Columns(const QString& reference) const
     {
         const auto ref = RangeRef::columns(reference);

@@ -96,6 +96,22 @@ double rowHeightFor(double points)
     return std::ceil(points * 1.275 / 0.75) * 0.75;
 }
 
+// The lines a wrapped cell takes in a column of the given width. The width
+// counts digits of the default 11-point font: smaller type fits more of them,
+// and a Hangul syllable or another wide character takes two.
+int wrappedLines(const QString& text, double columnWidth, double points)
+{
+    const double perLine = std::max(1.0, columnWidth * 11.0 / std::max(points, 1.0));
+    int lines = 0;
+    for (const QString& part : text.split(QLatin1Char('\n'))) {
+        double units = 0;
+        for (QChar c : part)
+            units += (c.unicode() >= 0x1100 && !c.isLowSurrogate()) ? 2 : (c.isLowSurrogate() ? 0 : 1);
+        lines += std::max(1, int(std::ceil(units / perLine)));
+    }
+    return lines;
+}
+
 // A cut that does not split a surrogate pair.
 QString cellText(const QString& value)
 {
@@ -334,6 +350,26 @@ bool XlsxServer::setDisplayGridlines(bool show)
     return true;
 }
 
+bool XlsxServer::setPrintTitleRows(const QString& rows)
+{
+    static const QRegularExpression form(QStringLiteral("^\\$?(\\d+):\\$?(\\d+)$"));
+    const QRegularExpressionMatch m = form.match(rows);
+    const int first = m.captured(1).toInt(), last = m.captured(2).toInt();
+    if (!sheet_ || !m.hasMatch() || first < 1 || last < first || last > 1048576)
+        return false;
+    sheet_->printTitleRows = std::pair(first, last);
+    return true;
+}
+
+bool XlsxServer::setPrintTitleColumns(const QString& columns)
+{
+    const std::optional<RangeRef> ref = RangeRef::columns(QString(columns).remove(QLatin1Char('$')));
+    if (!sheet_ || !ref)
+        return false;
+    sheet_->printTitleColumns = std::pair(ref->column, ref->lastColumn);
+    return true;
+}
+
 IoStatus XlsxServer::saveAs(const SaveAsArgs& args)
 {
     if (!running_ || !sheet_)
@@ -400,19 +436,30 @@ IoStatus XlsxServer::writeWorkbook(const Sheet& sheet, IFileSystem& fs, const QS
             check(worksheet_set_column(ws, lxw_col_t(c - 1), lxw_col_t(c - 1), col.width.value_or(LXW_DEF_COL_WIDTH), f));
         }
 
+        // A row is as tall as its largest font, or as the lines of its wrapped
+        // cells need, up to the spreadsheet's 409 points: no note runs over the rows below.
         int row = 0;
-        double tallest = 0;
+        double tallest = 0, needed = 0;
         auto finishRow = [&] {
-            if (row > 0 && tallest > 11)
-                check(worksheet_set_row(ws, lxw_row_t(row - 1), rowHeightFor(tallest), nullptr));
+            const double height = std::min(409.0, std::max(tallest > 11 ? rowHeightFor(tallest) : 0.0, needed));
+            if (row > 0 && height > 0)
+                check(worksheet_set_row(ws, lxw_row_t(row - 1), height, nullptr));
         };
         for (const auto& [pos, cell] : sheet.cells) {
             if (pos.first != row) {
                 finishRow();
                 row = pos.first;
                 tallest = 0;
+                needed = 0;
             }
             tallest = qMax(tallest, cell.style.fontSize);
+            if (cell.style.wrapText && !cell.value.isEmpty()) {
+                const auto col = sheet.columns.find(pos.second);
+                const double width = col != sheet.columns.end() && col->second.width ? *col->second.width : LXW_DEF_COL_WIDTH;
+                const int lines = wrappedLines(storedText(cell.value), width, cell.style.fontSize);
+                if (lines > 1)
+                    needed = std::max(needed, lines * rowHeightFor(cell.style.fontSize));
+            }
             lxw_format* f = formats.get(cell.style);
             if (cell.value.isEmpty())
                 check(worksheet_write_blank(ws, lxw_row_t(pos.first - 1), lxw_col_t(pos.second - 1), f));
@@ -423,6 +470,11 @@ IoStatus XlsxServer::writeWorkbook(const Sheet& sheet, IFileSystem& fs, const QS
         finishRow();
         if (!sheet.gridlines)
             worksheet_gridlines(ws, LXW_HIDE_ALL_GRIDLINES);
+        if (sheet.printTitleRows)
+            check(worksheet_repeat_rows(ws, lxw_row_t(sheet.printTitleRows->first - 1), lxw_row_t(sheet.printTitleRows->second - 1)));
+        if (sheet.printTitleColumns)
+            check(worksheet_repeat_columns(ws, lxw_col_t(sheet.printTitleColumns->first - 1),
+                                           lxw_col_t(sheet.printTitleColumns->second - 1)));
     }
     const lxw_error closed = workbook_close(wb);
     if (!ws)

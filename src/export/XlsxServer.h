@@ -49,6 +49,8 @@ struct Sheet {
     std::map<int, Column> columns;
     std::map<std::pair<int, int>, Cell> cells; // (row, column), in row order
     bool gridlines = true;
+    // Rows and columns every printed page repeats (first, last; from 1).
+    std::optional<std::pair<int, int>> printTitleRows, printTitleColumns;
 
     const Cell* cell(int row, int column) const
     {
@@ -81,6 +83,8 @@ public:
     bool setColumnWidth(const RangeRef& range, double width) override;
     bool setWrapText(const RangeRef& range, bool wrap) override;
     bool setDisplayGridlines(bool show) override;
+    bool setPrintTitleRows(const QString& rows) override;
+    bool setPrintTitleColumns(const QString& columns) override;
     IoStatus saveAs(const SaveAsArgs& args) override;
     void quit() override;
 

@@ -1,7 +1,9 @@
 """Reads an iCalendar file with the icalendar package and prints one line per
 event (uid, start, end, rule, summary, description as JSON), after checking
-that no physical line is longer than 75 octets and every line ends in CR LF."""
+that no physical line is longer than 75 octets, every line ends in CR LF and
+no control character stands raw in it."""
 import json
+import re
 import sys
 
 import icalendar
@@ -9,6 +11,8 @@ import icalendar
 
 def main(path):
     raw = open(path, "rb").read()
+    if re.search(rb"[\x00-\x08\x0b\x0c\x0e-\x1f\x7f]", raw):
+        sys.exit("a control character raw in the file")
     lines = raw.split(b"\r\n")
     if lines[-1] != b"":
         sys.exit("the file does not end with CR LF")

@@ -1,6 +1,7 @@
 // The export page through the real file system: workbooks and calendars are read
 // back by readers of their own (openpyxl, python3-icalendar).
 #include "TestSupport.h"
+#include "days/DayFiles.h"
 #include "days/RunJournal.h"
 #include "export/ExportPage.h"
 #include "export/IcsImport.h"
@@ -12,6 +13,7 @@
 #include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
@@ -35,7 +37,7 @@ bool readBack(const char* script, const QString& path, QStringList& lines)
 {
     QProcess p;
     p.start(QStringLiteral("/usr/bin/python3"), {QString::fromUtf8(script), path});
-    const bool ok = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    const bool ok = p.waitForFinished(300000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     if (!ok)
         qWarning("reader failed: %s%s", p.readAllStandardError().constData(), qPrintable(p.errorString()));
     lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -49,14 +51,16 @@ struct Rig {
     QList<QUrl> opened;
     QString initDir;         // where the last save dialog opened
     QList<DayPlan> previews; // what each import showed before writing
+    QStringList importNotes; // and what it said it left out
     bool goOn = true;        // the answer to the preview
 
     explicit Rig(const QString& language = QStringLiteral("Korean")) : f(language), page(f.services, nullptr)
     {
         page.locale = QLocale(QLocale::English, QLocale::UnitedStates);
         page.now = [] { return QDateTime(QDate(2026, 12, 6), QTime(1, 2, 3), Qt::UTC); };
-        page.confirmImport = [this](const DayPlan& plan) {
+        page.confirmImport = [this](const DayPlan& plan, const QString& notes) {
             previews << plan;
+            importNotes << notes;
             return goOn;
         };
         f.services.openUrl = [this](const QUrl& u) {
@@ -132,29 +136,14 @@ QMap<QString, QByteArray> snapshot(const QString& folder)
 // March and April 2004, and the holidays, exported only when asked for.
 void writeDays(test::Fixture& f)
 {
-    QVERIFY(HolidayFile::store(f.fs, f.path("Holiday.dat"), {"3/1(S)[삼일절]", "2/29(S)[Leap]", "3/3(L)[삼짇날]", "2/31(S)[never]"}).ok);
+    QVERIFY(HolidayFile::store(f.fs, f.path("Holiday.dat"), {"3/1(S)[삼일절]", "2/29(S)[Leap]", "3/3(L)[삼짇날]", "2/31(S)[never]", "3/1(S)[삼일절]"}).ok);
     test::writeFile(f.path("2004_3/2004_3.1"), test::cp949(QStringLiteral("\r\n[팀 회의]\r\n둘째 줄\r\n")));
     test::writeFile(f.path("2004_3/2004_3.1_D"), test::cp949(QStringLiteral("끝난 일\r\n")));
     test::writeFile(f.path("2004_3/2004_3.15"), test::cp949(kLong + QStringLiteral("\r\n")));
     test::writeFile(f.path("2004_3/2004_3.20_D"), "companion without a day file\r\n");
     test::writeFile(f.path("2004_4/2004_4.2"), "");
-    test::writeFile(f.path("2004_4/2004_4.30"), "x\r\n");
+    test::writeFile(f.path("2004_4/2004_4.30"), "x\r\nNUL " + QByteArray(1, '\0') + ", \x01 and \x7F\r\n");
     test::writeFile(f.path("2004_5/2004_5.1"), "after the range\r\n");
-}
-
-QMap<QDate, QStringList> entries(const QStringList& lines) // "2004-03-01 [a] [b]"
-{
-    QMap<QDate, QStringList> m;
-    for (const QString& l : lines) {
-        const QString date = l.section(QLatin1Char(' '), 0, 0);
-        m.insert(QDate::fromString(date, Qt::ISODate), l.mid(date.size() + 1).split(QStringLiteral(" | ")));
-    }
-    return m;
-}
-
-QByteArray calendar(const QByteArray& body)
-{
-    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n" + body + "END:VCALENDAR\r\n";
 }
 
 } // namespace
@@ -308,6 +297,36 @@ private slots:
                        }));
     }
 
+    // The workbook as LibreOffice lays it out and prints it: a note of several lines, or one
+    // line wrapped in its column, gets the row height its lines need, and every printed page
+    // repeats the header row and the date column.
+    void workbookPrinted()
+    {
+        Rig r;
+        for (QDate d(2001, 12, 1); d <= QDate(2002, 3, 31); d = d.addDays(1))
+            test::writeFile(r.f.path(DayFiles::dayFile(QString(), d)), "one line\r\n");
+        test::writeFile(r.f.path("2001_12/2001_12.2"), "a\r\nb\r\nc\r\nd\r\n");
+        test::writeFile(r.f.path("2001_12/2001_12.3"), QByteArray(200, 'w') + "\r\n");
+        r.select({"2001", "12", "2002", "3"});
+        const QString target = r.f.path("print.xlsx");
+        r.exportTo(target);
+
+        QStringList lines;
+        QVERIFY(readBack(PRINT_WORKBOOK_SCRIPT, target, lines));
+        const QJsonObject laid = QJsonDocument::fromJson(lines.value(0).toUtf8()).object();
+        const QJsonArray rows = laid.value("rows").toArray();
+        QCOMPARE(rows.size(), 121);
+        QVERIFY2(rows[1].toDouble() >= 4 * 10.5 - 0.5, qPrintable(lines.value(0))); // four lines of 8 points
+        QVERIFY2(rows[2].toDouble() >= 5 * 10.5 - 0.5, qPrintable(lines.value(0))); // 200 characters in a width of 36
+        QVERIFY2(rows[0].toDouble() < 2 * 10.5, qPrintable(lines.value(0)));
+        QCOMPARE(laid.value("headerRows").toInt(), 1);
+        QCOMPARE(laid.value("headerColumns").toInt(), 1);
+        const QJsonArray pages = laid.value("pagesWithDates").toArray();
+        QVERIFY(pages.size() > 1);
+        for (const QJsonValue& page : pages)
+            QVERIFY2(page.toBool(), qPrintable(lines.value(0)));
+    }
+
     // March and April 2004: one all-day event per day with a file, then the holidays.
     void calendarReadBack()
     {
@@ -316,9 +335,9 @@ private slots:
         test::control<QCheckBox>(r.page, "ChkHoliday")->setChecked(true);
         r.select({"2004", "3", "2004", "4"});
 
-        r.exportTo(r.f.path("notes"), 2); // the calendar type chosen, no extension typed
+        r.exportTo(r.f.path("notes.backup"), 2); // the calendar type chosen, another extension typed
 
-        const QString target = r.f.path("notes.ics");
+        const QString target = r.f.path("notes.backup");
         QCOMPARE(test::control<QLabel>(r.page, "LblTarget")->text(), target);
         QCOMPARE(r.messages(), QStringList{kDone});
         QStringList lines;
@@ -331,21 +350,22 @@ private slots:
                 fields << v.toString();
             events << fields.replaceInStrings(QRegularExpression(QStringLiteral("^holiday-.+?(-2004)?@")), QStringLiteral("holiday-*\\1@"));
         }
+        // A blank day gives no event, control characters are marked, a repeated holiday gives one
+        // event, and solar holidays end with the range as lunar ones do (29 February is not in it).
         const QList<QStringList> expected = {
             {"20040301@tunedesk", "2004-03-01", "2004-03-02", "", "[팀 회의]", "[팀 회의]\n둘째 줄\n\nEnd List\n끝난 일"},
             {"20040315@tunedesk", "2004-03-15", "2004-03-16", "", kLong, kLong},
-            {"20040402@tunedesk", "2004-04-02", "2004-04-03", "", "", ""},
-            {"20040430@tunedesk", "2004-04-30", "2004-05-01", "", "x", "x"},
-            {"holiday-*@tunedesk", "2004-03-01", "2004-03-02", "FREQ=YEARLY", "삼일절", ""},
-            {"holiday-*@tunedesk", "2008-02-29", "2008-03-01", "FREQ=YEARLY", "Leap", ""},
+            {"20040430@tunedesk", "2004-04-30", "2004-05-01", "", "x", "x\nNUL �, � and �"},
+            {"holiday-*@tunedesk", "2004-03-01", "2004-03-02", "FREQ=YEARLY;UNTIL=20040430", "삼일절", ""},
             {"holiday-*-2004@tunedesk", "2004-04-21", "2004-04-22", "", "삼짇날", ""}, // lunar 3/3 of 2004
         };
         QCOMPARE(events, expected);
     }
 
-    // Exported without the holidays, then imported into another data folder: each day gains its
-    // first line as an entry, on top of what the day held. A cut-short or declined import writes
-    // nothing; the import is undone byte for byte.
+    // Exported without the holidays, then imported into another data folder: the day files
+    // and companions come back byte for byte, and a day that holds notes of its own keeps them
+    // below the exported lines. Imported again, nothing changes. A cut-short or declined import
+    // writes nothing; the import is undone byte for byte, companions too.
     void calendarRoundTrip()
     {
         Rig r;
@@ -371,12 +391,14 @@ private slots:
         r.goOn = true;
         r.importFrom(target);
 
-        QCOMPARE(r.messages(), (QStringList{kDone, cut + ", 7번째 줄\r여기서 시작한 VEVENT이(가) 끝나지 않습니다. 파일이 잘렸을 수 있습니다.",
-                                            "Daybrook 데이타 처리가 완료 되었습니다."}));
+        const QString done = QStringLiteral("Daybrook 데이타 처리가 완료 되었습니다.");
+        QCOMPARE(r.messages(), (QStringList{kDone, cut + ", 7번째 줄\r여기서 시작한 VEVENT이(가) 끝나지 않습니다. 파일이 잘렸을 수 있습니다.", done}));
+        QCOMPARE(r.importNotes.last(), QStringLiteral("파일에서 일정 3개를 읽었습니다."));
         const QMap<QString, QByteArray> expected = {
-            {other + "2004_3/2004_3.1", test::cp949(QStringLiteral("[팀 회의]\n[기존]\n메모\r\n"))},
-            {other + "2004_3/2004_3.15", test::cp949("[" + kLong + "]\r\n")},
-            {other + "2004_4/2004_4.30", "[x]\r\n"},
+            {other + "2004_3/2004_3.1", test::cp949(QStringLiteral("[팀 회의]\n둘째 줄\n[기존]\n메모\r\n"))},
+            {other + "2004_3/2004_3.1_D", test::readFile(r.f.path("2004_3/2004_3.1_D"))},
+            {other + "2004_3/2004_3.15", test::readFile(r.f.path("2004_3/2004_3.15"))},
+            {other + "2004_4/2004_4.30", test::readFile(r.f.path("2004_4/2004_4.30"))},
         };
         QCOMPARE(snapshot(other), expected);
         // The preview showed exactly the files the run then wrote.
@@ -384,6 +406,9 @@ private slots:
         for (const DayChange& c : r.previews.last().days)
             previewed.insert(c.path, c.after.value_or("absent"));
         QCOMPARE(previewed, expected);
+        r.importFrom(target);
+        QCOMPARE(snapshot(other), expected);
+        QCOMPARE(r.previews.last().count(DayChange::Kind::Unchanged), expected.size());
 
         // The import is undone like a generator run.
         RunJournal journal(r.f.services.journalFolder);
@@ -391,103 +416,6 @@ private slots:
         QCOMPARE(undone.status, UndoResult::Status::Done);
         QCOMPARE(undone.label.kind, QStringLiteral("ics-import"));
         QCOMPARE(snapshot(other), before);
-    }
-
-    void importExpands_data()
-    {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QStringList>("range"); // first and last day
-        QTest::addColumn<QStringList>("days");
-
-        // clang-format off
-        // Mondays from January on, without end; the range is March. One Monday is
-        // excluded, one moved to the Tuesday under another name.
-        QTest::newRow("weekly")
-            << QByteArray("BEGIN:VEVENT\r\nUID:w1\r\nDTSTART;VALUE=DATE:20040105\r\nRRULE:FREQ=WEEKLY\r\n"
-                          "EXDATE;VALUE=DATE:20040322\r\nSUMMARY:Weekly\r\nEND:VEVENT\r\n"
-                          "BEGIN:VEVENT\r\nUID:w1\r\nRECURRENCE-ID;VALUE=DATE:20040315\r\n"
-                          "DTSTART;VALUE=DATE:20040316\r\nSUMMARY:Moved\r\nEND:VEVENT\r\n")
-            << QStringList{"2004-03-01", "2004-03-31"}
-            << QStringList{"2004-03-01 [Weekly]", "2004-03-08 [Weekly]", "2004-03-16 [Moved]", "2004-03-29 [Weekly]"};
-        // A huge COUNT from long ago still stops at the end of the range; so does an endless daily rule.
-        QTest::newRow("rules bounded by the range")
-            << QByteArray("BEGIN:VEVENT\r\nDTSTART:19000101T090000\r\nRRULE:FREQ=DAILY;COUNT=2000000000\r\nSUMMARY:Counted\r\nEND:VEVENT\r\n"
-                          "BEGIN:VEVENT\r\nDTSTART:19500101T090000Z\r\nRRULE:FREQ=DAILY;INTERVAL=2\r\nSUMMARY:Endless\r\nEND:VEVENT\r\n")
-            << QStringList{"2004-03-01", "2004-03-03"}
-            << QStringList{"2004-03-01 [Counted]", "2004-03-02 [Counted] | [Endless]", "2004-03-03 [Counted]"};
-        // Seoul is 14 hours ahead of New York in March and 9 ahead of UTC.
-        QTest::newRow("timed events near midnight")
-            << QByteArray("BEGIN:VTIMEZONE\r\nTZID:Far West\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
-                          "TZOFFSETFROM:-1000\r\nTZOFFSETTO:-1000\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
-                          "BEGIN:VEVENT\r\nDTSTART;TZID=America/New_York:20040310T103000\r\nSUMMARY:NY late\r\nEND:VEVENT\r\n"
-                          "BEGIN:VEVENT\r\nDTSTART;TZID=America/New_York:20040310T095959\r\nSUMMARY:NY early\r\nEND:VEVENT\r\n"
-                          "BEGIN:VEVENT\r\nDTSTART:20040310T150000Z\r\nSUMMARY:UTC late\r\nEND:VEVENT\r\n"
-                          "BEGIN:VEVENT\r\nDTSTART:20040310T145959Z\r\nSUMMARY:UTC early\r\nEND:VEVENT\r\n"
-                          "BEGIN:VEVENT\r\nDTSTART;TZID=Far West:20040310T050000\r\nSUMMARY:Own zone\r\nEND:VEVENT\r\n"
-                          "BEGIN:VEVENT\r\nDTSTART:20040310T233000\r\nSUMMARY:Floating\r\nEND:VEVENT\r\n"
-                          "BEGIN:VEVENT\r\nDTSTART:20040311T235959Z\r\nSUMMARY:After the range\r\nEND:VEVENT\r\n")
-            << QStringList{"2004-03-10", "2004-03-11"}
-            << QStringList{"2004-03-10 [NY early] | [UTC early] | [Floating]", "2004-03-11 [NY late] | [UTC late] | [Own zone]"};
-        QTest::newRow("what carries no entry")
-            << QByteArray("BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nSTATUS:CANCELLED\r\nSUMMARY:Off\r\nEND:VEVENT\r\n"
-                          "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nDESCRIPTION:no summary\r\nEND:VEVENT\r\n"
-                          "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nSUMMARY:\r\nLOCATION:\r\nEND:VEVENT\r\n"
-                          "BEGIN:VTODO\r\nDTSTART;VALUE=DATE:20040310\r\nSUMMARY:To do\r\nEND:VTODO\r\n"
-                          "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nSUMMARY:[Kept] as it is\r\nEND:VEVENT\r\n"
-                          "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nSUMMARY:[Bracketed]\r\nEND:VEVENT\r\n"
-                          "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nSUMMARY:Two\\nlines\r\nEND:VEVENT\r\n")
-            << QStringList{"2004-03-10", "2004-03-10"}
-            << QStringList{"2004-03-10 [[Kept] as it is] | [Bracketed] | [Two lines]"};
-        // clang-format on
-    }
-
-    void importExpands()
-    {
-        QFETCH(QByteArray, body);
-        QFETCH(QStringList, range);
-        QFETCH(QStringList, days);
-        const ics::ImportResult r = ics::readCalendar(calendar(body), "in.ics", QDate::fromString(range[0], Qt::ISODate),
-                                                      QDate::fromString(range[1], Qt::ISODate), false);
-        QVERIFY2(r.ok(), qPrintable(r.error));
-        QCOMPARE(r.entriesByDay, entries(days));
-    }
-
-    void importRefused_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("korean");
-        QTest::addColumn<QString>("error");
-        const QByteArray event = "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nSUMMARY:A\r\n";
-        // clang-format off
-        QTest::newRow("not iCalendar") << QByteArray("Date,Subject\r\n2004-03-10,A\r\n") << false
-                                       << "in.ics, line 1\rThis is not an iCalendar file.";
-        QTest::newRow("cut short") << QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + event + "DESCRIPTION:half a li")
-                                   << true << "in.ics, 3번째 줄\r여기서 시작한 VEVENT이(가) 끝나지 않습니다. 파일이 잘렸을 수 있습니다.";
-        QTest::newRow("unterminated event") << calendar(event) << false
-                                            << "in.ics, line 7\rEND:VCALENDAR does not close the open VEVENT.";
-        QTest::newRow("line without a name") << calendar(event + "just words\r\nEND:VEVENT\r\n") << false
-                                             << "in.ics, line 7\rUnreadable content: just words";
-        QTest::newRow("libical refuses a value")
-            << calendar("BEGIN:VEVENT\r\nDTSTART:2004xx\r\nSUMMARY:A\r\nEND:VEVENT\r\n") << false
-            << "in.ics, line 4\rUnreadable content: Can't parse as DATE-TIME value in DTSTART property. Removing entire property: 2004xx";
-        QTest::newRow("summary the code page cannot hold")
-            << calendar("BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040310\r\nSUMMARY:Party \xF0\x9F\x8E\x89\r\nEND:VEVENT\r\n") << true
-            << "in.ics, 4번째 줄\r일정 \"Party 🎉\"(2004/3/10)에 한국어 코드 페이지에 없는 문자 \"🎉\"이(가) 있습니다.";
-        QTest::newRow("every minute")
-            << calendar("BEGIN:VEVENT\r\nDTSTART:20040310T000000\r\nRRULE:FREQ=MINUTELY\r\nSUMMARY:Tick\r\nEND:VEVENT\r\n") << false
-            << "in.ics, line 4\rThe event \"Tick\" repeats too often to be imported.";
-        // clang-format on
-    }
-
-    // One message naming the file and where; no entries at all.
-    void importRefused()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, korean);
-        QFETCH(QString, error);
-        const ics::ImportResult r = ics::readCalendar(bytes, "in.ics", QDate(2004, 3, 1), QDate(2004, 3, 31), korean);
-        QCOMPARE(r.error, error);
-        QVERIFY(r.entriesByDay.isEmpty());
     }
 };
 
