@@ -47,6 +47,12 @@ DayPlan planDays(const IFileSystem& fs, const QString& dataFolder, const QList<Q
             c.before = std::move(bytes);
         }
         const QString after = ops(date, text);
+        // A day whose text the run leaves as it is keeps its bytes (CR LF and all).
+        if (after == text) {
+            c.after = c.before;
+            plan.days.append(std::move(c));
+            continue;
+        }
         // A text of nothing but spaces holds nothing: the day loses its file.
         if (!trimSpaces(after).isEmpty()) {
             const Cp949::Encoded encoded = Cp949::encode(after);

@@ -116,6 +116,11 @@ private slots:
         // Removing where nothing is there writes nothing and makes no folder.
         QVERIFY(runDays(idle.fs, idle.services.DataFolder, range, DayAction::Remove, fixed("[A]")).ok());
         QCOMPARE(QDir(idle.services.DataFolder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{});
+        // A note that does not hold the entry is not touched: its CR LF stay, nothing is written.
+        writeFile(idle.services.DataFolder + "2004_3/2004_3.31", "[B]\r\nnote\r\n");
+        QVERIFY(runDays(idle.fs, idle.services.DataFolder, range, DayAction::Remove, fixed("[A]")).ok());
+        QCOMPARE(readFile(idle.services.DataFolder + "2004_3/2004_3.31"), QByteArray("[B]\r\nnote\r\n"));
+        QCOMPARE(idle.fs.flushes, 0);
     }
 
     // A day the run may not write, or too large to read, fails alone and is left as it was;
