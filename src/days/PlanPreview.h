@@ -38,7 +38,7 @@ public:
     struct Run {
         QString caption; // the run's button caption
         std::function<DayPlan()> plan;
-        QString notes; // what the run leaves out or changes beyond the days (an import's summary), shown above them
+        QString notes = {}; // what the run leaves out or changes beyond the days (an import's summary), shown above them
     };
     // With applyCaption, a second button under that caption accepts the dialog:
     // the caller applies the plan shown.

@@ -211,7 +211,7 @@ private slots:
         QByteArray impossible;
         for (int i = 0; i < 2000; ++i)
             impossible += "BEGIN:VEVENT\r\nUID:i" + QByteArray::number(i) + "\r\nDTSTART;TZID=Asia/Seoul:20000101T090000\r\n"
-                          "RRULE:FREQ=DAILY;BYMONTH=4;BYMONTHDAY=31\r\nSUMMARY:Never\r\nEND:VEVENT\r\n";
+                                                                            "RRULE:FREQ=DAILY;BYMONTH=4;BYMONTHDAY=31\r\nSUMMARY:Never\r\nEND:VEVENT\r\n";
         QTest::newRow("two thousand rules that never match") << QByteArray(impossible + survivor) << "";
     }
 
