@@ -136,6 +136,35 @@ int main(int argc, char** argv)
         }
     }
 
+    // Files made to hang or exhaust the reader: each is read in seconds, the culprit refused by name.
+    {
+        const QByteArray head = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n", tail = "END:VCALENDAR\r\n";
+        auto event = [](const QByteArray& lines) { return "BEGIN:VEVENT\r\n" + lines + "END:VEVENT\r\n"; };
+        QByteArray exdates, impossible;
+        for (int i = 0; i < 100'000; ++i)
+            exdates += "EXDATE;TZID=Asia/Seoul:" + QDate(2000, 1, 1).addDays(i % 3650).toString(QStringLiteral("yyyyMMdd")).toLatin1()
+                       + "T090000\r\n";
+        for (int i = 0; i < 20'000; ++i)
+            impossible += event("UID:i" + QByteArray::number(i) + "\r\nDTSTART;TZID=Asia/Seoul:20000101T090000\r\n"
+                                                                  "RRULE:FREQ=MONTHLY;BYDAY=MO;BYMONTHDAY=1;BYSETPOS=3\r\nSUMMARY:Never\r\n");
+        const std::vector<std::pair<const char*, QByteArray>> files = {
+            {"1,000,000 nested components", event(QByteArray("BEGIN:X\r\n").repeated(1'000'000) + QByteArray("END:X\r\n").repeated(1'000'000))},
+            {"daily event, 1 MB title", event("DTSTART;VALUE=DATE:20000101\r\nRRULE:FREQ=DAILY\r\nSUMMARY:" + QByteArray(1'000'000, 'x') + "\r\n")},
+            {"one 20 MB line", event("DTSTART;VALUE=DATE:20040101\r\nSUMMARY:" + QByteArray(20'000'000, 'y') + "\r\n")},
+            {"4.6 MB of EXDATEs with a zone", event("DTSTART;TZID=Asia/Seoul:20000101T090000\r\nRRULE:FREQ=DAILY\r\n" + exdates + "SUMMARY:E\r\n")},
+            {"SECONDLY rule that never matches", event("DTSTART;TZID=Asia/Seoul:20040101T000000\r\nRRULE:FREQ=SECONDLY;BYMONTH=2;BYMONTHDAY=30\r\nSUMMARY:S\r\n")},
+            {"DAILY from year 1 with COUNT", event("DTSTART:00010101T000000\r\nRRULE:FREQ=DAILY;COUNT=900000\r\nSUMMARY:D\r\n")},
+            {"20,000 monthly rules that never match", impossible},
+        };
+        for (const auto& [what, body] : files) {
+            const QByteArray file = head + body + tail;
+            t.start();
+            const ics::ImportResult r = ics::readCalendar(file, "hostile.ics", QDate(2000, 1, 1), QDate(2009, 12, 31), false);
+            std::printf("hostile: %-38s %5.1f MB %8.1f ms, %d refused, peak resident %ld KB\n", what, file.size() / 1e6,
+                        t.nsecsElapsed() / 1e6, r.leftOut.refused, peakKb());
+        }
+    }
+
     // 10,000 events into an empty data folder, read and written.
     {
         const QByteArray file = eventsFile(10000, 0);

@@ -753,7 +753,8 @@ bool Reader::event(const QByteArray& bytes, const Part& part, int order)
             const QDate own(o.year, o.month, o.day);
             if (own > stopAfter)
                 break;
-            if (own < lead ? ++before > kMaxStepsBeforeRange : ++within > rangeSteps) {
+            if ((own < lead ? ++before > kMaxStepsBeforeRange : ++within > rangeSteps)
+                || expansionMs_ + clock.elapsed() > kExpansionBudgetMs) {
                 refuse(line, shownTitle, t_.tooManySteps());
                 refused = true;
                 break;

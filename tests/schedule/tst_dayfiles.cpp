@@ -148,8 +148,8 @@ private slots:
         const DayRange range = *ddayDays({"2004", "3", "1", "2004", "4", "30", "30"});
         const QString first = DayFiles::dayFile(data, QDate(2004, 3, 1));
         const QByteArray month = QFile::encodeName(DayFiles::monthFolder(data, QDate(2004, 3, 1)));
-        // It holds the entry: registering and removing both would rewrite it.
-        writeFile(first, "[A]\r\n[B]\r\n");
+        // It holds the entry below another line: registering and removing both would rewrite it.
+        writeFile(first, "[B]\r\n[A]\r\n");
         const QString april = DayFiles::dayFile(data, QDate(2004, 4, 30));
         if (removing)
             writeFile(april, "[A]\r\n");
@@ -168,7 +168,7 @@ private slots:
         if (how == "huge day")
             QCOMPARE(QFileInfo(first).size(), qint64(30) << 30);
         else
-            QCOMPARE(readFile(first), QByteArray("[A]\r\n[B]\r\n"));
+            QCOMPARE(readFile(first), QByteArray("[B]\r\n[A]\r\n"));
         QCOMPARE(r.failedDays, failed);
         QCOMPARE(r.firstFailure, first);
         QCOMPARE(QFileInfo::exists(april), !removing); // the run went on

@@ -96,8 +96,8 @@ private slots:
         QTest::addColumn<int>("action");
         QTest::addColumn<QList<int>>("counts"); // new, changed, deleted, unchanged
         QTest::newRow("register") << int(DayAction::Register) << QList<int>{2, 4, 0, 2};
-        // Remove rewrites days it does not find the entry in by the reading rule.
-        QTest::newRow("remove") << int(DayAction::Remove) << QList<int>{0, 4, 1, 3};
+        // Remove leaves the days it does not find the entry in as they are, CR LF and all.
+        QTest::newRow("remove") << int(DayAction::Remove) << QList<int>{0, 1, 1, 6};
     }
     void planIsWhatTheRunDoes()
     {
