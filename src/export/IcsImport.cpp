@@ -13,7 +13,6 @@
 #include <QList>
 #include <QRegularExpression>
 #include <QSet>
-#include <QStringDecoder>
 #include <algorithm>
 #include <libical/ical.h>
 #include <memory>
@@ -143,10 +142,8 @@ struct Part {
     qsizetype begin = 0, end = 0;
     bool tooDeep = false;
     bool tooLong = false;
-    int badLines = 0;             // lines without a name and value
-    QHash<QByteArray, int> props; // the event's own properties that have a value, by name
-    QList<QByteArray> order;      // their names in file order
-    QByteArray uid, rid, stamp;   // raw values, to tell versions apart
+    int badLines = 0;           // lines without a name and value
+    QByteArray uid, rid, stamp; // raw values, to tell versions apart
     qint64 sequence = 0;
 };
 
@@ -154,6 +151,50 @@ struct Part {
 QByteArray chunkOf(const QByteArray& bytes, const Part& part)
 {
     return bytes.mid(part.begin, part.end - part.begin).replace('\0', ' ');
+}
+
+// The event's own properties that have a value (not those of its alarms), by
+// name, and their names in file order: the ones libical drops are the broken ones.
+QHash<QByteArray, int> ownProperties(const QByteArray& bytes, const Part& part, QList<QByteArray>* names)
+{
+    QHash<QByteArray, int> counts;
+    int depth = 0;
+    qsizetype pos = part.begin;
+    QByteArray logical;
+    auto take = [&] {
+        if (logical.isEmpty())
+            return;
+        const qsizetype colon = valueColon(logical);
+        qsizetype nameEnd = logical.indexOf(';');
+        if (nameEnd < 0 || (colon >= 0 && colon < nameEnd))
+            nameEnd = colon;
+        const QByteArray key = nameEnd < 0 ? QByteArray() : logical.left(nameEnd).trimmed().toUpper();
+        if (key == "BEGIN")
+            ++depth;
+        else if (key == "END")
+            --depth;
+        else if (depth == 1 && !key.isEmpty() && colon >= 0 && !logical.mid(colon + 1).trimmed().isEmpty()) {
+            if (!counts.contains(key))
+                names->append(key);
+            ++counts[key];
+        }
+        logical.clear();
+    };
+    while (pos < part.end) {
+        qsizetype lf = bytes.indexOf('\n', pos);
+        if (lf < 0 || lf > part.end)
+            lf = part.end;
+        const qsizetype end = lf > pos && bytes[lf - 1] == '\r' ? lf - 1 : lf;
+        if (bytes[pos] == ' ' || bytes[pos] == '\t') {
+            logical += bytes.mid(pos + 1, end - pos - 1);
+        } else {
+            take();
+            logical = bytes.mid(pos, end - pos);
+        }
+        pos = lf + 1;
+    }
+    take();
+    return counts;
 }
 
 // The properties whose loss makes an event unreadable: they place it on its days.
@@ -305,9 +346,7 @@ ImportResult Reader::run(QByteArray bytes)
     // Some programs put a UTF-8 byte order mark in front.
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString decoded = utf8.decode(bytes);
-    if (utf8.hasError()) {
+    if (!QByteArrayView(bytes).isValidUtf8()) {
         bool clean = false;
         const QString text = Cp949::decode(bytes, &clean);
         if (!clean) {
@@ -508,11 +547,8 @@ bool Reader::scan(const QByteArray& bytes)
             ++part.badLines;
             continue;
         }
-        // The event's own properties: those libical drops are the broken ones.
+        // What tells the versions of an event apart.
         if (open.size() == 2 && beyond == 0 && !value.trimmed().isEmpty()) {
-            if (!part.props.contains(key))
-                part.order << key;
-            ++part.props[key];
             if (key == "UID")
                 part.uid = value.trimmed();
             else if (key == "RECURRENCE-ID")
@@ -597,11 +633,13 @@ bool Reader::event(const QByteArray& bytes, const Part& part, int order)
 
     // What places the event on its days must be read whole; anything else may be left out.
     QString lost;
-    for (const QByteArray& name : std::as_const(part.order)) {
+    QList<QByteArray> names;
+    const QHash<QByteArray, int> props = ownProperties(bytes, part, &names);
+    for (const QByteArray& name : std::as_const(names)) {
         const icalproperty_kind kind = icalproperty_string_to_kind(name.constData());
         if (kind == ICAL_X_PROPERTY || kind == ICAL_NO_PROPERTY)
             continue;
-        if (countOf(ev, kind) >= part.props.value(name))
+        if (countOf(ev, kind) >= props.value(name))
             continue;
         if (kDateProperties.contains(name))
             return fail(t_.datesUnreadable(line, shownTitle, QString::fromLatin1(name)));
