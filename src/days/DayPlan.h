@@ -14,9 +14,9 @@ namespace td {
 struct DayChange {
     QDate date;
     QString path;                     // the day file, or its companion
-    bool companion = false;           // the companion "_D" file of the day (an import puts it back)
     std::optional<QByteArray> before; // bytes on disk before, nullopt = absent
     std::optional<QByteArray> after;  // bytes after, nullopt = deleted / stays absent
+    bool companion = false;           // the companion "_D" file of the day (an import puts it back)
 
     enum class Kind {
         New,
