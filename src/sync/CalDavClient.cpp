@@ -172,6 +172,7 @@ QList<DavReply> CalDavClient::run(const QList<std::shared_ptr<Pending>>& request
         for (auto it = p.headers.cbegin(); it != p.headers.cend(); ++it)
             req.setRawHeader(it.key(), it.value());
         QNetworkReply* reply = nam_->sendCustomRequest(req, p.verb, p.body);
+        ++requests_;
         ++inFlight;
         QObject::connect(reply, &QNetworkReply::sslErrors, reply, [this, reply, &p](const QList<QSslError>& errors) {
             const QSslCertificate cert = reply->sslConfiguration().peerCertificate();
@@ -194,7 +195,10 @@ QList<DavReply> CalDavClient::run(const QList<std::shared_ptr<Pending>>& request
                 } else {
                     r.error = DavError::Unreachable;
                 }
-                r.detail = reply->errorString();
+                // The transfer timeout aborts a request the server leaves unanswered.
+                r.detail = reply->error() == QNetworkReply::OperationCanceledError
+                               ? QStringLiteral("no answer within %1 s").arg(options_.timeoutMs / 1000)
+                               : reply->errorString();
             } else if (r.status / 100 == 3 && reply->hasRawHeader("Location") && p.redirects < kMaxRedirects) {
                 ++p.redirects;
                 p.url = p.url.resolved(QUrl::fromEncoded(reply->rawHeader("Location")));
@@ -204,10 +208,10 @@ QList<DavReply> CalDavClient::run(const QList<std::shared_ptr<Pending>>& request
             } else if (r.status / 100 == 2) {
                 r.error = DavError::None;
             } else {
-                r.error = r.status == 401 ? DavError::Unauthorized
-                          : r.status == 412 ? DavError::Precondition
+                r.error = r.status == 401                        ? DavError::Unauthorized
+                          : r.status == 412                      ? DavError::Precondition
                           : (r.status == 404 || r.status == 410) ? DavError::NotFound
-                                                                  : DavError::Server;
+                                                                 : DavError::Server;
                 r.detail = QStringLiteral("%1 %2").arg(r.status).arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
             }
             replies[i] = r;

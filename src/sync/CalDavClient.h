@@ -27,8 +27,8 @@ enum class DavError {
 struct DavReply {
     int status = 0;
     DavError error = DavError::None;
-    QString detail;         // the network layer's or the server's words, for the message
-    QByteArray etag;        // the ETag header, when the server sent one
+    QString detail;  // the network layer's or the server's words, for the message
+    QByteArray etag; // the ETag header, when the server sent one
     QByteArray body;
     QString certificateSha; // the refused certificate's SHA-256, "AB:CD:..."
     bool ok() const { return error == DavError::None; }
@@ -130,6 +130,9 @@ public:
     };
     DavReply write(const QList<Write>& writes, const std::function<void(int, const DavReply&)>& done);
 
+    // Requests sent so far, redirects included.
+    int requests() const { return requests_; }
+
     // One request, redirects followed (same method) up to five times.
     DavReply request(const QByteArray& verb, QUrl url, const QByteArray& body, const QMap<QByteArray, QByteArray>& headers);
 
@@ -143,6 +146,7 @@ private:
     Options options_;
     std::unique_ptr<QNetworkAccessManager> nam_;
     std::function<bool()> cancelled_;
+    int requests_ = 0;
 };
 
 } // namespace td::sync

@@ -86,6 +86,7 @@ ServerEvent readEvent(const QByteArray& ics, const QDate& today, bool korean)
             else
                 lines = QStringList{ev.summary};
             content = lines.join(QLatin1Char('\n'));
+            ev.retitled = true;
         }
         ev.content = content;
         return ev;

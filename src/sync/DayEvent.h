@@ -28,8 +28,9 @@ QByteArray contentDigest(const QString& content);
 struct ServerEvent {
     bool readable = false;
     QString uid;
-    QDate day;       // set for a day's own event
-    QString content; // its description, with an edited summary taken in as the first line
+    QDate day;             // set for a day's own event
+    QString content;       // its description, with an edited summary taken in as the first line
+    bool retitled = false; // the summary was edited: the description on the server is behind
     // Another client's event: the entries it gives each day, as the import writes them.
     QMap<QDate, QStringList> entries;
     QString summary;

@@ -318,13 +318,19 @@ SyncOutcome SyncEngine::plan(SyncPlan& plan, const SyncProgress& progress)
     QSet<QString> removed;       // hrefKey
     bool full = true;
     if (exists) {
-        bool sync = false;
-        DavReply r = client_->supportsSync(plan.calendar, sync);
-        if (!r.ok())
-            return fromReply(r, plan.calendar);
+        // A collection that gave a token offers sync-collection: with nothing
+        // changed, its one report is the whole conversation.
+        const QString token = state.isEmpty() ? QString() : state_->token();
+        bool sync = !token.isEmpty();
+        DavReply r;
+        if (!sync) {
+            r = client_->supportsSync(plan.calendar, sync);
+            if (!r.ok())
+                return fromReply(r, plan.calendar);
+        }
         if (sync) {
             DavChanges changes;
-            r = client_->changesSince(plan.calendar, state.isEmpty() ? QString() : state_->token(), changes);
+            r = client_->changesSince(plan.calendar, token, changes);
             if (!r.ok())
                 return fromReply(r, plan.calendar);
             full = changes.full;
@@ -349,6 +355,7 @@ SyncOutcome SyncEngine::plan(SyncPlan& plan, const SyncProgress& progress)
         QByteArray etag;
         std::optional<QString> content;
         bool sameAsBase = false;
+        bool retitled = false;
     };
     std::map<QDate, ServerDay> server;
     QHash<QString, QDate> stateByHref;
@@ -390,7 +397,7 @@ SyncOutcome SyncEngine::plan(SyncPlan& plan, const SyncProgress& progress)
             const auto s = server.find(ev.day);
             if (s != server.end() && s->second.content && hrefKey(s->second.href) != hrefKey(item.href))
                 continue;
-            server[ev.day] = {item.href, item.etag, ev.content, false};
+            server[ev.day] = {item.href, item.etag, ev.content, false, ev.retitled};
         } else {
             foreignAt.append(int(plan.foreign.size()));
             plan.foreign.append({item.href, item.etag, ev.summary, ev.entries.keys(), ev.problem, false});
@@ -439,6 +446,7 @@ SyncOutcome SyncEngine::plan(SyncPlan& plan, const SyncProgress& progress)
             day.href = st->href; // gone from the server: a new event goes where it was
         }
         decide(day, base, content, same);
+        day.resend = day.action == Action::Fetch && s != server.end() && s->second.retitled;
         days[d] = day;
         if (progress_ && !progress_(0, 0)) {
             out.problem = SyncProblem::Cancelled;
@@ -613,7 +621,7 @@ bool SyncEngine::apply(const QUrl& calendar, QList<SyncDay>& days, QList<SyncDay
     const QDateTime stamp = QDateTime::currentDateTimeUtc();
     for (int i = 0; i < days.size(); ++i) {
         const SyncDay& day = days[i];
-        if (skipped.contains(day.date) || !writesRemote(day.action))
+        if (skipped.contains(day.date) || !(writesRemote(day.action) || day.resend))
             continue;
         CalDavClient::Write w;
         w.url = eventUrl(calendar, day);
@@ -638,7 +646,8 @@ bool SyncEngine::apply(const QUrl& calendar, QList<SyncDay>& days, QList<SyncDay
                 const QString href = writes[w].url.path(QUrl::FullyEncoded);
                 const QString* done = day.done ? &*day.done : nullptr;
                 state_->put(day.date, {href, r.etag, contentDigest(dayContent(day.resultText.value_or(QString()), done))});
-                day.action == Action::Conflict ? ++out.conflicts : day.action == Action::Fold ? ++out.folded : ++out.sent;
+                day.action == Action::Conflict ? ++out.conflicts : day.action == Action::Fold ? ++out.folded
+                                                                                              : ++out.sent;
             } else {
                 state_->remove(day.date);
                 ++out.deletedRemote;

@@ -52,6 +52,7 @@ struct SyncDay {
     QString href;
     QByteArray etag;
     bool onServer = false;
+    bool resend = false;         // fetched, and the server's event is rewritten from the day (its title was edited)
     std::optional<QString> done; // the companion text
 };
 
@@ -60,8 +61,8 @@ struct ForeignEvent {
     QString href;
     QByteArray etag;
     QString summary;
-    QList<QDate> days;        // where it lands
-    QString problem;          // why it cannot be folded; it stays on the server as it is
+    QList<QDate> days;          // where it lands
+    QString problem;            // why it cannot be folded; it stays on the server as it is
     bool alreadyFolded = false; // an earlier sync folded it; only its deletion is left
 };
 
@@ -127,6 +128,9 @@ public:
 
     SyncOutcome plan(SyncPlan& plan, const SyncProgress& progress = {});
     SyncOutcome execute(const SyncPlan& plan, const SyncProgress& progress = {});
+
+    // Requests sent to the server by this engine so far.
+    int requests() const { return client_->requests(); }
 
     static constexpr const char* kJournalKind = "caldav-sync";
 
