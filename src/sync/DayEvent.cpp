@@ -55,6 +55,29 @@ QByteArray contentDigest(const QString& content)
     return QCryptographicHash::hash(content.toUtf8(), QCryptographicHash::Sha256);
 }
 
+QString eventContent(const ServerEvent& ev, const std::optional<DayState>& base, bool* retitled)
+{
+    *retitled = false;
+    const QString& d = ev.description;
+    if (ev.summary.isEmpty() || ev.summary == ics::daySummary(d))
+        return d;
+    const bool sameText = base && contentDigest(d) == base->digest;
+    const bool sameTitle = base && contentDigest(ev.summary) == base->title;
+    if (sameTitle && !d.trimmed().isEmpty())
+        return d; // the description was edited, the title left behind
+    *retitled = true;
+    if (!sameText)
+        return d.trimmed().isEmpty() ? ev.summary : ev.summary + QLatin1Char('\n') + d;
+    QStringList lines = d.split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        if (!line.trimmed().isEmpty()) {
+            line = ev.summary;
+            break;
+        }
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 ServerEvent readEvent(const QByteArray& ics, const QDate& today, bool korean)
 {
     ServerEvent ev;
@@ -74,21 +97,7 @@ ServerEvent readEvent(const QByteArray& ics, const QDate& today, bool korean)
     if (m.hasMatch())
         ev.day = QDate::fromString(m.captured(1), QStringLiteral("yyyyMMdd"));
     if (ev.ours()) {
-        QString content = normalText(QString::fromUtf8(icalcomponent_get_description(event)));
-        // A phone edits the title: it becomes the note's first line.
-        if (!ev.summary.isEmpty() && ev.summary != ics::daySummary(content)) {
-            QStringList lines = content.split(QLatin1Char('\n'));
-            qsizetype first = 0;
-            while (first < lines.size() && lines[first].trimmed().isEmpty())
-                ++first;
-            if (first < lines.size())
-                lines[first] = ev.summary;
-            else
-                lines = QStringList{ev.summary};
-            content = lines.join(QLatin1Char('\n'));
-            ev.retitled = true;
-        }
-        ev.content = content;
+        ev.description = normalText(QString::fromUtf8(icalcomponent_get_description(event)));
         return ev;
     }
     // Another client's event lands on its days as the import would land it; a

@@ -5,6 +5,9 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <optional>
+
+#include "SyncState.h"
 
 namespace td::sync {
 
@@ -28,15 +31,20 @@ QByteArray contentDigest(const QString& content);
 struct ServerEvent {
     bool readable = false;
     QString uid;
-    QDate day;             // set for a day's own event
-    QString content;       // its description, with an edited summary taken in as the first line
-    bool retitled = false; // the summary was edited: the description on the server is behind
+    QDate day;           // set for a day's own event
+    QString description; // as normalText leaves it
     // Another client's event: the entries it gives each day, as the import writes them.
     QMap<QDate, QStringList> entries;
     QString summary;
     QString problem; // why a foreign event cannot be folded (the import's own message)
     bool ours() const { return day.isValid(); }
 };
+// The day text an event of ours carries. A summary that no longer matches the
+// description's first line was edited when it is not the one of the last sync
+// (base): with the description as it was then, the new title replaces that
+// line; with both edited, the title goes on top and nothing is dropped.
+QString eventContent(const ServerEvent& event, const std::optional<DayState>& base, bool* retitled);
+
 // today bounds how far a repeating foreign event is unrolled: a year either side.
 ServerEvent readEvent(const QByteArray& ics, const QDate& today, bool korean);
 

@@ -397,7 +397,10 @@ SyncOutcome SyncEngine::plan(SyncPlan& plan, const SyncProgress& progress)
             const auto s = server.find(ev.day);
             if (s != server.end() && s->second.content && hrefKey(s->second.href) != hrefKey(item.href))
                 continue;
-            server[ev.day] = {item.href, item.etag, ev.content, false, ev.retitled};
+            const auto st = state.constFind(ev.day);
+            bool retitled = false;
+            const QString content = eventContent(ev, st != state.cend() ? std::optional(*st) : std::nullopt, &retitled);
+            server[ev.day] = {item.href, item.etag, content, false, retitled};
         } else {
             foreignAt.append(int(plan.foreign.size()));
             plan.foreign.append({item.href, item.etag, ev.summary, ev.entries.keys(), ev.problem, false});
@@ -587,7 +590,7 @@ bool SyncEngine::apply(const QUrl& calendar, QList<SyncDay>& days, QList<SyncDay
         const QString* done = day.done ? &*day.done : nullptr;
         switch (day.action) {
         case Action::Fetch:
-            state_->put(day.date, {day.href, day.etag, contentDigest(dayContent(*day.resultText, done))});
+            state_->put(day.date, DayState::of(day.href, day.etag, dayContent(*day.resultText, done)));
             ++out.fetched;
             break;
         case Action::DeleteLocal:
@@ -596,7 +599,7 @@ bool SyncEngine::apply(const QUrl& calendar, QList<SyncDay>& days, QList<SyncDay
             out.deletedLocal += day.action == Action::DeleteLocal;
             break;
         case Action::Record:
-            state_->put(day.date, {day.href, day.etag, contentDigest(dayContent(day.localText.value_or(QString()), done))});
+            state_->put(day.date, DayState::of(day.href, day.etag, dayContent(day.localText.value_or(QString()), done)));
             break;
         default: break;
         }
@@ -645,7 +648,7 @@ bool SyncEngine::apply(const QUrl& calendar, QList<SyncDay>& days, QList<SyncDay
             if (put) {
                 const QString href = writes[w].url.path(QUrl::FullyEncoded);
                 const QString* done = day.done ? &*day.done : nullptr;
-                state_->put(day.date, {href, r.etag, contentDigest(dayContent(day.resultText.value_or(QString()), done))});
+                state_->put(day.date, DayState::of(href, r.etag, dayContent(day.resultText.value_or(QString()), done)));
                 day.action == Action::Conflict ? ++out.conflicts : day.action == Action::Fold ? ++out.folded
                                                                                               : ++out.sent;
             } else {
@@ -693,14 +696,15 @@ bool SyncEngine::refetch(const QUrl& calendar, QList<SyncDay>& days, SyncOutcome
         day.done = local.done;
         const auto it = byHref.constFind(hrefKey(day.href));
         std::optional<QString> content;
+        const auto st = state.constFind(day.date);
         day.onServer = it != byHref.cend();
         if (day.onServer) {
             const ServerEvent ev = readEvent(it->data, today_, korean_);
             day.etag = it->etag;
+            bool retitled = false;
             if (ev.ours() && ev.day == day.date)
-                content = ev.content;
+                content = eventContent(ev, st != state.cend() ? std::optional(*st) : std::nullopt, &retitled);
         }
-        const auto st = state.constFind(day.date);
         day.folded.clear();
         decide(day, st != state.cend() ? std::optional(st->digest) : std::nullopt, content, false);
     }

@@ -1,5 +1,8 @@
 #include "SyncState.h"
 
+#include "DayEvent.h"
+#include "export/IcsExport.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
@@ -19,6 +22,11 @@ QString dayKey(const QDate& d)
 }
 
 } // namespace
+
+DayState DayState::of(const QString& href, const QByteArray& etag, const QString& content)
+{
+    return {href, etag, contentDigest(content), contentDigest(ics::daySummary(content))};
+}
 
 QString SyncState::defaultFolder()
 {
@@ -46,7 +54,7 @@ SyncState::SyncState(const QString& path) : connection_(QStringLiteral("sync-") 
     // Every commit is on disk before the sync goes on to the next request.
     exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-    exec(QStringLiteral("CREATE TABLE IF NOT EXISTS day (day TEXT PRIMARY KEY, href TEXT, etag BLOB, digest BLOB)"));
+    exec(QStringLiteral("CREATE TABLE IF NOT EXISTS day (day TEXT PRIMARY KEY, href TEXT, etag BLOB, digest BLOB, title BLOB)"));
     exec(QStringLiteral("CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT)"));
     exec(QStringLiteral("CREATE TABLE IF NOT EXISTS folded (href TEXT PRIMARY KEY, etag BLOB)"));
 }
@@ -82,17 +90,17 @@ QHash<QDate, DayState> SyncState::days() const
     QHash<QDate, DayState> out;
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT day, href, etag, digest FROM day")))
+    if (!q.exec(QStringLiteral("SELECT day, href, etag, digest, title FROM day")))
         return out;
     while (q.next())
         out.insert(QDate::fromString(q.value(0).toString(), QStringLiteral("yyyyMMdd")),
-                   {q.value(1).toString(), q.value(2).toByteArray(), q.value(3).toByteArray()});
+                   {q.value(1).toString(), q.value(2).toByteArray(), q.value(3).toByteArray(), q.value(4).toByteArray()});
     return out;
 }
 
 bool SyncState::put(const QDate& day, const DayState& s)
 {
-    return exec(QStringLiteral("INSERT OR REPLACE INTO day VALUES (?, ?, ?, ?)"), {dayKey(day), s.href, s.etag, s.digest});
+    return exec(QStringLiteral("INSERT OR REPLACE INTO day VALUES (?, ?, ?, ?, ?)"), {dayKey(day), s.href, s.etag, s.digest, s.title});
 }
 
 bool SyncState::remove(const QDate& day)

@@ -11,6 +11,10 @@ struct DayState {
     QString href;
     QByteArray etag;
     QByteArray digest; // of the content both sides held
+    QByteArray title;  // of the event's summary then
+
+    // The state of a content both sides hold now.
+    static DayState of(const QString& href, const QByteArray& etag, const QString& content);
 };
 
 // The state of one account's last sync, in an SQLite database of its own

@@ -163,12 +163,28 @@ void TestSync::scenario()
     QCOMPARE(events[uid(x)][QStringLiteral("summary")].toString(), QStringLiteral("[치과]"));
     QCOMPARE(events[uid(a)][QStringLiteral("description")].toString(), QStringLiteral("제목만 바뀜\n둘째 줄\n\nEnd List\n[done]"));
 
-    // Both sides agree now; Undo takes the local side of that sync back.
+    // The phone edits d between the plan and the run: the upload's precondition
+    // fails, d is read again and both texts are kept.
+    desk.write(d, QStringLiteral("여기서 또 고침"));
+    {
+        SyncEngine engine(desk.fs, desk.folder(), desk.account, &desk.journal, false);
+        QVERIFY(engine.plan(plan).ok());
+        QCOMPARE(plan.count(A::Send), 1);
+        phone(cal, {QStringLiteral("edit"), uid(d), QStringLiteral("description"), QStringLiteral("전화에서 또 고침")});
+        out = engine.execute(plan);
+        QVERIFY2(out.ok(), qPrintable(syncMessage(out, false)));
+        QCOMPARE(out.conflicts, 1);
+    }
+    QCOMPARE(desk.read(d), QStringLiteral("여기서 또 고침\n전화에서 또 고침"));
+    QCOMPARE(phone(cal, {QStringLiteral("dump")})[uid(d)][QStringLiteral("description")].toString(), desk.read(d));
+
+    // Both sides agree now; Undo takes the local side of the last change back.
     out = desk.sync(&plan);
     QVERIFY(out.ok());
     QCOMPARE(plan.changes(), 0);
-    const UndoResult undo = undoLast(desk.fs, desk.journal, desk.folder());
-    QCOMPARE(undo.status, UndoResult::Status::Done);
+    QCOMPARE(undoLast(desk.fs, desk.journal, desk.folder()).status, UndoResult::Status::Done);
+    QCOMPARE(desk.read(d), QStringLiteral("여기서 또 고침"));
+    QCOMPARE(undoLast(desk.fs, desk.journal, desk.folder()).status, UndoResult::Status::Done);
     QCOMPARE(desk.read(b), QStringLiteral("[회의] 2\n둘째 줄"));
     QCOMPARE(desk.read(c), QStringLiteral("[회의] 3\n둘째 줄"));
 }
