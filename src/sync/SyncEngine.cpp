@@ -515,7 +515,9 @@ SyncOutcome SyncEngine::execute(const SyncPlan& plan, const SyncProgress& progre
     }
     if (out.ok())
         deleteFolded(plan, out);
-    if (out.ok() && out.failedDays == 0 && !state_->setToken(plan.token)) {
+    // Days left alone stay in the changes the next sync is told of, so its plan shows them again.
+    const bool leftAlone = plan.count(Action::Unstorable) > 0;
+    if (out.ok() && out.failedDays == 0 && !leftAlone && !state_->setToken(plan.token)) {
         out.problem = SyncProblem::State;
         out.detail = state_->error();
     }

@@ -107,8 +107,8 @@ void TestSync::scenario()
     QVERIFY(server.start());
     Desk desk(server.base());
     const QDate a(2026, 3, 1), b(2026, 3, 2), c(2026, 3, 3), d(2026, 3, 4), e(2026, 3, 5), f(2026, 3, 6), g(2026, 3, 7),
-        h(2026, 3, 8), x(2026, 3, 9);
-    for (const QDate& day : {a, b, c, d, f, g, h})
+        h(2026, 3, 8), x(2026, 3, 9), i(2026, 3, 10);
+    for (const QDate& day : {a, b, c, d, f, g, h, i})
         desk.write(day, QStringLiteral("[회의] %1\n둘째 줄").arg(day.day()));
     test::writeFile(DayFiles::companionFile(desk.folder(), a), "[done]\r\n");
 
@@ -116,11 +116,11 @@ void TestSync::scenario()
     SyncPlan plan;
     SyncOutcome out = desk.sync(&plan);
     QVERIFY2(out.ok(), qPrintable(syncMessage(out, false)));
-    QCOMPARE(plan.count(A::Send), 7);
+    QCOMPARE(plan.count(A::Send), 8);
     QVERIFY(plan.makeCalendar);
     const QUrl cal = calendarOf(plan);
     QJsonObject events = phone(cal, {QStringLiteral("dump")});
-    QCOMPARE(events.size(), 7);
+    QCOMPARE(events.size(), 8);
     QCOMPARE(events[uid(a)][QStringLiteral("summary")].toString(), QStringLiteral("[회의] 1"));
     QCOMPARE(events[uid(a)][QStringLiteral("description")].toString(), QStringLiteral("[회의] 1\n둘째 줄\n\nEnd List\n[done]"));
 
@@ -142,11 +142,15 @@ void TestSync::scenario()
     desk.write(g, QStringLiteral("[회의] 7\n둘째 줄\n여기 줄"));
     phone(cal, {QStringLiteral("delete"), uid(h)});
     desk.write(h, QStringLiteral("여기서 고친 h"));
+    // What the code page cannot keep stays where it is, on both sides.
+    phone(cal, {QStringLiteral("edit"), uid(i), QStringLiteral("description"), QStringLiteral("커피 ☕")});
 
     out = desk.sync(&plan);
     QVERIFY2(out.ok(), qPrintable(syncMessage(out, false)));
     const QString dry = formatPlan(plan, false);
-    QVERIFY2(dry.contains(QStringLiteral("To send: 3, to fetch: 2, to delete here: 1, to delete on the server: 1, conflicts: 1, events to fold: 1")), qPrintable(dry));
+    QVERIFY2(dry.contains(QStringLiteral("To send: 3, to fetch: 2, to delete here: 1, to delete on the server: 1, conflicts: 1, events to fold: 1, cannot keep: 1")), qPrintable(dry));
+    QVERIFY2(dry.contains(QStringLiteral("2026-03-10  cannot keep  커피 ☕  (\"☕\" is not in the Korean code page)")), qPrintable(dry));
+    QCOMPARE(desk.read(i), QStringLiteral("[회의] 10\n둘째 줄"));
     QVERIFY2(dry.contains(QStringLiteral("2026-03-09  fold event  [치과]  <- another client's event: 치과")), qPrintable(dry));
     QCOMPARE(desk.read(a), QStringLiteral("제목만 바뀜\n둘째 줄"));
     QCOMPARE(desk.read(b), QStringLiteral("[회의] 2\n전화에서 고침"));
@@ -157,7 +161,8 @@ void TestSync::scenario()
     QCOMPARE(test::readFile(DayFiles::companionFile(desk.folder(), a)), QByteArray("[done]\r\n"));
     events = phone(cal, {QStringLiteral("dump")});
     QStringList uids = events.keys();
-    QCOMPARE(uids, QStringList({uid(a), uid(b), uid(d), uid(e), uid(g), uid(h), uid(x)}));
+    QCOMPARE(uids, QStringList({uid(a), uid(b), uid(d), uid(e), uid(g), uid(h), uid(x), uid(i)}));
+    QCOMPARE(events[uid(i)][QStringLiteral("description")].toString(), QStringLiteral("커피 ☕"));
     QCOMPARE(events[uid(d)][QStringLiteral("description")].toString(), QStringLiteral("여기서 고침"));
     QCOMPARE(events[uid(g)][QStringLiteral("description")].toString(), QStringLiteral("[회의] 7\n둘째 줄\n여기 줄\n전화 줄"));
     QCOMPARE(events[uid(x)][QStringLiteral("summary")].toString(), QStringLiteral("[치과]"));
@@ -182,6 +187,7 @@ void TestSync::scenario()
     out = desk.sync(&plan);
     QVERIFY(out.ok());
     QCOMPARE(plan.changes(), 0);
+    QCOMPARE(plan.count(A::Unstorable), 1);
     QCOMPARE(undoLast(desk.fs, desk.journal, desk.folder()).status, UndoResult::Status::Done);
     QCOMPARE(desk.read(d), QStringLiteral("여기서 또 고침"));
     QCOMPARE(undoLast(desk.fs, desk.journal, desk.folder()).status, UndoResult::Status::Done);
@@ -233,8 +239,10 @@ void TestSync::interrupted()
     for (int i = 0; i < days; ++i)
         desk.write(first.addDays(i), QStringLiteral("[일] %1").arg(i));
 
-    SyncOutcome out = desk.sync(nullptr, [&](int done, int) {
-        if (done == 300)
+    SyncOutcome out = desk.sync(nullptr, [](int done, int) { return done < 100; });
+    QCOMPARE(out.problem, SyncProblem::Cancelled);
+    out = desk.sync(nullptr, [&](int done, int) {
+        if (done == 200)
             server.stop();
         return true;
     });
