@@ -4,12 +4,14 @@
 #include "TestSupport.h"
 #include "days/DayFiles.h"
 #include "days/RunJournal.h"
+#include "sync/PasswordFile.h"
 #include "sync/SyncEngine.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace td;
 using namespace td::sync;
@@ -91,6 +93,8 @@ private slots:
     void scenario();
     void refusals();
     void interrupted();
+    void passwordFile_data();
+    void passwordFile();
 };
 
 void TestSync::scenario_data()
@@ -279,6 +283,36 @@ void TestSync::interrupted()
         QCOMPARE(desk.read(first.addDays(i)), QStringLiteral("[일] %1").arg(i));
     out = desk.sync(&plan);
     QCOMPARE(plan.changes(), 0);
+}
+
+void TestSync::passwordFile_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("link");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("0600") << 0600 << false << true;
+    QTest::newRow("0400") << 0400 << false << true;
+    QTest::newRow("0640 group reads") << 0640 << false << false;
+    QTest::newRow("0604 others read") << 0604 << false << false;
+    QTest::newRow("0620 group writes") << 0620 << false << false;
+    QTest::newRow("a link to it") << 0600 << true << false;
+}
+
+void TestSync::passwordFile()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, link);
+    QFETCH(bool, accepted);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("pw"));
+    test::writeFile(file, "s3 cret\r\nsecond line\n");
+    QVERIFY(::chmod(QFile::encodeName(file).constData(), mode_t(mode)) == 0);
+    if (link)
+        QVERIFY(QFile::link(file, dir.filePath(QStringLiteral("link"))));
+    QString password, message;
+    QCOMPARE(PasswordFile::read(link ? dir.filePath(QStringLiteral("link")) : file, password, message, false), accepted);
+    QCOMPARE(password, accepted ? QStringLiteral("s3 cret") : QString());
+    QCOMPARE(message.contains(QStringLiteral("owner only")), !accepted && !link);
 }
 
 QTEST_GUILESS_MAIN(TestSync)
