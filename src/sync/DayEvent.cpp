@@ -29,7 +29,8 @@ QByteArray dayEvent(const QDate& date, const QString& dayText, const QString* do
 
 QString dayContent(const QString& dayText, const QString* done)
 {
-    return ics::dayDescription(dayText, done);
+    // As the event carries it: control characters and stray bytes as the export writes them.
+    return ics::calendarText(ics::dayDescription(dayText, done));
 }
 
 QString dayTextOf(const QString& content, const QString* done)
@@ -116,6 +117,9 @@ ServerEvent readEvent(const QByteArray& ics, const QDate& today, bool korean)
     const ics::ImportResult r = ics::readCalendar(ics, ev.uid, first, last, korean);
     if (!r.ok())
         ev.problem = r.error;
+    else if (!r.lossy.isEmpty())
+        ev.problem = korean ? QStringLiteral("한국어 코드 페이지에 없는 문자가 있습니다: %1").arg(r.lossy.first().text)
+                            : QStringLiteral("it holds characters the Korean code page lacks: %1").arg(r.lossy.first().text);
     else
         ev.entries = r.entriesByDay;
     return ev;

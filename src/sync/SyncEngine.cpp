@@ -5,6 +5,7 @@
 #include "days/DayFiles.h"
 #include "export/IcsExport.h"
 #include "platform/Cp949.h"
+#include "platform/Spaces.h"
 
 #include <QDirIterator>
 #include <QRegularExpression>
@@ -39,6 +40,26 @@ QString mergeTexts(const QString& local, const QString& server)
         if (!have.contains(line) && !line.trimmed().isEmpty())
             lines.append(line);
     return lines.join(QLatin1Char('\n'));
+}
+
+// As the import writes an event's lines: those the day does not hold yet go on
+// top, in order; a day that holds them all stays as it is.
+QString foldLines(const QString& text, const QStringList& lines)
+{
+    QSet<QString> held;
+    for (const QString& l : text.split(QLatin1Char('\n')))
+        held.insert(trimSpaces(l));
+    QStringList added;
+    for (const QString& l : lines) {
+        const QString key = trimSpaces(l);
+        if (key.isEmpty() || held.contains(key))
+            continue;
+        held.insert(key);
+        added.append(l);
+    }
+    if (added.isEmpty())
+        return text;
+    return trimSpaces(text).isEmpty() ? added.join(QLatin1Char('\n')) : added.join(QLatin1Char('\n')) + QLatin1Char('\n') + text;
 }
 
 QString unstorable(const QString& text)
@@ -186,6 +207,7 @@ SyncEngine::Local SyncEngine::readLocal(const QDate& day, IoStatus* failure) con
         return local;
     }
     local.text = DayFiles::joinLines(bytes);
+    const bool blank = trimSpaces(*local.text).isEmpty();
     const QString companion = DayFiles::companionFile(dataFolder_, day);
     if (fs_.fileExists(companion)) {
         st = fs_.readAll(companion, bytes);
@@ -196,6 +218,9 @@ SyncEngine::Local SyncEngine::readLocal(const QDate& day, IoStatus* failure) con
         }
         local.done = DayFiles::joinLines(bytes);
     }
+    // A blank day without finished items has no event, as in the export.
+    if (blank && !local.done)
+        local.text.reset();
     return local;
 }
 
@@ -469,9 +494,7 @@ SyncOutcome SyncEngine::plan(SyncPlan& plan, const SyncProgress& progress)
                 f.problem = day.badCharacter;
                 continue;
             }
-            QString text = day.resultText.value_or(QString());
-            for (const QString& entry : it.value())
-                text = DayFiles::mergeEntry(text, entry);
+            const QString text = foldLines(day.resultText.value_or(QString()), it.value());
             day.folded.append(f.summary);
             if (day.resultText && text == *day.resultText && !writesLocal(day.action) && day.action != Action::Send)
                 continue; // already there
