@@ -1,8 +1,7 @@
 #include "ExportPage.h"
 
-#include "IcsImport.h"
+#include "ExportRun.h"
 #include "XlsxServer.h"
-#include "days/DayFiles.h"
 #include "days/PlanPreview.h"
 #include "days/RunPump.h"
 #include "days/RunReport.h"
@@ -31,11 +30,6 @@ const QString kTitle = QStringLiteral("Tunedesk");
 QString selectedText(const QComboBox* list)
 {
     return list->currentIndex() >= 0 ? list->itemText(list->currentIndex()) : QString();
-}
-
-bool isCalendarFileName(const QString& name)
-{
-    return name.endsWith(QLatin1String(".ics"), Qt::CaseInsensitive);
 }
 
 // A name ending in ".ics" is a calendar; with the calendar type chosen in the
@@ -188,110 +182,24 @@ void ExportPage::CmdTitle_Click()
     // A cancelled dialog ends the export: there is nowhere to write to.
     if (!GetSaveFile())
         return;
+    const auto percent = [this](int value) { pBar->setValue(value); };
+    ExportOutcome outcome;
     if (calendarTarget_) {
-        exportCalendar(range->firstDay, range->span);
-        return;
-    }
-
-    std::unique_ptr<xl::SpreadsheetServer> server = createServer ? createServer() : nullptr;
-    const xl::Application app(server.get());
-    const xl::Worksheet sheet = startExportSheet(app);
-
-    int rows = 0;
-    const ReadDays read = readDays(range->firstDay, range->span, [&](const QDate& day, const QString& memo, const QString* done, DayBytes) {
-        writeDayRow(sheet, rows + 3, day, memo, done, locale);
-        ++rows;
-    });
-
-    const bool show = ChkShow->isChecked();
-    app.Visible(show);
-    const IoStatus saved = app.ActiveWorkbook().SaveAs(LblTarget->text(), xl::xlNormal, QString(), QString(),
-                                                       false, false, xl::xlNoChange);
-    if (!show)
-        app.Quit();
-
-    reportSaved(saved, read.unread, read.firstUnread);
-    server.reset();
-}
-
-ExportPage::ReadDays ExportPage::readDays(const QDate& firstDay, int span, const DayTaker& take)
-{
-    // The two fields are hidden and no event is processed during the loop, so
-    // they are given the texts of the range's last day once, after it: laying
-    // out text in a line edit for every day cost more than writing the file.
-    ReadDays read;
-    QString memo;
-    QString done;
-    for (int i = 0; i <= span; ++i) {
-        const QDate day = firstDay.addDays(i);
-        memo.clear();
-        done.clear();
-        const QString dayFile = DayFiles::dayFile(s_.DataFolder, day);
-        if (s_.fs.fileExists(dayFile)) {
-            // A file that cannot be read still gets its day, with what was read;
-            // the day is counted and named at the end.
-            QByteArray memoBytes, doneBytes;
-            IoStatus st = s_.fs.readAll(dayFile, memoBytes);
-            const bool memoRead = st.ok;
-            if (memoRead)
-                memo = DayFiles::joinLines(memoBytes);
-            const QString companion = DayFiles::companionFile(s_.DataFolder, day);
-            const bool hasDone = s_.fs.fileExists(companion);
-            bool doneRead = false;
-            if (hasDone) {
-                const IoStatus ds = s_.fs.readAll(companion, doneBytes);
-                doneRead = ds.ok;
-                if (doneRead)
-                    done = DayFiles::joinLines(doneBytes);
-                if (st)
-                    st = ds;
-            }
-            if (!st && read.unread++ == 0)
-                read.firstUnread = st;
-            take(day, memo, hasDone ? &done : nullptr,
-                 DayBytes{memoRead ? &memoBytes : nullptr, doneRead ? &doneBytes : nullptr});
-        }
-        pBar->setValue(exportProgress(i, span));
-    }
-    Textmemo->setText(memo);
-    textdone->setText(done);
-    return read;
-}
-
-void ExportPage::reportSaved(const IoStatus& saved, int unreadDays, const IoStatus& firstUnread)
-{
-    const bool korean = s_.isKorean();
-    if (saved && unreadDays > 0) {
-        s_.boxes.info((korean ? QStringLiteral("변환한 자료를 저장했으나 %1일의 자료를 읽지 못했습니다.\r첫 실패: %2\r%3")
-                              : QStringLiteral("The converted data was saved, but %1 day(s) could not be read.\rFirst failure: %2\r%3"))
-                          .arg(unreadDays)
-                          .arg(firstUnread.path, firstUnread.reason),
-                      kTitle);
-    } else if (saved) {
-        s_.boxes.info(korean ? QStringLiteral("Daybrook 데이타 변환이 완료 되었습니다.")
-                             : QStringLiteral("Daybrook Data Conversion is completed."),
-                      kTitle);
+        // The days as all-day events, with the same progress and messages as the workbook.
+        const bool withHolidays = ChkHoliday->isChecked() && holidays;
+        const QStringList entries = withHolidays ? holidays() : QStringList();
+        outcome = exportCalendarFile(s_.fs, s_.DataFolder, *range, LblTarget->text(), withHolidays ? &entries : nullptr,
+                                     lunarToSolar, now(), percent);
     } else {
-        const QString detail = QLatin1Char('\r') + saved.path + QLatin1Char('\r') + saved.reason;
-        s_.boxes.info((korean ? QStringLiteral("변환한 자료를 파일에 저장하지 못했습니다.")
-                              : QStringLiteral("The converted data could not be saved to the file."))
-                          + detail,
-                      kTitle);
+        std::unique_ptr<xl::SpreadsheetServer> server = createServer ? createServer() : nullptr;
+        outcome = exportWorkbook(s_.fs, s_.DataFolder, *range, LblTarget->text(), locale, server.get(),
+                                 ChkShow->isChecked(), percent);
     }
-}
-
-// The days as all-day events of an iCalendar file, with the same progress and
-// messages as the workbook; the file replaces the target whole, synced, before
-// the completion message.
-void ExportPage::exportCalendar(const QDate& firstDay, int span)
-{
-    ics::CalendarWriter calendar(now());
-    const ReadDays read = readDays(firstDay, span, [&](const QDate& day, const QString& memo, const QString* done, DayBytes bytes) {
-        calendar.addDay(day, memo, done, bytes.memo, bytes.done);
-    });
-    if (ChkHoliday->isChecked() && holidays)
-        calendar.addHolidays(holidays(), firstDay, firstDay.addDays(span), lunarToSolar);
-    reportSaved(s_.fs.writeAtomic(LblTarget->text(), calendar.serialize(), Durability::Synced), read.unread, read.firstUnread);
+    // The two hidden fields get the texts of the range's last day once, after
+    // it: laying out text in a line edit for every day cost more than the file.
+    Textmemo->setText(outcome.lastMemo);
+    textdone->setText(outcome.lastDone);
+    s_.boxes.info(exportMessage(s_.isKorean(), outcome), kTitle);
 }
 
 // Merges the events of an iCalendar file that fall in the page's range of
@@ -309,40 +217,29 @@ void ExportPage::CmdImport_Click()
     if (!dlg.ShowOpen())
         return;
     const QString path = dlg.FileName;
-
-    ics::ImportResult read;
+    ImportPlan planned;
     {
-        QByteArray bytes;
-        const IoStatus st = s_.fs.readAll(path, bytes);
-        if (!st) {
-            s_.boxes.info(path + QLatin1Char('\r') + st.reason, kTitle);
-            return;
-        }
         // A large file is read with the progress bar moving and the window painted.
         RunPump pump;
-        ics::ImportOptions options{range->firstDay, range->lastDay, s_.isKorean(), {}};
-        options.progress = [&](int percent) {
+        planned = planCalendarImport(s_.fs, path, s_.DataFolder, *range, s_.isKorean(), [&](int percent) {
             if (pump.due()) {
                 pBar->setValue(percent);
                 pump.pump(true);
             }
             return !(importCancelled && importCancelled());
-        };
-        read = ics::readCalendar(bytes, path, options);
+        });
         pBar->setValue(0);
     }
-    if (read.cancelled)
+    if (planned.cancelled)
         return;
-    if (!read.ok()) {
-        s_.boxes.info(read.error, kTitle);
+    if (!planned.ok()) {
+        s_.boxes.info(planned.error, kTitle);
         return;
     }
     // A generator run like the others: seen first, journaled, undone from the Undo buttons.
-    const DayPlan plan = ics::planImport(s_.fs, s_.DataFolder, read);
-    if (!confirmImport || !confirmImport(plan, ics::importNotes(s_.isKorean(), read)))
+    if (!confirmImport || !confirmImport(planned.plan, planned.notes))
         return;
-    const RunLabel label{QStringLiteral("ics-import"), range->firstDay, range->lastDay, QFileInfo(path).fileName()};
-    days::applyPlanAndReport(s_, plan, label, [this](double percent) { pBar->setValue(int(percent)); });
+    days::applyPlanAndReport(s_, planned.plan, importLabel(path, *range), [this](double percent) { pBar->setValue(int(percent)); });
 }
 
 } // namespace td

@@ -53,21 +53,6 @@ public slots:
 private:
     // The range of the four lists; a wrong one is told to the user and gives nothing.
     std::optional<ExportRange> chosenRange();
-    void exportCalendar(const QDate& firstDay, int span);
-    // The days of the range that have a day file, each with its companion's text
-    // when there is one; the progress bar follows the days.
-    struct ReadDays {
-        int unread = 0; // days whose files could not be read whole
-        IoStatus firstUnread;
-    };
-    // The exact bytes of the two files come along, null when a file could not be read whole.
-    struct DayBytes {
-        const QByteArray* memo = nullptr;
-        const QByteArray* done = nullptr;
-    };
-    using DayTaker = std::function<void(const QDate& day, const QString& memo, const QString* done, DayBytes bytes)>;
-    ReadDays readDays(const QDate& firstDay, int span, const DayTaker& take);
-    void reportSaved(const IoStatus& saved, int unreadDays = 0, const IoStatus& firstUnread = {});
 
     Services& s_;
 

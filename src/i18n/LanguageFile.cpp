@@ -13,10 +13,14 @@ LanguageFile::LanguageFile(IFileSystem& fs, IMessageBoxes& boxes, QString progra
 {
 }
 
-std::optional<QHash<int, QString>> LanguageFile::parse(const QByteArray& bytes)
+std::optional<QHash<int, QString>> LanguageFile::parse(const QByteArray& bytes, int* badLine)
 {
     QHash<int, QString> texts;
+    int number = 0;
     for (const QByteArray& raw : splitCrLines(bytes)) {
+        ++number;
+        if (badLine)
+            *badLine = number;
         if (raw.isEmpty())
             continue;
         const QString line = Cp949::decode(raw);
@@ -48,16 +52,27 @@ void LanguageFile::load(const QString& fileName)
                         : QStringLiteral("File Not Found.\r\nMust Have at least one Language File!");
         m.title = korean ? QStringLiteral("언어 파일 없음") : QStringLiteral("Errore While Loading");
         m.icon = MsgIcon::Critical;
+        reportError((korean ? QStringLiteral("tunedesk: 언어 파일이 없습니다: %1") : QStringLiteral("tunedesk: no language file: %1")).arg(path));
         boxes_.show(m);
         throw ProgramEnd{};
     }
+    const bool korean = isKorean(language_);
     QByteArray bytes;
     ++reads_;
-    if (!fs_.readAll(path, bytes))
+    if (const IoStatus st = fs_.readAll(path, bytes); !st) {
+        reportError((korean ? QStringLiteral("tunedesk: 언어 파일을 읽을 수 없습니다: %1: %2") : QStringLiteral("tunedesk: cannot read the language file %1: %2"))
+                        .arg(path, st.reason));
         throw ProgramEnd{};
-    auto parsed = parse(bytes);
-    if (!parsed)
+    }
+    int badLine = 0;
+    auto parsed = parse(bytes, &badLine);
+    if (!parsed) {
+        reportError((korean ? QStringLiteral("tunedesk: 언어 파일의 %2번째 줄이 '번호 글' 꼴이 아닙니다: %1")
+                            : QStringLiteral("tunedesk: line %2 of the language file is not a key, a space and a text: %1"))
+                        .arg(path)
+                        .arg(badLine));
         throw ProgramEnd{};
+    }
     texts_ = std::move(*parsed);
     loadedName_ = fileName;
 }

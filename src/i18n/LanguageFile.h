@@ -4,6 +4,8 @@
 
 #include <QHash>
 #include <QString>
+#include <cstdio>
+#include <functional>
 #include <optional>
 
 namespace td {
@@ -26,8 +28,13 @@ public:
 
     int fileReads() const { return reads_; }
 
-    // Parses one file's bytes: key -> text. Nothing when a line is malformed.
-    static std::optional<QHash<int, QString>> parse(const QByteArray& bytes);
+    // Where the reason the file ends the program goes, with its full path: a
+    // program started from a terminal or a script is told even when no box shows.
+    std::function<void(const QString&)> reportError = [](const QString& line) { std::fputs(qPrintable(line + QLatin1Char('\n')), stderr); };
+
+    // Parses one file's bytes: key -> text. Nothing when a line is malformed;
+    // *badLine then gets its number (from 1).
+    static std::optional<QHash<int, QString>> parse(const QByteArray& bytes, int* badLine = nullptr);
 
 private:
     void load(const QString& fileName);

@@ -1,0 +1,240 @@
+#include "Commands.h"
+
+#include "days/DayEntry.h"
+#include "days/DayFiles.h"
+#include "days/RunJournal.h"
+#include "days/RunMessages.h"
+#include "export/ExportRun.h"
+#include "export/XlsxServer.h"
+#include "holidays/HolidayFile.h"
+#include "holidays/LunarCalendar.h"
+#include "platform/Paths.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace td::cli {
+
+namespace {
+
+QString say(bool korean, const QString& ko, const QString& en) { return korean ? ko : en; }
+
+void usageError(CommandContext& c, const QString& text)
+{
+    c.err(QStringLiteral("tunedesk: ") + text);
+    c.err(c.line.usageText().chopped(1));
+}
+
+// "2004-01" or "2004-1": the year and month texts, as the window's lists give them.
+bool splitMonth(const QString& text, QString& year, QString& month)
+{
+    static const QRegularExpression form(QStringLiteral("^([0-9]{4})-([0-9]{1,2})$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch())
+        return false;
+    year = m.captured(1);
+    month = QString::number(m.captured(2).toInt());
+    return true;
+}
+
+// The range of --from and --to; the window's range message when the end lies
+// before the start. fallback (when given) stands for both options missing.
+std::optional<ExportRange> chosenRange(CommandContext& c, const std::optional<ExportRange>& fallback, int& status)
+{
+    const bool from = c.line.isSet(QStringLiteral("from")), to = c.line.isSet(QStringLiteral("to"));
+    status = kUsage;
+    if (!from && !to && fallback)
+        return fallback;
+    if (!from || !to) {
+        usageError(c, say(c.korean, QStringLiteral("--from과 --to가 함께 있어야 합니다"), QStringLiteral("--from and --to go together")));
+        return std::nullopt;
+    }
+    QString y0, m0, y1, m1;
+    for (const auto& [name, year, month] : {std::tuple{QStringLiteral("from"), &y0, &m0}, std::tuple{QStringLiteral("to"), &y1, &m1}}) {
+        if (!splitMonth(c.line.value(name), *year, *month)) {
+            usageError(c, say(c.korean, QStringLiteral("--%1의 달은 년-월 꼴입니다 (예: 2004-01): %2"),
+                              QStringLiteral("--%1 takes a month as year-month (e.g. 2004-01): %2"))
+                              .arg(name, c.line.value(name)));
+            return std::nullopt;
+        }
+    }
+    const std::optional<ExportRange> range = exportRange(y0, m0, y1, m1);
+    if (!range)
+        c.err(ScheduleMessages::wrongDate(c.korean));
+    return range;
+}
+
+bool takeWriteLock(CommandContext& c)
+{
+    if (c.acquireWriteLock())
+        return true;
+    c.err(say(c.korean, QStringLiteral("tunedesk: 다른 Tunedesk(창이나 명령)가 실행 중이어서 아무것도 쓰지 않았습니다. 그것이 끝난 뒤 다시 하십시오."),
+              QStringLiteral("tunedesk: another Tunedesk (a window or a command) is running; nothing was written. Try again once it has ended.")));
+    return false;
+}
+
+int exportCommand(CommandContext& c)
+{
+    int status = kUsage;
+    const std::optional<ExportRange> range = chosenRange(c, std::nullopt, status);
+    if (!range)
+        return status;
+    const QString chosen = QFileInfo(c.line.arguments().first()).absoluteFilePath();
+    const bool calendar = isCalendarFileName(chosen);
+    if (c.line.isSet(QStringLiteral("holidays")) && !calendar) {
+        usageError(c, say(c.korean, QStringLiteral("--holidays는 .ics 파일에만 씁니다"), QStringLiteral("--holidays is for an .ics file only")));
+        return kUsage;
+    }
+    const QString target = calendar ? chosen : workbookFileName(chosen);
+    const QString dataFolder = c.dataFolder();
+    ExportOutcome outcome;
+    if (calendar) {
+        QStringList entries;
+        if (c.line.isSet(QStringLiteral("holidays")))
+            entries = HolidayFile::load(c.fs, joinPath(c.daybrookFolder, QStringLiteral("Holiday.dat")));
+        const ics::LunarToSolar lunar = [](int year, int month, int day) { return lunarToSolar(year, month, day); };
+        outcome = exportCalendarFile(c.fs, dataFolder, *range, target, c.line.isSet(QStringLiteral("holidays")) ? &entries : nullptr,
+                                     lunar, c.now, c.progress);
+    } else {
+        xl::XlsxServer server(c.fs, {});
+        outcome = exportWorkbook(c.fs, dataFolder, *range, target, QLocale(), &server, false, c.progress);
+    }
+    c.err(exportMessage(c.korean, outcome));
+    if (!outcome.saved)
+        return kFailure;
+    c.out(say(c.korean, QStringLiteral("%1일을 내보냄: %2"), QStringLiteral("exported %1 day(s) to %2")).arg(outcome.rows).arg(target));
+    return outcome.unread > 0 ? kFailure : kSuccess;
+}
+
+int importCommand(CommandContext& c)
+{
+    // Without a range, the months the window's lists offer.
+    const ExportRange offered{QDate(2000, 1, 1), QDate(std::max(2000, c.today.year() + 10), 12, 31), 0};
+    int status = kUsage;
+    std::optional<ExportRange> range =
+        chosenRange(c, ExportRange{offered.firstDay, offered.lastDay, int(offered.firstDay.daysTo(offered.lastDay))}, status);
+    if (!range)
+        return status;
+    const QString path = QFileInfo(c.line.arguments().first()).absoluteFilePath();
+    const QString dataFolder = c.dataFolder();
+    const ImportPlan planned = planCalendarImport(c.fs, path, dataFolder, *range, c.korean);
+    if (!planned.ok()) {
+        c.err(planned.error);
+        return kFailure;
+    }
+    const DayPlan& plan = planned.plan;
+    if (c.line.isSet(QStringLiteral("dry-run"))) {
+        // The preview as text: date, what happens to the file, the text after.
+        for (const DayChange& d : plan.days) {
+            const QString after = d.after ? DayFiles::joinLines(*d.after).replace(QLatin1Char('\n'), QStringLiteral(" ↵ ")) : QString();
+            c.out(d.date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('\t') + RunMessages::changeKind(c.korean, d.kind())
+                  + QLatin1Char('\t') + after);
+        }
+        c.err(RunMessages::previewSummary(c.korean, plan));
+        return kSuccess;
+    }
+    if (!takeWriteLock(c))
+        return kFailure;
+    std::optional<RunJournal> journal;
+    if (!c.journalFolder.isEmpty())
+        journal.emplace(c.journalFolder);
+    const qsizetype days = plan.days.size();
+    const DayRunResult result = executePlan(c.fs, dataFolder, plan, journal ? &*journal : nullptr, importLabel(path, *range), [&](int i) {
+        if (c.progress)
+            c.progress(int(double(i + 1) / double(days) * 100.0));
+    });
+    if (!result.journalFailure.ok) {
+        c.err(RunMessages::journalNotWritten(c.korean, result.journalFailure));
+        return kFailure;
+    }
+    c.err(result.ok() ? ScheduleMessages::completed(c.korean)
+                      : ScheduleMessages::failed(c.korean, result.failedDays, result.firstFailure, result.firstReason));
+    c.out(say(c.korean, QStringLiteral("%1일의 날짜 파일을 바꿈: %2"), QStringLiteral("changed %1 day file(s) in %2"))
+              .arg(result.changedDays)
+              .arg(dataFolder));
+    return result.ok() ? kSuccess : kFailure;
+}
+
+QString runText(bool korean, const Journal& j)
+{
+    return RunMessages::runKind(korean, j.label.kind) + QLatin1Char('\t') + j.label.first.toString(Qt::ISODate)
+           + QStringLiteral("..") + j.label.last.toString(Qt::ISODate) + QLatin1Char('\t') + j.label.entry;
+}
+
+int undoCommand(CommandContext& c)
+{
+    if (c.journalFolder.isEmpty()) {
+        c.err(RunMessages::nothingToUndo(c.korean));
+        return kFailure;
+    }
+    RunJournal journal(c.journalFolder);
+    if (c.line.isSet(QStringLiteral("list"))) {
+        // Newest first, as Undo takes them.
+        const QStringList files = journal.files();
+        if (files.isEmpty())
+            c.err(RunMessages::nothingToUndo(c.korean));
+        for (const QString& file : files) {
+            const std::optional<Journal> j = RunJournal::read(file, nullptr);
+            c.out(j ? j->made.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char('\t') + runText(c.korean, *j)
+                          + QLatin1Char('\t') + j->dataFolder
+                    : RunMessages::undoTipUnreadable(c.korean, file));
+        }
+        return kSuccess;
+    }
+    if (!takeWriteLock(c))
+        return kFailure;
+    const QString dataFolder = c.dataFolder();
+    const UndoResult result = undoLast(c.fs, journal, dataFolder);
+    switch (result.status) {
+    case UndoResult::Status::NothingToUndo:
+        c.err(RunMessages::nothingToUndo(c.korean));
+        return kFailure;
+    case UndoResult::Status::Refused:
+        c.err(RunMessages::journalRefused(c.korean, result));
+        return kFailure;
+    case UndoResult::Status::Done:
+        break;
+    }
+    c.err(RunMessages::undone(c.korean, result));
+    c.out(say(c.korean, QStringLiteral("되돌림: %1\t%2..%3\t%4\t%5일 복원"), QStringLiteral("undone: %1\t%2..%3\t%4\t%5 day(s) restored"))
+              .arg(RunMessages::runKind(c.korean, result.label.kind), result.label.first.toString(Qt::ISODate),
+                   result.label.last.toString(Qt::ISODate), result.label.entry)
+              .arg(result.restoredDays));
+    return result.failedDays > 0 ? kFailure : kSuccess;
+}
+
+} // namespace
+
+QString CommandContext::dataFolder() const
+{
+    if (line.isSet(QStringLiteral("data-folder")))
+        return withSeparator(line.value(QStringLiteral("data-folder")));
+    const QString stored = store.get(QStringLiteral("DataSaveDir"), QString());
+    return stored.isEmpty() ? withSeparator(daybrookFolder) : stored;
+}
+
+const QList<Command>& commands()
+{
+    static const QList<Command> list = {
+        {QStringLiteral("export"), QStringLiteral("export --from Y-M --to Y-M [--holidays] [--data-folder DIR] FILE"),
+         QStringLiteral("달들의 날짜 자료를 통합 문서(.xlsx)나 iCalendar 파일(.ics)로 내보냅니다"),
+         QStringLiteral("export months of day notes to a workbook (.xlsx) or an iCalendar file (.ics)"),
+         {QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("holidays"), QStringLiteral("data-folder")}, 1, 1, exportCommand},
+        {QStringLiteral("import"), QStringLiteral("import [--from Y-M --to Y-M] [--dry-run] [--data-folder DIR] FILE.ics"),
+         QStringLiteral("iCalendar 파일의 일정을 날짜 파일에 넣습니다 (되돌리기 가능)"),
+         QStringLiteral("bring the events of an iCalendar file into the day files (can be undone)"),
+         {QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("dry-run"), QStringLiteral("data-folder")}, 1, 1, importCommand},
+        {QStringLiteral("undo"), QStringLiteral("undo [--list] [--data-folder DIR]"),
+         QStringLiteral("마지막으로 기록된 작업을 되돌립니다; --list는 기록을 보입니다"),
+         QStringLiteral("undo the newest journaled run; --list shows the journal"),
+         {QStringLiteral("list"), QStringLiteral("data-folder")}, 0, 0, undoCommand},
+    };
+    return list;
+}
+
+int runCommand(CommandContext& context)
+{
+    return context.line.command() ? context.line.command()->run(context) : kUsage;
+}
+
+} // namespace td::cli
