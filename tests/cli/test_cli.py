@@ -1,0 +1,228 @@
+"""The command line of the real program, run with no display: usage and exit
+statuses, the headless export read back with openpyxl and python3-icalendar, an
+import with its dry run and undo compared byte for byte, and the commands beside
+a running window. Usage: test_cli.py PROGRAM MANPAGE"""
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+PROGRAM, MANPAGE = sys.argv[1], sys.argv[2]
+HERE = os.path.dirname(os.path.abspath(__file__))
+READERS = os.path.join(os.path.dirname(HERE), "export")
+
+USAGE = """사용법: tunedesk [--daybrook-dir DIR]
+        tunedesk export --from Y-M --to Y-M [--holidays] [--data-folder DIR] FILE
+        tunedesk import [--from Y-M --to Y-M] [--dry-run] [--data-folder DIR] FILE.ics
+        tunedesk undo [--list] [--data-folder DIR]
+        tunedesk --help | --version
+"""
+DONE_EXPORT = "Daybrook 데이타 변환이 완료 되었습니다.\n"
+DONE_RUN = "Daybrook 데이타 처리가 완료 되었습니다.\n"
+ICS = ("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//test//EN\r\n"
+       "BEGIN:VEVENT\r\nUID:a@test\r\nDTSTAMP:20040101T000000Z\r\nDTSTART;VALUE=DATE:20040305\r\nSUMMARY:Team\r\nEND:VEVENT\r\n"
+       "BEGIN:VEVENT\r\nUID:b@test\r\nDTSTAMP:20040101T000000Z\r\nDTSTART;VALUE=DATE:20040307\r\nSUMMARY:새 일정\r\nEND:VEVENT\r\n"
+       "END:VCALENDAR\r\n")
+
+
+class Cli(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, self.tmp)
+        for d in ("config/Daybrook", "state", "runtime", "daybrook", "data", "other"):
+            os.makedirs(self.path(d))
+        os.chmod(self.path("runtime"), 0o700)
+        self.env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        self.env.update(HOME=self.tmp, LC_ALL="C.UTF-8", XDG_CONFIG_HOME=self.path("config"),
+                        XDG_STATE_HOME=self.path("state"), XDG_RUNTIME_DIR=self.path("runtime"),
+                        TUNEDESK_DAYBROOK_DIR=self.path("daybrook"))
+        # Daybrook's own setting points at the data folder.
+        with open(self.path("config/Daybrook/Daybrook.conf"), "w") as f:
+            f.write(f"[Options]\nDataSaveDir={self.path('data')}/\n")
+        self.day("data", 2004, 3, 5, "[Old]\r\n")
+        self.day("data", 2004, 3, 6, "a\r\n\r\nb\r\n", done="끝난 일\r\n")
+        self.day("other", 2004, 3, 9, "[Elsewhere]\r\n")
+
+    def path(self, *parts):
+        return os.path.join(self.tmp, *parts)
+
+    def day(self, folder, y, m, d, text, done=None):
+        month = self.path(folder, f"{y}_{m}")
+        os.makedirs(month, exist_ok=True)
+        with open(os.path.join(month, f"{y}_{m}.{d}"), "wb") as f:
+            f.write(text.encode("cp949"))
+        if done is not None:
+            with open(os.path.join(month, f"{y}_{m}.{d}_D"), "wb") as f:
+                f.write(done.encode("cp949"))
+
+    def snapshot(self, folder):
+        files = {}
+        for root, dirs, names in os.walk(self.path(folder)):
+            for n in dirs + names:
+                p = os.path.join(root, n)
+                files[os.path.relpath(p, self.path(folder))] = self.read(p) if os.path.isfile(p) else None
+        return files
+
+    @staticmethod
+    def read(path):
+        with open(path, "rb") as f:
+            return f.read()
+
+    def run_program(self, *args, env=None, program=PROGRAM):
+        p = subprocess.run([program, *args], env=env or self.env, cwd=self.tmp, capture_output=True, timeout=120)
+        return p.returncode, p.stdout.decode(), p.stderr.decode()
+
+    def read_back(self, script, path):
+        return subprocess.run(["/usr/bin/python3", os.path.join(READERS, script), path], check=True,
+                              capture_output=True, text=True).stdout.splitlines()
+
+    def test_usage_and_exit_statuses(self):
+        rows = [
+            (["--version"], 0, "튠데스크 (Tunedesk) 1.1.0.55\n", ""),
+            (["--bogus"], 2, "", "tunedesk: 알 수 없는 옵션: --bogus\n" + USAGE),
+            (["frobnicate"], 2, "", "tunedesk: 알 수 없는 명령: frobnicate\n" + USAGE),
+            (["--list"], 2, "", "tunedesk: 명령 없이 쓸 수 없는 옵션: --list\n" + USAGE),
+            (["undo", "--dry-run"], 2, "", "tunedesk: undo 명령에 쓸 수 없는 옵션: --dry-run\n" + USAGE),
+            (["export", "--from", "2004-01", "x.xlsx"], 2, "", "tunedesk: --from과 --to가 함께 있어야 합니다\n" + USAGE),
+            (["export", "--from", "2004-01", "--to", "2004-13x", "x.xlsx"], 2, "",
+             "tunedesk: --to의 달은 년-월 꼴입니다 (예: 2004-01): 2004-13x\n" + USAGE),
+            (["export", "--from", "2004-03", "--to", "2004-02", "x.xlsx"], 2, "", "날짜 설정 오류입니다.\n"),
+            (["export", "--from", "2004-03", "--to", "2004-03", "--holidays", "x.xlsx"], 2, "",
+             "tunedesk: --holidays는 .ics 파일에만 씁니다\n" + USAGE),
+            (["import"], 2, "", "tunedesk: import 명령에 파일 이름이 없습니다\n" + USAGE),
+            ([], 1, "", "tunedesk: 화면(DISPLAY)이 없어 설정 창을 열 수 없습니다. "
+                        "화면 없이 쓰는 명령은 'tunedesk --help'에 있습니다.\n"),
+            (["--daybrook-dir", self.path("missing"), "undo", "--list"], 1, "",
+             f"tunedesk: Daybrook 폴더가 없습니다: {self.path('missing')}\n"),
+        ]
+        for args, status, out, err in rows:
+            with self.subTest(args=args):
+                self.assertEqual(self.run_program(*args), (status, out, err))
+        self.assertFalse(os.path.exists(self.path("x.xlsx")))
+        # The help names every option, and so does the manual page.
+        status, out, err = self.run_program("--help")
+        self.assertEqual((status, err), (0, ""))
+        self.assertTrue(out.startswith(USAGE))
+        manual = self.read(MANPAGE).decode().replace("\\-", "-")
+        options = set(re.findall(r"(?<![\w-])--?[a-z][a-z-]*", out))
+        self.assertIn("--data-folder", options)
+        for option in sorted(options):
+            with self.subTest(option=option):
+                self.assertIn(option, manual)
+        for command in ("export", "import", "undo", "TUNEDESK_DAYBROOK_DIR"):
+            self.assertIn(command, manual)
+
+    def test_export_workbook_and_calendar(self):
+        with open(self.path("daybrook/Holiday.dat"), "wb") as f:
+            f.write("[Holiday Etc]\r\nContents No=1\r\n[Holiday Day]\r\nHoli0=3/1(S)[삼일절]\r\n".encode("cp949"))
+        target = self.path("out.xlsx")
+        self.assertEqual(self.run_program("export", "--from", "2004-03", "--to", "2004-03", "out.xls"),
+                         (0, f"2일을 내보냄: {target}\n", DONE_EXPORT))
+        cells = [line.split(" ")[:2] for line in self.read_back("read_workbook.py", target)[1:]]
+        self.assertEqual([c for c in cells if c[0][0] in "ABC" and c[0][1:] >= "3"], [
+            ["A3", '"2004/3/5(Fri)"'], ["B3", '"[Old]"'],
+            ["A4", '"2004/3/6(Sat)"'], ["B4", '"a\\n\\nb"'], ["C4", '"끝난'],
+        ])
+        # --data-folder for one command, the calendar with the holidays of Daybrook's folder.
+        target = self.path("out.ics")
+        self.assertEqual(self.run_program("export", "--data-folder", self.path("other"), "--from", "2004-03",
+                                          "--to", "2004-03", "--holidays", "out.ics"),
+                         (0, f"1일을 내보냄: {target}\n", DONE_EXPORT))
+        events = self.read_back("read_ics.py", target)
+        self.assertEqual(len(events), 2)
+        self.assertIn('"[Elsewhere]"', events[0])
+        self.assertIn('"삼일절"', events[1])
+        # A folder the file cannot be saved in: failure, and why.
+        status, out, err = self.run_program("export", "--from", "2004-03", "--to", "2004-03", "nowhere/x.ics")
+        self.assertEqual((status, out), (1, ""))
+        self.assertTrue(err.startswith("변환한 자료를 파일에 저장하지 못했습니다.\n" + self.path("nowhere/x.ics") + "\n"), err)
+
+    def test_import_dry_run_import_and_undo(self):
+        with open(self.path("in.ics"), "w", newline="") as f:
+            f.write(ICS)
+        before = self.snapshot("data")
+        preview = "2004-03-05\t바뀜\t[Team] ↵ [Old]\n2004-03-07\t새로 만듦\t[새 일정]\n"
+        self.assertEqual(self.run_program("import", "--from", "2004-03", "--to", "2004-03", "--dry-run", "in.ics"),
+                         (0, preview, "새로 만듦 1일, 바뀜 1일, 지움 0일, 그대로 0일\n"))
+        self.assertEqual(self.snapshot("data"), before)
+        self.assertFalse(os.path.exists(self.path("state/tunedesk")))
+
+        data = self.path("data") + "/"
+        self.assertEqual(self.run_program("import", "in.ics"), (0, f"2일의 날짜 파일을 바꿈: {data}\n", DONE_RUN))
+        after = self.snapshot("data")
+        self.assertEqual(after["2004_3/2004_3.5"], b"[Team]\n[Old]\r\n")
+        self.assertEqual(after["2004_3/2004_3.7"], "[새 일정]\r\n".encode("cp949"))
+        status, out, err = self.run_program("undo", "--list")
+        self.assertEqual((status, err), (0, ""))
+        self.assertRegex(out, r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\tICS 가져오기\t2000-01-01\.\.\d{4}-12-31\tin\.ics\t" + data + "\n$")
+
+        # The journal belongs to the data folder it was made for.
+        status, out, err = self.run_program("undo", "--data-folder", self.path("other"))
+        self.assertEqual((status, out), (1, ""))
+        self.assertIn(data, err)
+        self.assertEqual(self.snapshot("data"), after)
+        self.assertEqual(self.run_program("undo", "--list")[1], "")
+
+    def test_undo_restores_bytes_and_refuses_a_bad_file(self):
+        with open(self.path("in.ics"), "w", newline="") as f:
+            f.write(ICS)
+        before = self.snapshot("data")
+        self.assertEqual(self.run_program("import", "in.ics")[0], 0)
+        status, out, err = self.run_program("undo")
+        self.assertEqual((status, out), (0, f"되돌림: ICS 가져오기\t2000-01-01..{time.gmtime().tm_year + 10}-12-31\tin.ics\t2일 복원\n"))
+        self.assertEqual(self.snapshot("data"), before)
+        self.assertEqual(self.run_program("undo"), (1, "", "되돌릴 실행이 없습니다.\n"))
+        # A file that is not iCalendar: refused, nothing written, no journal.
+        with open(self.path("bad.ics"), "w") as f:
+            f.write("not a calendar\n")
+        status, out, err = self.run_program("import", "bad.ics")
+        self.assertEqual((status, out), (1, ""))
+        self.assertIn(self.path("bad.ics"), err)
+        self.assertEqual(self.snapshot("data"), before)
+        self.assertEqual(self.run_program("undo", "--list"), (0, "", "되돌릴 실행이 없습니다.\n"))
+
+    def test_beside_a_window(self):
+        env = dict(self.env, QT_QPA_PLATFORM="offscreen")
+        window = subprocess.Popen([PROGRAM], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(window.wait)
+        self.addCleanup(window.kill)
+        socket = self.path("runtime/tunedesk.socket")
+        for _ in range(200):
+            if os.path.exists(socket):
+                break
+            time.sleep(0.05)
+        self.assertTrue(os.path.exists(socket))
+        with open(self.path("in.ics"), "w", newline="") as f:
+            f.write(ICS)
+        before = self.snapshot("data")
+        refused = ("tunedesk: 다른 Tunedesk(창이나 명령)가 실행 중이어서 아무것도 쓰지 않았습니다. "
+                   "그것이 끝난 뒤 다시 하십시오.\n")
+        self.assertEqual(self.run_program("import", "in.ics"), (1, "", refused))
+        self.assertEqual(self.run_program("undo"), (1, "", refused))
+        self.assertEqual(self.snapshot("data"), before)
+        # Reading runs beside it; a second start brings it forward and ends.
+        self.assertEqual(self.run_program("export", "--from", "2004-03", "--to", "2004-03", "x.ics")[0], 0)
+        self.assertEqual(self.run_program(env=env), (0, "", "tunedesk: 이미 실행 중인 Tunedesk 창을 앞으로 가져왔습니다.\n"))
+        self.assertIsNone(window.poll())
+        window.send_signal(signal.SIGTERM)
+
+    def test_language_file_errors_name_the_file(self):
+        program = self.path("program")
+        os.makedirs(program)
+        shutil.copy(PROGRAM, program)
+        with open(os.path.join(program, "tuneKorean.lng"), "wb") as f:
+            f.write("1000 제목\r\n\r\n이 줄은 번호가 없다\r\n".encode("cp949"))
+        env = dict(self.env, QT_QPA_PLATFORM="offscreen")
+        del env["TUNEDESK_DAYBROOK_DIR"]
+        lng = os.path.join(program, "tuneKorean.lng")
+        self.assertEqual(self.run_program(env=env, program=os.path.join(program, "tunedesk")),
+                         (1, "", f"tunedesk: 언어 파일의 3번째 줄이 '번호 글' 꼴이 아닙니다: {lng}\n"))
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1], verbosity=2)
