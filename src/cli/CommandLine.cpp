@@ -20,11 +20,8 @@ const QList<OptionText>& optionTexts()
     static const QList<OptionText> texts = {
         {{QStringLiteral("h"), QStringLiteral("help")}, nullptr, "이 도움말을 보이고 끝냅니다", "show this help and end", true},
         {{QStringLiteral("v"), QStringLiteral("version")}, nullptr, "판 번호를 보이고 끝냅니다", "show the version and end", true},
-        {{QStringLiteral("daybrook-dir")}, "DIR",
-         "Daybrook.ini와 Holiday.dat가 있는 폴더 (기본: 프로그램 폴더; 환경 변수 TUNEDESK_DAYBROOK_DIR)",
-         "the folder of Daybrook.ini and Holiday.dat (default: the program's folder; environment TUNEDESK_DAYBROOK_DIR)", true},
-        {{QStringLiteral("data-folder")}, "DIR", "이 명령에만 DataSaveDir 대신 쓸 날짜 파일 폴더",
-         "the folder of the day files for this command, instead of DataSaveDir", false},
+        {{QStringLiteral("daybrook-dir")}, "DIR", "Daybrook.ini와 Holiday.dat가 있는 폴더 (기본: 프로그램 폴더; 환경 변수 TUNEDESK_DAYBROOK_DIR)", "the folder of Daybrook.ini and Holiday.dat (default: the program's folder; environment TUNEDESK_DAYBROOK_DIR)", true},
+        {{QStringLiteral("data-folder")}, "DIR", "이 명령에만 DataSaveDir 대신 쓸 날짜 파일 폴더", "the folder of the day files for this command, instead of DataSaveDir", false},
         {{QStringLiteral("from")}, "Y-M", "첫 달 (예: 2004-01)", "the first month (e.g. 2004-01)", false},
         {{QStringLiteral("to")}, "Y-M", "마지막 달 (예: 2004-12)", "the last month (e.g. 2004-12)", false},
         {{QStringLiteral("holidays")}, nullptr, "iCalendar 파일에 공휴일과 기념일 포함", "take the holidays into the iCalendar file", false},

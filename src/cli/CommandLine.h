@@ -25,9 +25,9 @@ struct CommandContext;
 // entry in commands().
 struct Command {
     QString name;
-    QString synopsis;       // after "tunedesk ", e.g. "export --from Y-M --to Y-M [--holidays] FILE"
+    QString synopsis;        // after "tunedesk ", e.g. "export --from Y-M --to Y-M [--holidays] FILE"
     QString korean, english; // what it does, one line
-    QStringList options;    // the options it accepts besides the global ones
+    QStringList options;     // the options it accepts besides the global ones
     int minArguments = 0;
     int maxArguments = 0;
     std::function<int(CommandContext&)> run;

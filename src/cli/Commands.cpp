@@ -216,18 +216,9 @@ QString CommandContext::dataFolder() const
 const QList<Command>& commands()
 {
     static const QList<Command> list = {
-        {QStringLiteral("export"), QStringLiteral("export --from Y-M --to Y-M [--holidays] [--data-folder DIR] FILE"),
-         QStringLiteral("달들의 날짜 자료를 통합 문서(.xlsx)나 iCalendar 파일(.ics)로 내보냅니다"),
-         QStringLiteral("export months of day notes to a workbook (.xlsx) or an iCalendar file (.ics)"),
-         {QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("holidays"), QStringLiteral("data-folder")}, 1, 1, exportCommand},
-        {QStringLiteral("import"), QStringLiteral("import [--from Y-M --to Y-M] [--dry-run] [--data-folder DIR] FILE.ics"),
-         QStringLiteral("iCalendar 파일의 일정을 날짜 파일에 넣습니다 (되돌리기 가능)"),
-         QStringLiteral("bring the events of an iCalendar file into the day files (can be undone)"),
-         {QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("dry-run"), QStringLiteral("data-folder")}, 1, 1, importCommand},
-        {QStringLiteral("undo"), QStringLiteral("undo [--list] [--data-folder DIR]"),
-         QStringLiteral("마지막으로 기록된 작업을 되돌립니다; --list는 기록을 보입니다"),
-         QStringLiteral("undo the newest journaled run; --list shows the journal"),
-         {QStringLiteral("list"), QStringLiteral("data-folder")}, 0, 0, undoCommand},
+        {QStringLiteral("export"), QStringLiteral("export --from Y-M --to Y-M [--holidays] [--data-folder DIR] FILE"), QStringLiteral("달들의 날짜 자료를 통합 문서(.xlsx)나 iCalendar 파일(.ics)로 내보냅니다"), QStringLiteral("export months of day notes to a workbook (.xlsx) or an iCalendar file (.ics)"), {QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("holidays"), QStringLiteral("data-folder")}, 1, 1, exportCommand},
+        {QStringLiteral("import"), QStringLiteral("import [--from Y-M --to Y-M] [--dry-run] [--data-folder DIR] FILE.ics"), QStringLiteral("iCalendar 파일의 일정을 날짜 파일에 넣습니다 (되돌리기 가능)"), QStringLiteral("bring the events of an iCalendar file into the day files (can be undone)"), {QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("dry-run"), QStringLiteral("data-folder")}, 1, 1, importCommand},
+        {QStringLiteral("undo"), QStringLiteral("undo [--list] [--data-folder DIR]"), QStringLiteral("마지막으로 기록된 작업을 되돌립니다; --list는 기록을 보입니다"), QStringLiteral("undo the newest journaled run; --list shows the journal"), {QStringLiteral("list"), QStringLiteral("data-folder")}, 0, 0, undoCommand},
     };
     return list;
 }

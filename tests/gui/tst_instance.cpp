@@ -1,9 +1,12 @@
 #include "TestSupport.h"
 
+#include "app/WindowBeacon.h"
 #include "platform/InstanceLock.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
+#include <QWidget>
 #include <QTest>
 
 using namespace td;
@@ -53,6 +56,29 @@ private slots:
         QVERIFY(QFile::exists(lockPath));
         QtInstanceLock lock(lockPath);
         QVERIFY(lock.tryAcquire());
+    }
+
+    // A second start while a window is open brings that window forward and ends with 0.
+    void secondStartBringsTheWindowForward()
+    {
+        Runner r;
+        QtInstanceLock lock(r.home.path() + QStringLiteral("/tunedesk.lock"));
+        QVERIFY(lock.tryAcquire());
+        WindowBeacon beacon(r.home.path() + QStringLiteral("/tunedesk.socket"));
+        QVERIFY(beacon.listen());
+        QWidget window;
+        window.showMinimized();
+        beacon.setWindow(&window);
+        QSignalSpy called(&beacon, &WindowBeacon::called);
+
+        QProcess second;
+        r.start(second);
+        QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 20000);
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(called.count(), 1);
+        QVERIFY(!(window.windowState() & Qt::WindowMinimized));
+        QTRY_VERIFY(window.isActiveWindow());
     }
 };
 
