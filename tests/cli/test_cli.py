@@ -137,6 +137,11 @@ class Cli(unittest.TestCase):
         self.assertEqual(len(events), 2)
         self.assertIn('"[Elsewhere]"', events[0])
         self.assertIn('"삼일절"', events[1])
+        # --daybrook-dir before the environment; without DataSaveDir the day files are there too.
+        env = dict(self.env, XDG_CONFIG_HOME=self.path("runtime"))
+        self.assertEqual(self.run_program("--daybrook-dir", self.path("other"), "export", "--from", "2004-03",
+                                          "--to", "2004-03", "o.ics", env=env),
+                         (0, f"1일을 내보냄: {self.path('o.ics')}\n", DONE_EXPORT))
         # A folder the file cannot be saved in: failure, and why.
         status, out, err = self.run_program("export", "--from", "2004-03", "--to", "2004-03", "nowhere/x.ics")
         self.assertEqual((status, out), (1, ""))
