@@ -46,6 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SilentBoxes boxes;
     fs.files.insert(QStringLiteral("/prog/tuneKorean.lng"), bytes);
     LanguageFile file(fs, boxes, QStringLiteral("/prog"), QStringLiteral("Korean"));
+    int reported = 0;
+    file.reportError = [&reported](const QString&) { ++reported; };
     // The keys of the file, one the window uses, and one no file has.
     const QList<int> keys = QList<int>{1603, -1} + (expected ? expected->keys() : QList<int>());
     for (const int key : keys) {
@@ -58,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         require(ended == !expected, "the program ending does not follow the file's lines: " + shown(bytes));
         require(boxes.shown == 0, "a present file gave a message");
+        require(reported == (ended ? 1 : 0), "an end of the program was not told on stderr, or a good file was");
         if (ended)
             break;
         require(text == expected->value(key), "key " + std::to_string(key) + " gives " + shown(text) + " in " + shown(bytes));

@@ -64,6 +64,8 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QStringList, message);
         LngFixture fx(file, language);
+        QStringList reported; // what the terminal is told
+        fx.lng.reportError = [&reported](const QString& line) { reported << line; };
         QWidget window;
         nameControl(new QLabel(&window), QStringLiteral("Label1"));
         ApplyLngFile(&window, fx.fileName(), fx.lng, true);
@@ -78,6 +80,9 @@ private slots:
             QVERIFY(e.exitCode != 0);
         }
         QCOMPARE(fx.boxes.shown.size(), message.size() / 2);
+        // Every end names the file by its full path.
+        QCOMPARE(reported.size(), text == QStringLiteral("<end>") ? 1 : 0);
+        QVERIFY(reported.isEmpty() || reported[0].contains(fx.path(fx.fileName())));
         if (!message.isEmpty()) {
             QCOMPARE(fx.boxes.shown[0].text, message[0]);
             QCOMPARE(fx.boxes.shown[0].title, message[1]);
