@@ -39,10 +39,9 @@ bool splitMonth(const QString& text, QString& year, QString& month)
 
 // The range of --from and --to; the window's range message when the end lies
 // before the start. fallback (when given) stands for both options missing.
-std::optional<ExportRange> chosenRange(CommandContext& c, const std::optional<ExportRange>& fallback, int& status)
+std::optional<ExportRange> chosenRange(CommandContext& c, const std::optional<ExportRange>& fallback)
 {
     const bool from = c.line.isSet(QStringLiteral("from")), to = c.line.isSet(QStringLiteral("to"));
-    status = kUsage;
     if (!from && !to && fallback)
         return fallback;
     if (!from || !to) {
@@ -75,10 +74,9 @@ bool takeWriteLock(CommandContext& c)
 
 int exportCommand(CommandContext& c)
 {
-    int status = kUsage;
-    const std::optional<ExportRange> range = chosenRange(c, std::nullopt, status);
+    const std::optional<ExportRange> range = chosenRange(c, std::nullopt);
     if (!range)
-        return status;
+        return kUsage;
     const QString chosen = QFileInfo(c.line.arguments().first()).absoluteFilePath();
     const bool calendar = isCalendarFileName(chosen);
     if (c.line.isSet(QStringLiteral("holidays")) && !calendar) {
@@ -109,12 +107,10 @@ int exportCommand(CommandContext& c)
 int importCommand(CommandContext& c)
 {
     // Without a range, the months the window's lists offer.
-    const ExportRange offered{QDate(2000, 1, 1), QDate(std::max(2000, c.today.year() + 10), 12, 31), 0};
-    int status = kUsage;
-    std::optional<ExportRange> range =
-        chosenRange(c, ExportRange{offered.firstDay, offered.lastDay, int(offered.firstDay.daysTo(offered.lastDay))}, status);
+    const QDate first(2000, 1, 1), last(std::max(2000, c.today.year() + 10), 12, 31);
+    const std::optional<ExportRange> range = chosenRange(c, ExportRange{first, last, int(first.daysTo(last))});
     if (!range)
-        return status;
+        return kUsage;
     const QString path = QFileInfo(c.line.arguments().first()).absoluteFilePath();
     const QString dataFolder = c.dataFolder();
     const ImportPlan planned = planCalendarImport(c.fs, path, dataFolder, *range, c.korean);
