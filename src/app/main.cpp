@@ -80,12 +80,10 @@ int runHeadless(int argc, char* argv[], const td::cli::CommandLine& line, bool k
     }
     td::QtFileSystem fs;
     td::QtSettingsStore store(td::QtSettingsStore::defaultPath());
-    td::QtInstanceLock lock(td::QtInstanceLock::defaultPath());
     td::cli::CommandContext context(line, fs, store);
     context.daybrookFolder = folder;
     context.journalFolder = td::RunJournal::defaultFolder();
     context.korean = korean;
-    context.acquireWriteLock = [&lock] { return lock.tryAcquire(); };
     context.out = [](const QString& text) { printLine(stdout, text); };
     context.err = [](const QString& text) { printLine(stderr, text); };
     // Progress only on a terminal: a script or a timer gets the messages alone.
@@ -183,8 +181,8 @@ int main(int argc, char* argv[])
                                      : QStringLiteral("tunedesk: Tunedesk is already running; its window was brought to the front."));
             return td::cli::kSuccess;
         }
-        printLine(stderr, korean ? QStringLiteral("tunedesk: 다른 Tunedesk(창이나 명령)가 실행 중이어서 창을 열지 않았습니다.")
-                                 : QStringLiteral("tunedesk: another Tunedesk (a window or a command) is running; no window was opened."));
+        printLine(stderr, korean ? QStringLiteral("tunedesk: 실행 중인 다른 Tunedesk 창이 응답하지 않아 창을 열지 않았습니다.")
+                                 : QStringLiteral("tunedesk: another Tunedesk window is running but does not answer; no window was opened."));
         return td::cli::kFailure;
     }
     return app.exec();

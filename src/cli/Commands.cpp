@@ -63,15 +63,6 @@ std::optional<ExportRange> chosenRange(CommandContext& c, const std::optional<Ex
     return range;
 }
 
-bool takeWriteLock(CommandContext& c)
-{
-    if (c.acquireWriteLock())
-        return true;
-    c.err(say(c.korean, QStringLiteral("tunedesk: 다른 Tunedesk(창이나 명령)가 실행 중이어서 아무것도 쓰지 않았습니다. 그것이 끝난 뒤 다시 하십시오."),
-              QStringLiteral("tunedesk: another Tunedesk (a window or a command) is running; nothing was written. Try again once it has ended.")));
-    return false;
-}
-
 int exportCommand(CommandContext& c)
 {
     const std::optional<ExportRange> range = chosenRange(c, std::nullopt);
@@ -129,8 +120,8 @@ int importCommand(CommandContext& c)
         c.err(RunMessages::previewSummary(c.korean, plan));
         return kSuccess;
     }
-    if (!takeWriteLock(c))
-        return kFailure;
+    // The run takes the journal's lock, as the window's runs do: a run or undo of
+    // a window or another command at the same time is told, and nothing is written.
     std::optional<RunJournal> journal;
     if (!c.journalFolder.isEmpty())
         journal.emplace(c.journalFolder);
@@ -139,8 +130,9 @@ int importCommand(CommandContext& c)
         if (c.progress)
             c.progress(int(double(i + 1) / double(days) * 100.0));
     });
-    if (!result.journalFailure.ok) {
-        c.err(RunMessages::journalNotWritten(c.korean, result.journalFailure));
+    if (result.busy || !result.journalFailure.ok) {
+        c.err(result.busy ? RunMessages::journalBusy(c.korean, result.journalFailure)
+                          : RunMessages::journalNotWritten(c.korean, result.journalFailure));
         return kFailure;
     }
     c.err(result.ok() ? ScheduleMessages::completed(c.korean)
@@ -177,8 +169,6 @@ int undoCommand(CommandContext& c)
         }
         return kSuccess;
     }
-    if (!takeWriteLock(c))
-        return kFailure;
     const QString dataFolder = c.dataFolder();
     const UndoResult result = undoLast(c.fs, journal, dataFolder);
     switch (result.status) {
@@ -187,6 +177,9 @@ int undoCommand(CommandContext& c)
         return kFailure;
     case UndoResult::Status::Refused:
         c.err(RunMessages::journalRefused(c.korean, result));
+        return kFailure;
+    case UndoResult::Status::Busy:
+        c.err(RunMessages::journalBusy(c.korean, result.busy));
         return kFailure;
     case UndoResult::Status::Done:
         break;

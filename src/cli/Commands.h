@@ -1,7 +1,6 @@
 #pragma once
 #include "CommandLine.h"
 #include "platform/FileSystem.h"
-#include "platform/InstanceLock.h"
 #include "platform/SettingsStore.h"
 
 #include <QDate>
@@ -20,8 +19,6 @@ struct CommandContext {
     QString daybrookFolder; // Daybrook.ini, Holiday.dat and, by default, the day files
     QString journalFolder;  // the run journals; empty: none kept
     bool korean = true;
-    // The lock a copy with a window holds: commands that write take it too.
-    std::function<bool()> acquireWriteLock = [] { return true; };
     QDate today = QDate::currentDate();
     QDateTime now = QDateTime::currentDateTimeUtc();
     std::function<void(const QString&)> out; // one result line
