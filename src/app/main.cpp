@@ -21,6 +21,7 @@
 #include <QFont>
 #include <QIcon>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <unistd.h>
 
@@ -68,6 +69,21 @@ private:
     td::IInstanceLock& lock_;
     td::WindowBeacon& beacon_;
 };
+
+// While the application object connects to the display: a display that is named
+// but cannot be reached ends the program with one clear line, not an abort.
+bool startupKorean = true;
+QtMessageHandler defaultHandler = nullptr;
+void startupMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtFatalMsg) {
+        printLine(stderr, td::cli::noDisplayText(startupKorean, qEnvironmentVariable("DISPLAY")));
+        std::_Exit(td::cli::kFailure);
+    }
+    // The platform's own complaints lead up to the line above.
+    if (!QByteArray(context.category ? context.category : "").startsWith("qt.qpa"))
+        defaultHandler(type, context, message);
+}
 
 int runHeadless(int argc, char* argv[], const td::cli::CommandLine& line, bool korean)
 {
@@ -127,11 +143,14 @@ int main(int argc, char* argv[])
     if (line.command())
         return runHeadless(argc, argv, line, korean);
     if (!td::cli::displayAvailable()) {
-        printLine(stderr, td::cli::noDisplayText(korean));
+        printLine(stderr, td::cli::noDisplayText(korean, QString()));
         return td::cli::kFailure;
     }
 
+    startupKorean = korean;
+    defaultHandler = qInstallMessageHandler(startupMessages);
     QApplication app(argc, argv);
+    qInstallMessageHandler(defaultHandler);
     QApplication::setApplicationName(QStringLiteral("Tunedesk"));
     QApplication::setQuitOnLastWindowClosed(false);
     const QString folder = daybrookFolder(line);

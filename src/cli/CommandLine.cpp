@@ -170,8 +170,12 @@ bool displayAvailable()
     return !needsDisplay || !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-QString noDisplayText(bool korean)
+QString noDisplayText(bool korean, const QString& display)
 {
+    if (!display.isEmpty())
+        return (korean ? QStringLiteral("tunedesk: 화면 %1에 연결할 수 없어 설정 창을 열 수 없습니다. 화면 없이 쓰는 명령은 'tunedesk --help'에 있습니다.")
+                       : QStringLiteral("tunedesk: cannot connect to the display %1 to open the options window on; 'tunedesk --help' lists the commands that need none."))
+            .arg(display);
     return korean ? QStringLiteral("tunedesk: 화면(DISPLAY)이 없어 설정 창을 열 수 없습니다. 화면 없이 쓰는 명령은 'tunedesk --help'에 있습니다.")
                   : QStringLiteral("tunedesk: no display (DISPLAY) to open the options window on; 'tunedesk --help' lists the commands that need none.");
 }

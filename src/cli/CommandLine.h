@@ -70,7 +70,8 @@ private:
 // Whether a window can be shown: a platform that needs no display (offscreen,
 // minimal, ...) or an X11 or Wayland display named in the environment.
 bool displayAvailable();
-// The one line said when the window is asked for without a display.
-QString noDisplayText(bool korean);
+// The one line said when the window is asked for without a display, or with
+// one (display) that cannot be reached.
+QString noDisplayText(bool korean, const QString& display);
 
 } // namespace td::cli

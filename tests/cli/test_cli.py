@@ -104,6 +104,10 @@ class Cli(unittest.TestCase):
         for args, status, out, err in rows:
             with self.subTest(args=args):
                 self.assertEqual(self.run_program(*args), (status, out, err))
+        # A display that is named but not there.
+        self.assertEqual(self.run_program(env=dict(self.env, DISPLAY=":97")),
+                         (1, "", "tunedesk: 화면 :97에 연결할 수 없어 설정 창을 열 수 없습니다. "
+                                 "화면 없이 쓰는 명령은 'tunedesk --help'에 있습니다.\n"))
         self.assertFalse(os.path.exists(self.path("x.xlsx")))
         # The help names every option, and so does the manual page.
         status, out, err = self.run_program("--help")
