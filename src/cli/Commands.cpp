@@ -118,8 +118,13 @@ int importCommand(CommandContext& c)
                   + QLatin1Char('\t') + after);
         }
         c.err(RunMessages::previewSummary(c.korean, plan));
+        if (!planned.notes.isEmpty())
+            c.err(planned.notes);
         return kSuccess;
     }
+    // No preview to read them in: what the import leaves out is said before it runs.
+    if (!planned.notes.isEmpty())
+        c.err(planned.notes);
     // The run takes the journal's lock, as the window's runs do: a run or undo of
     // a window or another command at the same time is told, and nothing is written.
     std::optional<RunJournal> journal;

@@ -22,7 +22,7 @@ QString exportMessage(bool korean, const ExportOutcome& outcome)
     if (outcome.saved)
         return korean ? QStringLiteral("Daybrook 데이타 변환이 완료 되었습니다.") : QStringLiteral("Daybrook Data Conversion is completed.");
     return (korean ? QStringLiteral("변환한 자료를 파일에 저장하지 못했습니다.") : QStringLiteral("The converted data could not be saved to the file."))
-        + QLatin1Char('\r') + outcome.saved.path + QLatin1Char('\r') + outcome.saved.reason;
+           + QLatin1Char('\r') + outcome.saved.path + QLatin1Char('\r') + outcome.saved.reason;
 }
 
 ExportOutcome readExportDays(IFileSystem& fs, const QString& dataFolder, const ExportRange& range,
@@ -74,10 +74,12 @@ ExportOutcome exportWorkbook(IFileSystem& fs, const QString& dataFolder, const E
     const xl::Application app(server);
     const xl::Worksheet sheet = startExportSheet(app);
     int rows = 0;
-    ExportOutcome out = readExportDays(fs, dataFolder, range, [&](const QDate& day, const QString& memo, const QString* done, ExportDayBytes) {
-        writeDayRow(sheet, rows + 3, day, memo, done, locale);
-        ++rows;
-    }, percent);
+    ExportOutcome out = readExportDays(
+        fs, dataFolder, range, [&](const QDate& day, const QString& memo, const QString* done, ExportDayBytes) {
+            writeDayRow(sheet, rows + 3, day, memo, done, locale);
+            ++rows;
+        },
+        percent);
     app.Visible(show);
     out.saved = app.ActiveWorkbook().SaveAs(target, xl::xlNormal, QString(), QString(), false, false, xl::xlNoChange);
     if (!show)
@@ -92,10 +94,12 @@ ExportOutcome exportCalendarFile(IFileSystem& fs, const QString& dataFolder, con
 {
     ics::CalendarWriter calendar(now);
     int events = 0; // a blank day gives no event
-    ExportOutcome out = readExportDays(fs, dataFolder, range, [&](const QDate& day, const QString& memo, const QString* done, ExportDayBytes bytes) {
-        if (calendar.addDay(day, memo, done, bytes.memo, bytes.done))
-            ++events;
-    }, percent);
+    ExportOutcome out = readExportDays(
+        fs, dataFolder, range, [&](const QDate& day, const QString& memo, const QString* done, ExportDayBytes bytes) {
+            if (calendar.addDay(day, memo, done, bytes.memo, bytes.done))
+                ++events;
+        },
+        percent);
     out.rows = events;
     if (holidays)
         calendar.addHolidays(*holidays, range.firstDay, range.lastDay, lunarToSolar);

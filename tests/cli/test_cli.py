@@ -25,9 +25,12 @@ USAGE = """사용법: tunedesk [--daybrook-dir DIR]
 """
 DONE_EXPORT = "Daybrook 데이타 변환이 완료 되었습니다.\n"
 DONE_RUN = "Daybrook 데이타 처리가 완료 되었습니다.\n"
+# What the import of ICS leaves out, said before it runs (and under the dry run's summary).
+NOTES = "파일에서 일정 2개를 읽었습니다.\n가져오지 않는 것: 할 일 1개\n"
 ICS = ("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//test//EN\r\n"
        "BEGIN:VEVENT\r\nUID:a@test\r\nDTSTAMP:20040101T000000Z\r\nDTSTART;VALUE=DATE:20040305\r\nSUMMARY:Team\r\nEND:VEVENT\r\n"
        "BEGIN:VEVENT\r\nUID:b@test\r\nDTSTAMP:20040101T000000Z\r\nDTSTART;VALUE=DATE:20040307\r\nSUMMARY:새 일정\r\nEND:VEVENT\r\n"
+       "BEGIN:VTODO\r\nUID:c@test\r\nDTSTAMP:20040101T000000Z\r\nSUMMARY:할 일\r\nEND:VTODO\r\n"
        "END:VCALENDAR\r\n")
 
 
@@ -158,12 +161,12 @@ class Cli(unittest.TestCase):
         before = self.snapshot("data")
         preview = "2004-03-05\t바뀜\t[Team] ↵ [Old]\n2004-03-07\t새로 만듦\t[새 일정]\n"
         self.assertEqual(self.run_program("import", "--from", "2004-03", "--to", "2004-03", "--dry-run", "in.ics"),
-                         (0, preview, "새로 만듦 1일, 바뀜 1일, 지움 0일, 그대로 0일\n"))
+                         (0, preview, "새로 만듦 1일, 바뀜 1일, 지움 0일, 그대로 0일\n" + NOTES))
         self.assertEqual(self.snapshot("data"), before)
         self.assertFalse(os.path.exists(self.path("state/tunedesk")))
 
         data = self.path("data") + "/"
-        self.assertEqual(self.run_program("import", "in.ics"), (0, f"2일의 날짜 파일을 바꿈: {data}\n", DONE_RUN))
+        self.assertEqual(self.run_program("import", "in.ics"), (0, f"2일의 날짜 파일을 바꿈: {data}\n", NOTES + DONE_RUN))
         after = self.snapshot("data")
         self.assertEqual(after["2004_3/2004_3.5"], b"[Team]\n[Old]\r\n")
         self.assertEqual(after["2004_3/2004_3.7"], "[새 일정]\r\n".encode("cp949"))
@@ -226,7 +229,7 @@ class Cli(unittest.TestCase):
             lock.flush()
             busy = (f"다른 실행이나 되돌리기가 진행 중이라 아무것도 바꾸지 않았습니다.\n"
                     f"{journal}: in use by another copy of Tunedesk (process 4242)\n")
-            self.assertEqual(self.run_program("import", "in.ics"), (1, "", busy))
+            self.assertEqual(self.run_program("import", "in.ics"), (1, "", NOTES + busy))
             self.assertEqual(self.run_program("undo"), (1, "", busy))
         self.assertEqual(self.snapshot("data"), before)
 
