@@ -128,6 +128,12 @@ AboutPanel::AboutPanel(QWidget* parent) : QWidget(parent)
     CmdBy = new QPushButton(QStringLiteral("안녕~"), this);
     nameControl(CmdBy, QStringLiteral("CmdBy"));
     CmdBy->setGeometry(12, kPageSize.height() - 44, 100, 30);
+    // The credits scroll past as a picture; a screen reader hears them with the button.
+    QStringList credits;
+    for (const char* line : kCredits)
+        if (*line)
+            credits << QString::fromUtf8(line);
+    CmdBy->setAccessibleDescription(credits.join(QLatin1Char(' ')));
     setBlockTop(kRestartTop);
 }
 

@@ -12,6 +12,7 @@
 #include "i18n/LanguageApplier.h"
 #include "ui/Controls.h"
 #include "ui/PageSize.h"
+#include "ui/Spoken.h"
 #include "schedule/DDayPage.h"
 #include "schedule/RegularPage.h"
 
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace td {
 namespace {
@@ -46,6 +48,7 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
 
     LstOption = new QListWidget(this);
     nameControl(LstOption, QStringLiteral("LstOption"));
+    ui::speakAs(LstOption, ui::spoken::pages, s_.isKorean());
     LstOption->setGeometry(4, kTop, pageLeft - 8, kPageSize.height());
 
     LblOptTitle = new QLabel(QStringLiteral("자동설정"), this);
@@ -93,6 +96,9 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
     connect(&Timer1, &QTimer::timeout, this, &frmOptions::Timer1_Timer);
     connect(LblEgg, &EggLabel::MouseDown, this, &frmOptions::LblEgg_MouseDown);
     connect(aboutPanel->CmdBy, &QPushButton::clicked, this, &frmOptions::CmdBy_Click);
+    // The keyboard's way to the about panel: the mouse gesture's three keys and D.
+    auto* about = new QShortcut(QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::ALT | Qt::Key_D), this);
+    connect(about, &QShortcut::activated, this, &frmOptions::openAboutPanel);
 
     showPanel(0, true);
 
@@ -182,16 +188,7 @@ void frmOptions::cmdOK_Click()
 
 void frmOptions::nameAndOrderControls()
 {
-    // The three lists that have no caption on screen.
-    const bool korean = s_.isKorean();
-    LstOption->setAccessibleName(korean ? QStringLiteral("설정 페이지") : QStringLiteral("Option pages"));
-    listOn(presetsPage, QStringLiteral("CmbDefault"))
-        ->setAccessibleName(korean ? QStringLiteral("미리 설정") : QStringLiteral("Preset"));
-    listOn(presetsPage, QStringLiteral("CmbSMode"))
-        ->setAccessibleName(korean ? QStringLiteral("표시 방식") : QStringLiteral("Display mode"));
     std::vector<QWidget*> pages(picOptions.begin(), picOptions.end());
-    for (QWidget* page : pages)
-        nameFromCaptions(page);
     orderTabs(LstOption, pages, {cmdOK, cmdCancel});
 }
 
@@ -229,6 +226,11 @@ void frmOptions::LblEgg_MouseDown(int button, int shift, int, int)
     // Right button with Shift, Ctrl and Alt, nothing else.
     if (button != 2 || shift != 7)
         return;
+    openAboutPanel();
+}
+
+void frmOptions::openAboutPanel()
+{
     // Once open, the title is the panel's own: saving it again would lose the page's.
     if (isPanelShown(8))
         return;
@@ -236,6 +238,11 @@ void frmOptions::LblEgg_MouseDown(int button, int shift, int, int)
     SavedTitle = LblOptTitle->text();
     LblOptTitle->setText(QStringLiteral("데이브룩 스토리"));
     showPanel(8, true);
+    // The page under the panel is covered: the keyboard must not reach its controls.
+    for (int i = 0; i < 8; ++i)
+        if (isPanelShown(i))
+            picOptions[i]->setEnabled(false);
+    aboutPanel->CmdBy->setFocus(Qt::OtherFocusReason);
 }
 
 void frmOptions::Timer1_Timer()
@@ -248,6 +255,10 @@ void frmOptions::CmdBy_Click()
     showPanel(8, false);
     Timer1.stop();
     LblOptTitle->setText(SavedTitle);
+    for (int i = 0; i < 8; ++i)
+        if (isPanelShown(i))
+            picOptions[i]->setEnabled(true);
+    LstOption->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace td

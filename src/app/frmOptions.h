@@ -45,8 +45,8 @@ public:
     void showPanel(int index, bool shown);
     bool isPanelShown(int index) const;
 
-    // Accessible names from the captions beside the controls, and the tab order of
-    // every page from its visual order. Runs once the captions are applied.
+    // The tab order of every page from its visual order. Runs once the captions are
+    // applied and the pages laid out.
     void nameAndOrderControls();
 
     QListWidget* LstOption;
@@ -77,6 +77,8 @@ public slots:
     void cmdOK_Click();
     void cmdCancel_Click();
     void LblEgg_MouseDown(int button, int shift, int x, int y);
+    // Opens the about panel (the gesture, or Shift+Ctrl+Alt+D) and puts the focus on it.
+    void openAboutPanel();
     void Timer1_Timer();
     void CmdBy_Click();
 

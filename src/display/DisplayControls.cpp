@@ -1,6 +1,9 @@
 #include "DisplayControls.h"
 
 #include "platform/CommonDialog.h"
+#include "ui/Spoken.h"
+
+#include <QAccessibleWidget>
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -16,6 +19,49 @@ QColor shownColour(qint32 colour, const QPalette& p)
 {
     return paintedColour(colour, p);
 }
+
+namespace {
+
+// A label that takes the keyboard acts as a button: a screen reader names it, says
+// "button" and offers the press action. One that does not is a plain label.
+class ClickLabelAccessible : public QAccessibleWidget {
+public:
+    explicit ClickLabelAccessible(ClickLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+    ClickLabel* label() const { return static_cast<ClickLabel*>(widget()); }
+    bool pressable() const { return label()->focusPolicy() != Qt::NoFocus; }
+    QAccessible::Role role() const override { return pressable() ? QAccessible::Button : QAccessible::StaticText; }
+    QString text(QAccessible::Text t) const override
+    {
+        QString s = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && s.isEmpty())
+            s = label()->text();
+        return s;
+    }
+    QStringList actionNames() const override
+    {
+        return pressable() ? QStringList(pressAction()) << QAccessibleWidget::actionNames() : QStringList();
+    }
+    void doAction(const QString& action) override
+    {
+        if (action == pressAction() && pressable())
+            label()->click();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+};
+
+QAccessibleInterface* clickLabelInterface(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("td::ClickLabel"))
+        if (auto* label = qobject_cast<ClickLabel*>(object))
+            return new ClickLabelAccessible(label);
+    return nullptr;
+}
+
+// Installed before any label exists: an interface, once made, is kept for its object.
+const bool kClickLabelInterface = (QAccessible::installFactory(clickLabelInterface), true);
+
+} // namespace
 
 ClickLabel::ClickLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
 
@@ -48,7 +94,7 @@ void ClickLabel::keyPressEvent(QKeyEvent* e)
         case Qt::Key_Return:
         case Qt::Key_Enter:
         case Qt::Key_Select:
-            emit clicked();
+            click();
             return;
         default:
             break;
@@ -100,6 +146,30 @@ void ColorLabel::repaintColours()
         p.setColor(QPalette::Window, back);
     }
     setPalette(p);
+    describeColour();
+}
+
+void ColorLabel::speakColour(bool heldInBackground, bool korean)
+{
+    spoken_ = heldInBackground ? Spoken::Back : Spoken::Fore;
+    korean_ = korean;
+    describeColour();
+}
+
+void ColorLabel::describeColour()
+{
+    if (spoken_ == Spoken::No)
+        return;
+    const QColor c = shownColour(spoken_ == Spoken::Back ? back_ : fore_, QGuiApplication::palette());
+    setAccessibleDescription(ui::spokenColour(c.red(), c.green(), c.blue(), korean_));
+}
+
+void SamplePanel::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::Window));
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 ShapeBox::ShapeBox(QWidget* parent) : QWidget(parent)

@@ -17,6 +17,8 @@ class ClickLabel : public QLabel {
 public:
     explicit ClickLabel(const QString& text, QWidget* parent);
     void setText(const QString& text);
+    // What a key press or a screen reader's press action does: the same as a click.
+    void click() { emit clicked(); }
 
 signals:
     void clicked();
@@ -42,10 +44,30 @@ public:
     void setForeColor(qint32 colour);
     void setBackColor(qint32 colour); // also fills the background
 
+    // A sample the user clicks to choose a colour: a screen reader meets it as a
+    // button named by what it colours, with the colour it holds as its description.
+    void speakColour(bool heldInBackground, bool korean);
+
 private:
     void repaintColours();
+    void describeColour();
     qint32 fore_ = 0;
     qint32 back_ = -1; // none: the parent shows through
+    enum class Spoken { No,
+                        Fore,
+                        Back } spoken_ = Spoken::No;
+    bool korean_ = true;
+};
+
+// The panel the colour samples sit on: a plain area with a box round it (a frame
+// widget would stand as a window of its own to a screen reader).
+class SamplePanel : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
 };
 
 // A rectangle outline (the title border sample); clicks pass through to what lies under it.

@@ -6,6 +6,7 @@
 #include "ui/PageSize.h"
 #include "platform/Spaces.h"
 #include "settings/Resets.h"
+#include "ui/Spoken.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -114,6 +115,7 @@ MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
     HSTTimer = hbar(QStringLiteral("HSTTimer"), 10, 60, 5, 10, 20, Frame13, {12, 58, 300, 20});
     LblTShow = valueLabel(QStringLiteral("LblTShow"), 20, Frame13, {322, 56, 56, 24});
     Label27 = unitLabel(QStringLiteral("Label27"), QStringLiteral("초"), 1609, Frame13, {386, 56, 60, 24});
+    ui::speakAs(HSTTimer, ui::spoken::todayMemoTime, s_.isKorean());
 
     Frame16 = frame(QStringLiteral("Frame16"), 1610, this, {10, 294, 520, 96});
     ChkDSync = new QCheckBox(Frame16);
@@ -122,6 +124,7 @@ MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
     HSDSBar = hbar(QStringLiteral("HSDSBar"), 10, 1440, 5, 10, 20, Frame16, {12, 58, 300, 20});
     LblDSShow = valueLabel(QStringLiteral("LblDSShow"), 20, Frame16, {322, 56, 56, 24});
     Label36 = unitLabel(QStringLiteral("Label36"), QStringLiteral("분"), 1612, Frame16, {386, 56, 60, 24});
+    ui::speakAs(HSDSBar, ui::spoken::syncInterval, s_.isKorean());
 
     // A check box set to 2 (greyed) by a load goes back to two states once the user changes it.
     for (QCheckBox* c : {ChkTMemo, ChkDSync})

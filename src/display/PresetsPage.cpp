@@ -4,6 +4,7 @@
 #include "DisplayControls.h"
 #include "ui/Controls.h"
 #include "ui/PageSize.h"
+#include "ui/Spoken.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -64,8 +65,10 @@ PresetsPage::PresetsPage(Services& services, QWidget* parent) : QWidget(parent),
 {
     setFixedSize(kPageSize);
 
+    const bool korean = s_.isKorean();
     CmbDefault = new QComboBox(this);
     nameControl(CmbDefault, QStringLiteral("CmbDefault"));
+    ui::speakChoice(CmbDefault, ui::spoken::preset, korean);
     CmbDefault->setGeometry(10, 8, 250, 26);
     CmdDColor = new QPushButton(this);
     nameControl(CmdDColor, QStringLiteral("CmdDColor"), 1018);
@@ -73,16 +76,16 @@ PresetsPage::PresetsPage(Services& services, QWidget* parent) : QWidget(parent),
     CmdDColor->setEnabled(false);
     CmbSMode = new QComboBox(this);
     nameControl(CmbSMode, QStringLiteral("CmbSMode"));
+    ui::speakChoice(CmbSMode, ui::spoken::displayMode, korean);
     CmbSMode->setGeometry(10, 40, 346, 26);
 
     // The samples sit on a calendar-like dark panel, as Daybrook draws on the desktop.
-    picSample = new QFrame(this);
+    picSample = new SamplePanel(this);
     picSample->setObjectName(QStringLiteral("picSample"));
     picSample->setGeometry(10, 74, 330, 132);
-    picSample->setFrameShape(QFrame::Box);
-    picSample->setAutoFillBackground(true);
     QPalette dark = picSample->palette();
     dark.setColor(QPalette::Window, QColor(96, 96, 96));
+    dark.setColor(QPalette::WindowText, QColor(0, 0, 0));
     picSample->setPalette(dark);
 
     ShpM = new ShapeBox(picSample);
@@ -109,6 +112,8 @@ PresetsPage::PresetsPage(Services& services, QWidget* parent) : QWidget(parent),
         l->setFont(f);
         l->setForeColor(s.colour);
         l->setCursor(Qt::PointingHandCursor);
+        ui::speakAs(l, ui::spoken::sampleColour[i], korean);
+        l->speakColour(false, korean);
         LblColor[i] = l;
         connect(l, &ClickLabel::clicked, this, [this, i] { LblColor_Click(i); });
     }
@@ -144,6 +149,8 @@ PresetsPage::PresetsPage(Services& services, QWidget* parent) : QWidget(parent),
         l->setFrameShadow(QFrame::Sunken);
         CmdDFont[r.index] = b;
         LblDName[r.index] = l;
+        // The button speaks the font it chooses.
+        connect(l, &ClickLabel::textChanged, b, &QWidget::setAccessibleDescription);
         const int i = r.index;
         connect(b, &QPushButton::clicked, this, [this, i] { CmdDFont_Click(i); });
     }

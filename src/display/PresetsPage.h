@@ -63,7 +63,7 @@ private:
     QComboBox* CmbSMode;
     QPushButton* CmdDColor;
 
-    QFrame* picSample;                      // the calendar look the samples sit on
+    QWidget* picSample;                     // the calendar look the samples sit on
     std::array<ColorLabel*, 11> LblColor{}; // 0..10; element 11 lives on page 1
     ShapeBox* ShpM;
     QLabel* Label12;

@@ -4,6 +4,7 @@
 #include "ui/Controls.h"
 #include "ui/PageSize.h"
 #include "platform/ValueBars.h"
+#include "ui/Spoken.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -80,12 +81,15 @@ ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s
     LblColor11->setFrameShape(QFrame::Box);
     LblColor11->setBackColor(8421631);
     LblColor11->setCursor(Qt::PointingHandCursor);
+    ui::speakAs(LblColor11, ui::spoken::todayFrameColour, s_.isKorean());
+    LblColor11->speakColour(true, s_.isKorean());
     Label8 = label(QStringLiteral("Label8"), QStringLiteral("틀 폭"), 1105, Frame3, {140, 24, 100, 22});
     Label8->setAlignment(Qt::AlignCenter);
     // The top of the vertical bars is the larger number.
     VScroll1 = bar(QStringLiteral("VScroll1"), Qt::Vertical, 1, 4, 1, 1, 1, Frame3, {160, 50, 20, 100});
     putMaximumOnTop(VScroll1);
     LblFWidth = valueLabel(QStringLiteral("LblFWidth"), 1, Frame3, {190, 88, 40, 24});
+    Label8->setBuddy(VScroll1);
 
     // Spacing: status bar border and memo offset.
     Frame4 = new QGroupBox(this);
@@ -98,6 +102,8 @@ ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s
     Label40 = label(QStringLiteral("Label40"), QString(), 1108, Frame4, {12, 110, 120, 22});
     HSMWidth = bar(QStringLiteral("HSMWidth"), Qt::Horizontal, -200, 200, 1, 10, 0, Frame4, {12, 136, 170, 20});
     LblMWidth = valueLabel(QStringLiteral("LblMWidth"), 0, Frame4, {190, 134, 50, 24});
+    Label9->setBuddy(VScroll2);
+    Label40->setBuddy(HSMWidth);
 
     Frame7 = new QGroupBox(this);
     nameControl(Frame7, QStringLiteral("Frame7"), 1109);

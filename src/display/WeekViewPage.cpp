@@ -5,6 +5,7 @@
 #include "ui/Controls.h"
 #include "ui/PageSize.h"
 #include "settings/StoreKeys.h"
+#include "ui/Spoken.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -54,6 +55,7 @@ WeekViewPage::WeekViewPage(Services& services, QWidget* parent) : QWidget(parent
         l->setBackColor(suns[i].colour);
         LblSun[i] = l;
         connect(l, &ClickLabel::clicked, this, [this, i] { LblSun_Click(i); });
+        l->setFocusPolicy(Qt::NoFocus); // a swatch does nothing: the keyboard passes it by
     }
     const QRect memos[3] = {{px + 160, py + 24, 142, 50}, {px + 8, py + 98, 146, 16}, {px + 160, py + 98, 142, 16}};
     for (int i = 0; i < 3; ++i) {
@@ -65,11 +67,16 @@ WeekViewPage::WeekViewPage(Services& services, QWidget* parent) : QWidget(parent
         l->setBackColor(16761024);
         LblMemo[i] = l;
         connect(l, &ClickLabel::clicked, this, [this, i] { LblMemo_Click(i); });
+        l->setFocusPolicy(Qt::NoFocus);
     }
 
     CmdWFont = new QPushButton(QStringLiteral("글꼴 변경"), Frame12);
     nameControl(CmdWFont, QStringLiteral("CmdWFont"), 1503);
     CmdWFont->setGeometry(356, 80, 150, 28);
+    // The button speaks the font it chooses, the switch the style it edits.
+    connect(LblMemo[0], &ClickLabel::textChanged, CmdWFont, &QWidget::setAccessibleDescription);
+    ui::speakAs(LblListButton, ui::spoken::styleSwitch, s_.isKorean());
+    describeStyle();
 
     Label20 = new QLabel(this);
     nameControl(Label20, QStringLiteral("Label20"), 1506);
@@ -120,8 +127,15 @@ void WeekViewPage::LblListButton_Click()
         return;
     }
     ImgWkView2->move(twips(leavingSecond ? kParkedLeft : kShownLeft), ImgWkView2->y());
+    describeStyle();
     display::readWeekStyle(s_.store, !leavingSecond, v);
     setValues(v);
+}
+
+void WeekViewPage::describeStyle()
+{
+    LblListButton->setAccessibleDescription(
+        (secondStyleShown() ? ui::spoken::secondStyle : ui::spoken::firstStyle).text(s_.isKorean()));
 }
 
 void WeekViewPage::CmdWFont_Click()

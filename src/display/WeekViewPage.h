@@ -41,6 +41,7 @@ signals:
     void storeFailed(const QStringList& keys);
 
 private:
+    void describeStyle();
     Services& s_;
 
     QGroupBox* Frame12;

@@ -9,6 +9,7 @@
 #include "holidays/LunarCalendar.h"
 #include "ui/Controls.h"
 #include "ui/PageSize.h"
+#include "ui/Spoken.h"
 #include "ui/Widgets.h"
 
 #include <QCheckBox>
@@ -69,6 +70,8 @@ ExportPage::ExportPage(Services& services, QWidget* parent) : QWidget(parent), s
         CmbPYear[i]->setMinimumWidth(90);
         CmbPmonth[i] = ui::makeList(this, months, QStringLiteral("CmbPmonth"), i);
         CmbPmonth[i]->setMinimumWidth(70);
+        ui::speakChoice(CmbPYear[i], i == 0 ? ui::spoken::fromYear : ui::spoken::toYear, s_.isKorean());
+        ui::speakChoice(CmbPmonth[i], i == 0 ? ui::spoken::fromMonth : ui::spoken::toMonth, s_.isKorean());
     }
 
     ChkShow = new QCheckBox(this);
@@ -83,6 +86,7 @@ ExportPage::ExportPage(Services& services, QWidget* parent) : QWidget(parent), s
     nameControl(pBar, QStringLiteral("pBar"));
     pBar->setRange(0, 100);
     pBar->setValue(0);
+    ui::speakAs(pBar, ui::spoken::progress, s_.isKorean());
     CmdTitle = ui::makeButton(this, QStringLiteral("CmdTitle"), 1406, -1, QStringLiteral("XLS"));
     CmdTitle->setMinimumWidth(100);
     const bool korean = s_.isKorean();

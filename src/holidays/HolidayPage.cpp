@@ -5,12 +5,14 @@
 #include "HolidayFile.h"
 #include "ui/Controls.h"
 #include "ui/PageSize.h"
+#include "ui/Spoken.h"
 #include "ui/Widgets.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,20 +33,23 @@ HolidayPage::HolidayPage(Services& services, QWidget* parent) : QWidget(parent),
     LstHoli = new QListWidget(this);
     nameControl(LstHoli, QStringLiteral("LstHoli"));
     LstHoli->setSelectionMode(QAbstractItemView::SingleSelection);
+    ui::speakAs(LstHoli, ui::spoken::holidayList, s_.isKorean()); // a list does not take its label's text
+    // Delete on an entry does what the delete button does.
+    LstHoli->installEventFilter(this);
     LblNextDate = ui::makeLabel(this, QStringLiteral("LblNextDate"), QString());
     LblNextDate->setWordWrap(true);
     LblNextDate->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // The line's own text is the date; a screen reader needs to know what it is of.
-    LblNextDate->setAccessibleName(s_.isKorean() ? QStringLiteral("다음 양력 날짜") : QStringLiteral("Next solar date"));
     // Room for the date and the (wrapped) note of a moved lunar 30th, so the list does not jump.
     LblNextDate->setFixedHeight(3 * LblNextDate->fontMetrics().lineSpacing() + 4);
     LblNextDate->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Cmbmonth = ui::makeList(this, ui::numberItems(1, 12), QStringLiteral("Cmbmonth"));
+    ui::speakChoice(Cmbmonth, ui::spoken::holidayMonth, s_.isKorean());
     Label1 = ui::makeLabel(this, QStringLiteral("Label1"), QStringLiteral("월"), 1202);
 
     CmbDay = ui::makeList(this, ui::numberItems(1, 31), QStringLiteral("CmbDay"));
     CmbDay->setMaxVisibleItems(16);
+    ui::speakChoice(CmbDay, ui::spoken::holidayDay, s_.isKorean());
     Label2[0] = ui::makeLabel(this, QStringLiteral("Label2"), QStringLiteral("일"), 1203, 0);
 
     OptSol = new QRadioButton(QStringLiteral("양력"), this);
@@ -194,8 +199,26 @@ void HolidayPage::TxtAnni_Change()
 void HolidayPage::showNextDate()
 {
     const QListWidgetItem* item = LstHoli->currentItem();
-    LblNextDate->setText(item && item->isSelected() ? HolidayDates::line(item->text(), s_.today(), s_.isKorean())
-                                                    : QString());
+    const QString line =
+        item && item->isSelected() ? HolidayDates::line(item->text(), s_.today(), s_.isKorean()) : QString();
+    LblNextDate->setText(line);
+    // A screen reader hears what the line is of, then the date; in the list, the
+    // date comes with the entry.
+    const QString spoken = ui::spoken::nextDate.text(s_.isKorean());
+    LblNextDate->setAccessibleName(line.isEmpty() ? spoken : spoken + QLatin1Char(' ') + line);
+    LstHoli->setAccessibleDescription(line);
+}
+
+bool HolidayPage::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == LstHoli && e->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(e);
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier && CmdDel->isEnabled()) {
+            CmdDel_Click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
 }
 
 void HolidayPage::LstHoli_Click()

@@ -40,6 +40,9 @@ public slots:
     void CmdDel_Click();
     void CmdMod_Click();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
 private:
     void insertSorted(const QString& entry);
     // Shows the selected entry's next solar date, or nothing.

@@ -2,6 +2,7 @@
 
 #include "BuiltinCaptions.h"
 #include "platform/Language.h"
+#include "ui/Spoken.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -54,6 +55,11 @@ void ApplyLngFile(QWidget* window, const QString& fileName, LanguageFile& lng, b
 
     const auto controls = window->findChildren<QWidget*>();
     for (QWidget* w : controls) {
+        // A name a screen reader speaks where nothing is shown; a file without the key keeps the built-in one.
+        if (const QVariant nameKey = w->property(ui::kNameKey); nameKey.isValid()) {
+            if (const QString name = lng.GetLngText(nameKey.toInt(), fileName); !name.isEmpty())
+                w->setAccessibleName(name);
+        }
         if (auto* label = qobject_cast<QLabel*>(w)) {
             if (auto key = strictKey(w))
                 label->setText(lng.GetLngText(*key, fileName));
@@ -87,8 +93,14 @@ void ApplyLngFile(QWidget* window, const QString& fileName, LanguageFile& lng, b
             const QVariant index = w->property("index");
             if (index.isValid() && !tag.isEmpty()) {
                 const long long tipKey = leadingValue(tag + QString::number(index.toInt()));
-                if (tipKey > 0 && tipKey <= 32767)
-                    w->setToolTip(lng.GetLngText(int(tipKey), fileName));
+                if (tipKey > 0 && tipKey <= 32767) {
+                    // A five-digit key fills the column where the text of a four-digit one
+                    // begins: the space after it is no part of the tooltip.
+                    QString tip = lng.GetLngText(int(tipKey), fileName);
+                    if (tipKey >= 10000 && tip.startsWith(QLatin1Char(' ')))
+                        tip.remove(0, 1);
+                    w->setToolTip(tip);
+                }
             }
             setFace(w, koreanFont);
         }

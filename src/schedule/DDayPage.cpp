@@ -4,6 +4,7 @@
 #include "days/DayEntry.h"
 #include "ui/Controls.h"
 #include "ui/PageSize.h"
+#include "ui/Spoken.h"
 #include "ui/Widgets.h"
 
 #include <QComboBox>
@@ -36,6 +37,11 @@ DDayPage::DDayPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
     };
     auto addDate = [&](int index, int row, QLabel* y, QLabel* m, QLabel* d) {
         schedule::makeDateLists(this, s_.today(), index, CmbPYear, CmbPmonth, &CmbPDay);
+        const bool start = index == 5;
+        const bool korean = s_.isKorean();
+        ui::speakChoice(CmbPYear[index], start ? ui::spoken::fromYear : ui::spoken::targetYear, korean);
+        ui::speakChoice(CmbPmonth[index], start ? ui::spoken::fromMonth : ui::spoken::targetMonth, korean);
+        ui::speakChoice(CmbPDay[index], start ? ui::spoken::fromDay : ui::spoken::targetDay, korean);
         dates->addWidget(CmbPYear[index], row, 1);
         dates->addWidget(y, row, 2);
         dates->addWidget(CmbPmonth[index], row, 4);
@@ -61,6 +67,7 @@ DDayPage::DDayPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
     auto* step = new QHBoxLayout;
     CmbMDay2 = ui::makeList(this, ui::numberItems(1, 31), QStringLiteral("CmbMDay2"));
     Label16 = label("Label16", QStringLiteral("일 단위로"), 1708);
+    ui::speakChoice(CmbMDay2, ui::spoken::step, s_.isKorean());
     step->addSpacing(20);
     step->addWidget(CmbMDay2);
     step->addWidget(Label16);
@@ -69,7 +76,7 @@ DDayPage::DDayPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
     page->addSpacing(6);
 
     // The entry: markers around the plan text and its countdown.
-    markers_.build(this, {"Frame15", 1705, "TxtIndexL2", "TxtRegPlan2", "TxtIndexR2", "CmdBasic2", 1709},
+    markers_.build(this, {"Frame15", 1705, "TxtIndexL2", "TxtRegPlan2", "TxtIndexR2", "CmdBasic2", 1709}, s_.isKorean(),
                    [this](QWidget* frame) {
                        Label39 = ui::makeLabel(frame, QStringLiteral("Label39"), QStringLiteral("D-xxx"), 1707);
                        return Label39;

@@ -5,6 +5,7 @@
 #include "i18n/BuiltinCaptions.h"
 #include "ui/Controls.h"
 #include "ui/PageSize.h"
+#include "ui/Spoken.h"
 #include "ui/Widgets.h"
 
 #include <QButtonGroup>
@@ -37,6 +38,9 @@ RegularPage::RegularPage(Services& services, QWidget* parent) : QWidget(parent),
     auto addMonth = [&](int index, QLabel*& yearLabel, const char* yearName, QLabel*& monthLabel,
                         const char* monthName, int keyYear, int keyMonth) {
         schedule::makeDateLists(this, s_.today(), index, CmbPYear, CmbPmonth);
+        const bool from = index == 3;
+        ui::speakChoice(CmbPYear[index], from ? ui::spoken::fromYear : ui::spoken::toYear, s_.isKorean());
+        ui::speakChoice(CmbPmonth[index], from ? ui::spoken::fromMonth : ui::spoken::toMonth, s_.isKorean());
         yearLabel = ui::makeLabel(this, QString::fromLatin1(yearName), QStringLiteral("년"), keyYear);
         monthLabel = ui::makeLabel(this, QString::fromLatin1(monthName), QStringLiteral("월"), keyMonth);
         range->addWidget(CmbPYear[index]);
@@ -70,6 +74,9 @@ RegularPage::RegularPage(Services& services, QWidget* parent) : QWidget(parent),
                             QStringLiteral("Saturday")},
                            QStringLiteral("CmbWDay"));
     Label4 = ui::makeLabel(this, QStringLiteral("Label4"), QStringLiteral("에"), 1308);
+    ui::speakChoice(CmbMDay, ui::spoken::monthDay, s_.isKorean());
+    ui::speakChoice(CmbWSel, ui::spoken::occurrence, s_.isKorean());
+    ui::speakChoice(CmbWDay, ui::spoken::weekday, s_.isKorean());
     auto* group = new QButtonGroup(this);
     group->addButton(OptMonth);
     group->addButton(OptWeek);
@@ -84,7 +91,7 @@ RegularPage::RegularPage(Services& services, QWidget* parent) : QWidget(parent),
     page->addSpacing(6);
 
     // The entry: markers around the plan text.
-    markers_.build(this, {"Frame10", 1305, "TxtIndexL", "TxtRegPlan", "TxtIndexR", "CmdBasic", 1309});
+    markers_.build(this, {"Frame10", 1305, "TxtIndexL", "TxtRegPlan", "TxtIndexR", "CmdBasic", 1309}, s_.isKorean());
     Frame10 = markers_.frame;
     TxtIndexL = markers_.left;
     TxtRegPlan = markers_.plan;

@@ -5,6 +5,7 @@
 #include "days/RunMessages.h"
 #include "days/RunPump.h"
 #include "ui/Controls.h"
+#include "ui/Spoken.h"
 #include "ui/Widgets.h"
 
 #include <QComboBox>
@@ -95,7 +96,8 @@ void makeDateLists(QWidget* page, const QDate& today, int index, DateArray& year
         (*days)[index] = ui::makeList(page, ui::numberItems(1, 31), QStringLiteral("CmbPDay"), index);
 }
 
-void MarkerRow::build(QWidget* page, const Names& names, const std::function<QWidget*(QWidget* frame)>& afterPlan)
+void MarkerRow::build(QWidget* page, const Names& names, bool korean,
+                      const std::function<QWidget*(QWidget* frame)>& afterPlan)
 {
     frame = new QGroupBox(QStringLiteral("입력내용"), page);
     nameControl(frame, QString::fromLatin1(names.frame), names.frameTag);
@@ -108,6 +110,9 @@ void MarkerRow::build(QWidget* page, const Names& names, const std::function<QWi
     right = new QLineEdit(QStringLiteral("]"), frame);
     nameControl(right, QString::fromLatin1(names.right));
     basic = ui::makeButton(frame, QString::fromLatin1(names.basic), names.basicTag);
+    ui::speakAs(left, ui::spoken::leftMarker, korean);
+    ui::speakAs(plan, ui::spoken::planText, korean);
+    ui::speakAs(right, ui::spoken::rightMarker, korean);
     left->setFixedWidth(36);
     right->setFixedWidth(36);
     row->addWidget(left);
@@ -150,6 +155,7 @@ void RunControls::build(Services& s, QWidget* page, QVBoxLayout* layout, const N
 
     bar = new PercentBar(page);
     nameControl(bar, QStringLiteral("PrgBData") + names.suffix);
+    ui::speakAs(bar, ui::spoken::progress, korean);
     layout->addWidget(bar);
 
     QObject::connect(preview, &QPushButton::clicked, page, [this] { showPreview(); });

@@ -71,7 +71,8 @@ struct MarkerRow {
     QPushButton* basic = nullptr;
 
     // afterPlan, when given, makes what stands between the plan text and the right marker.
-    void build(QWidget* page, const Names& names, const std::function<QWidget*(QWidget* frame)>& afterPlan = {});
+    void build(QWidget* page, const Names& names, bool korean,
+               const std::function<QWidget*(QWidget* frame)>& afterPlan = {});
     // The default markers back.
     void reset() const;
 };

@@ -21,8 +21,12 @@ QComboBox* makeList(QWidget* parent, const QStringList& items)
 
 QComboBox* makeList(QWidget* parent, const QStringList& items, const QString& name, int index)
 {
-    QComboBox* list = makeList(parent, items);
+    // Named first: a screen reader's view of a list is chosen by its name (see Spoken.h).
+    auto* list = new QComboBox(parent);
     nameControl(list, name, 0, index);
+    list->addItems(items);
+    list->setCurrentIndex(-1);
+    list->setMaxVisibleItems(12);
     return list;
 }
 

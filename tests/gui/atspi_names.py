@@ -3,7 +3,10 @@
 
 Starts the program (a copy of its folder, with its own home and settings folders),
 selects every entry of the page list through the bus, and on each page fails on any
-text field, combo box, scroll bar or button that has no accessible name.
+control that has no accessible name, on two controls of one kind with the same name in
+one group, on a name that is only a unit ("년", "분"), on a control inside a "frame"
+(a window to a screen reader, which drops the focus events of what it holds), and on a
+combo box without its caption or without its value (its text).
 Run inside a session bus and an X server:
     dbus-run-session -- xvfb-run -a atspi_names.py build/program/tunedesk
 """
@@ -28,7 +31,10 @@ CHECKED = {
     pyatspi.ROLE_TOGGLE_BUTTON: "button",
     pyatspi.ROLE_CHECK_BOX: "check box",
     pyatspi.ROLE_RADIO_BUTTON: "option button",
+    pyatspi.ROLE_PROGRESS_BAR: "progress bar",
+    pyatspi.ROLE_LIST: "list",
 }
+UNITS = {"년", "월", "일", "초", "분", "%", "year", "month", "day", "seconds", "minutes"}
 
 
 def wait_for(what, probe, seconds):
@@ -57,6 +63,55 @@ def inside(outer, node):
     e = extents(node)
     return (e.width > 0 and e.height > 0 and e.x >= outer.x and e.y >= outer.y
             and e.x + e.width <= outer.x + outer.width and e.y + e.height <= outer.y + outer.height)
+
+
+def ancestors(node, top):
+    parent = node.parent
+    while parent is not None and parent != top:
+        yield parent
+        parent = parent.parent
+
+
+def group_of(node, top):
+    """The nearest named grouping around a control: controls in two frames may share a name."""
+    for parent in ancestors(node, top):
+        if parent.getRole() in (pyatspi.ROLE_PANEL, pyatspi.ROLE_GROUPING) and parent.name:
+            return parent.name
+    return ""
+
+
+def caption_of(node):
+    labels = [t.name for r in node.getRelationSet() if r.getRelationType() == pyatspi.RELATION_LABELLED_BY
+              for t in (r.getTarget(i) for i in range(r.getNTargets())) if t is not None and t.name]
+    return " ".join(labels) or node.name or ""
+
+
+def faults_of(page, shown, top):
+    faults = []
+    seen = {}
+    for node in shown:
+        kind = CHECKED[node.getRole()]
+        name = (node.name or "").strip()
+        where = "%s %r" % (kind, name)
+        if any(a.getRole() == pyatspi.ROLE_FRAME for a in ancestors(node, top)):
+            faults.append("%s sits inside a frame" % where)
+        if name.lower() in UNITS:
+            faults.append("%s is named by a unit only" % where)
+        if node.getRole() == pyatspi.ROLE_COMBO_BOX:
+            if not caption_of(node).strip():
+                faults.append("%s has no caption" % where)
+            try:
+                text = node.queryText()
+                value = text.getText(0, text.characterCount)
+            except NotImplementedError:
+                value = ""
+            if not value.strip():
+                faults.append("%s has no value" % where)
+        key = (kind, name, group_of(node, top))
+        if name and key in seen:
+            faults.append("%s twice on the page" % where)
+        seen[key] = True
+    return ["page %d: %s" % (page, f) for f in faults]
 
 
 def main():
@@ -118,6 +173,9 @@ def walk(child):
         if not shown:
             print("FAIL: page %d shows no control" % index)
             missing.add(("page", index))
+        for fault in faults_of(index, shown, frame):
+            print("FAIL: " + fault)
+            missing.add(fault)
         for node in shown:
             if not (node.name or "").strip():
                 e = extents(node)

@@ -11,6 +11,7 @@
 #include "schedule/RegularPage.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
@@ -168,18 +169,37 @@ private slots:
         delete korean;
     }
 
-    void controlsAreNamedAfterTheirCaptions()
+    // What a screen reader is given: names from the captions (following them), colour samples as
+    // buttons that say their colour, combo boxes that say their entry and tell when it changes.
+    void controlsSpeakTheirCaptionsAndValues()
     {
         WindowFixture fx;
-        QVERIFY(fx.window.Form_Load());
-        QCOMPARE(control<QScrollBar>(*fx.window.screenPage, "VScroll1")->accessibleName(), QStringLiteral("틀 폭"));
-        QCOMPARE(control<QComboBox>(*fx.window.exportPage, "CmbPYear", 0)->accessibleName(), QStringLiteral("From 년"));
-        // The frame's title, not the "에" outside it.
-        QCOMPARE(control<QLineEdit>(*fx.window.regularPage, "TxtRegPlan")->accessibleName(), QStringLiteral("입력내용"));
-        // The names follow the captions when they change.
+        QVERIFY(fx.open());
+        auto spoken = [](QWidget* w, QAccessible::Text t) { return QAccessible::queryAccessibleInterface(w)->text(t); };
+        auto* bar = control<QScrollBar>(*fx.window.screenPage, "VScroll1");
+        QCOMPARE(spoken(bar, QAccessible::Name), QStringLiteral("틀 폭"));
         control<QLabel>(*fx.window.screenPage, "Label8")->setText(QStringLiteral("Frame width"));
-        fx.window.nameAndOrderControls();
-        QCOMPARE(control<QScrollBar>(*fx.window.screenPage, "VScroll1")->accessibleName(), QStringLiteral("Frame width"));
+        QCOMPARE(spoken(bar, QAccessible::Name), QStringLiteral("Frame width"));
+        QCOMPARE(spoken(control<QLineEdit>(*fx.window.regularPage, "TxtIndexR"), QAccessible::Name), QStringLiteral("뒤 표시"));
+
+        auto* sample = control<ColorLabel>(*fx.window.presetsPage, "LblColor", 3);
+        QAccessibleInterface* button = QAccessible::queryAccessibleInterface(sample);
+        QCOMPARE(button->role(), QAccessible::Button);
+        QCOMPARE(button->text(QAccessible::Name), QStringLiteral("일요일 색"));
+        QCOMPARE(button->text(QAccessible::Description), QStringLiteral("빨강 255, 초록 0, 파랑 0"));
+        fx.dialog.confirmWith([](CommonDialog& d) { d.Color = 16711680; });
+        button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(button->text(QAccessible::Description), QStringLiteral("빨강 0, 초록 0, 파랑 255"));
+
+        fx.window.LstOption->setCurrentRow(3);
+        auto* weekday = control<QComboBox>(*fx.window.regularPage, "CmbWDay");
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(weekday);
+        QCOMPARE(list->text(QAccessible::Name), QStringLiteral("요일기준 요일"));
+        QCOMPARE(list->textInterface()->text(0, 100), QStringLiteral("선택 없음"));
+        weekday->setFocus();
+        QTest::keyClick(weekday, Qt::Key_Down);
+        QTest::keyClick(weekday, Qt::Key_Down);
+        QCOMPARE(list->textInterface()->text(0, 100), QStringLiteral("Monday"));
     }
 
     void tabFollowsTheVisualOrderAndSpaceOpensTheColour()
