@@ -2,6 +2,7 @@
 
 #include "AboutPanel.h"
 #include "KeyboardAccess.h"
+#include "days/RunReport.h"
 #include "display/DisplaySettings.h"
 #include "display/MiscPage.h"
 #include "display/PresetsPage.h"
@@ -144,6 +145,9 @@ bool frmOptions::Form_Load()
     // language file may end the program.
     try {
         s_.refreshDataFolder();
+        // The Undo buttons were made before the data folder was known: their tooltips
+        // compare the last run's folder with this one.
+        emit days::JournalSignal::instance().changed();
     } catch (...) {
     }
     try {

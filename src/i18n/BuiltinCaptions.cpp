@@ -39,15 +39,11 @@ QStringList BuiltinCaptions::presets(bool korean)
             QStringLiteral("User Defined 2"), QStringLiteral("User Defined 3"), QStringLiteral("User Defined 4")};
 }
 
-QStringList BuiltinCaptions::weekdayOccurrences(bool korean)
+QStringList BuiltinCaptions::weekdayOccurrences(bool)
 {
-    QStringList items{QStringLiteral("1st"), QStringLiteral("2nd"), QStringLiteral("3rd"), QStringLiteral("4th"),
-                      QStringLiteral("All")};
-    if (korean)
-        items << QStringLiteral("다섯째") << QStringLiteral("마지막");
-    else
-        items << QStringLiteral("5th") << QStringLiteral("Last");
-    return items;
+    // The two added entries follow the form of their neighbours in either language.
+    return {QStringLiteral("1st"), QStringLiteral("2nd"), QStringLiteral("3rd"), QStringLiteral("4th"),
+            QStringLiteral("All"), QStringLiteral("5th"), QStringLiteral("Last")};
 }
 
 } // namespace td

@@ -6,6 +6,7 @@
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace td {
@@ -19,7 +20,17 @@ QString qtFilterFromCommon(const QString& filter)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        out << parts[i] + QLatin1String(" (") + patterns.trimmed() + QLatin1Char(')');
+        patterns = patterns.simplified();
+        // A description that already names its patterns ("Excel Files(*.xlsx)") names them once.
+        QString description = parts[i];
+        static const QRegularExpression named(QStringLiteral("\\(([^()]*)\\)\\s*$"));
+        if (const auto m = named.match(description); m.hasMatch()) {
+            QString inside = m.captured(1);
+            inside.replace(QLatin1Char(','), QLatin1Char(' ')).replace(QLatin1Char(';'), QLatin1Char(' '));
+            if (inside.simplified() == patterns)
+                description = description.left(m.capturedStart()).trimmed();
+        }
+        out << description + QLatin1String(" (") + patterns + QLatin1Char(')');
     }
     return out.join(QLatin1String(";;"));
 }
@@ -79,15 +90,20 @@ bool QtCommonDialog::ShowFont()
     // A face drawn through a substitute (Daybrook's Windows faces) is not in the
     // dialog's list: open on the family that really draws, so the dialog shows it.
     initial.setFamily(QFontInfo(initial).family());
-    bool ok = false;
-    const QFont f = QFontDialog::getFont(&ok, initial, parent_);
-    if (!ok)
+    QFontDialog dialog(parent_);
+    dialog.setCurrentFont(initial);
+    // The dialog may open on another style of the face (bold where the face has no
+    // regular style it can match, or the reverse): what counts as a change is a
+    // change from what it showed, not from what was asked for.
+    const QFont shown = dialog.currentFont();
+    if (dialog.exec() != QDialog::Accepted)
         return false;
-    if (f.family() != initial.family())
+    const QFont f = dialog.selectedFont();
+    if (f.family() != shown.family())
         FontName = f.family();
-    if (!qFuzzyCompare(f.pointSizeF(), initial.pointSizeF()))
+    if (!qFuzzyCompare(f.pointSizeF(), shown.pointSizeF()))
         FontSize = float(f.pointSizeF());
-    if (f.bold() != initial.bold())
+    if (f.bold() != shown.bold())
         FontBold = f.bold();
     return true;
 }

@@ -54,7 +54,9 @@ private:
     QWidget* parent_;
 };
 
-// A lone CR between two lines is a line break on screen.
+// A lone CR between two lines is a line break on screen. In a Korean message the
+// system's common failure reasons (no space, no permission, read-only, not found,
+// quota, too large, I/O error) read in Korean.
 QString displayText(const QString& text);
 
 } // namespace td

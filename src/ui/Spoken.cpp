@@ -82,7 +82,6 @@ QAccessibleInterface* spokenComboBox(const QString& className, QObject* object)
 
 } // namespace
 
-
 void speakAs(QWidget* control, const SpokenCaption& caption, bool korean)
 {
     control->setProperty(kNameKey, caption.key);

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QPushButton>
@@ -160,6 +161,50 @@ private slots:
         acceptNextDialog(opened, [](QDialog* d) { static_cast<QColorDialog*>(d)->setCurrentColor(QColor(0, 0, 255)); });
         w.p0.LblColor_Click(6);
         QCOMPARE(control<ColorLabel>(w.p0, "LblColor", 6)->foreColor(), 16711680);
+    }
+
+    // The year and month font dialogs confirmed unchanged change nothing, whichever style
+    // of the face Qt's dialog opens on.
+    void fontDialogsConfirmedUnchanged_data()
+    {
+        QTest::addColumn<QString>("face");
+        QTest::addColumn<QString>("bold");
+        // The faces of the report, and a face of this machine that Qt's dialog opens on the
+        // other style, for either flag.
+        QStringList faces{QStringLiteral("Times New Roman"), QStringLiteral("굴림")};
+        for (bool bold : {false, true}) {
+            const QStringList all = QFontDatabase::families();
+            const auto flips = std::find_if(all.begin(), all.end(), [bold](const QString& family) {
+                QFont f(family, 12);
+                f.setBold(bold);
+                QFontDialog d;
+                d.setCurrentFont(f);
+                return d.currentFont().bold() != bold;
+            });
+            if (flips != all.end())
+                faces << *flips;
+        }
+        for (const QString& face : faces)
+            for (const char* bold : {"0", "1"})
+                QTest::newRow(qPrintable(QStringLiteral("%1 bold %2").arg(face, QLatin1String(bold))))
+                    << face << QString::fromLatin1(bold);
+    }
+    void fontDialogsConfirmedUnchanged()
+    {
+        QFETCH(QString, face);
+        QFETCH(QString, bold);
+        const QString section = sectionText(kPreset0, {{"TitleYear", face + QStringLiteral(",12")}, {"YearBold", bold}, {"TitleMonth", face + QStringLiteral(",14")}, {"MonthBold", bold}});
+        Window w({}, section, true);
+        QVariant opened;
+        for (int i : {4, 6}) {
+            acceptNextDialog(opened);
+            control<QPushButton>(w.p0, "CmdDFont", i)->click();
+        }
+        QVERIFY(w.display.Main_WriteColor(0));
+        QCOMPARE(w.fileValue(kPreset0, "YearBold"), bold);
+        QCOMPARE(w.fileValue(kPreset0, "MonthBold"), bold);
+        QCOMPARE(w.fileValue(kPreset0, "TitleYear"), face + QStringLiteral(",12"));
+        QCOMPARE(w.fileValue(kPreset0, "TitleMonth"), face + QStringLiteral(",14"));
     }
 
     // Switching reloads without storing. What a control refuses keeps the previous preset's value,

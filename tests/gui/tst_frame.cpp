@@ -1,6 +1,9 @@
 #include "WindowFixture.h"
 
 #include "app/AboutPanel.h"
+#include "days/DayPlan.h"
+#include "days/RunJournal.h"
+#include "days/RunMessages.h"
 
 #include <QFile>
 #include <QLabel>
@@ -15,6 +18,21 @@ using namespace td::test;
 class TestFrame : public QObject {
     Q_OBJECT
 private slots:
+    // Right after start, Undo's tooltip names the last run as one for the data folder in use.
+    void undoTooltipKnowsTheDataFolderAtStart()
+    {
+        WindowFixture fx;
+        fx.services.journalFolder = fx.dir.path() + QStringLiteral("/journal");
+        const QString data = Services::dataFolderFor(QString(), fx.services.programFolder);
+        QString path;
+        const RunLabel label{QStringLiteral("regular-register"), QDate(2020, 1, 1), QDate(2020, 1, 31), QStringLiteral("[x]")};
+        QVERIFY(RunJournal(fx.services.journalFolder).write(data, label, DayPlan{}, &path));
+        QVERIFY(fx.window.Form_Load());
+        const auto journal = RunJournal::read(path, nullptr);
+        QVERIFY(journal);
+        QCOMPARE(fx.window.findChild<QPushButton*>(QStringLiteral("CmdUndo"))->toolTip(), RunMessages::undoTip(true, *journal));
+    }
+
     // With no folder stored, the data lives in the program folder, ending in one separator.
     void dataFolderDefaultsToTheProgramFolder()
     {

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+#include <cstring>
+#include <cerrno>
 
 #include <sys/stat.h>
 #include <grp.h>
@@ -217,16 +219,25 @@ private slots:
         QCOMPARE(readFile(p), QByteArray("[A]\r\nK=new\r\n"));
     }
 
-    void messageTextKeepsLoneCr()
+    void messageTextKeepsLoneCrAndKoreanReasons()
     {
         QCOMPARE(displayText(QStringLiteral("a\rb")), QStringLiteral("a\nb"));
         QCOMPARE(displayText(QStringLiteral("a\r\nb")), QStringLiteral("a\nb"));
+        // The system's own words, as the file operations pass them on.
+        for (int err : {ENOSPC, EACCES, EROFS, ENOENT, EDQUOT, EFBIG, EIO}) {
+            const QString reason = QString::fromLocal8Bit(strerror(err));
+            QVERIFY2(!displayText(QStringLiteral("저장하지 못했습니다.\r") + reason).contains(reason, Qt::CaseInsensitive),
+                     qPrintable(reason));
+            QVERIFY(displayText(QStringLiteral("Not saved.\r") + reason).endsWith(reason));
+        }
     }
 
     void commonDialogFilter()
     {
         QCOMPARE(qtFilterFromCommon(QStringLiteral("Pictures(*.jpg,*.bmp)|*.jpg;*.bmp|B|*.b|")),
-                 QStringLiteral("Pictures(*.jpg,*.bmp) (*.jpg *.bmp);;B (*.b)"));
+                 QStringLiteral("Pictures (*.jpg *.bmp);;B (*.b)"));
+        QCOMPARE(qtFilterFromCommon(QStringLiteral("Save as Excel Files(*.xlsx)|*.xlsx|iCalendar Files(*.ics)|*.ics|")),
+                 QStringLiteral("Save as Excel Files (*.xlsx);;iCalendar Files (*.ics)"));
     }
 
     void lookup_data()

@@ -134,7 +134,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&r));
         chooseRegular(r, "2004/3", "2004/4");
         control<QRadioButton>(r, "OptWeek")->setChecked(true);
-        choose(control<QComboBox>(r, "CmbWSel"), "마지막");
+        choose(control<QComboBox>(r, "CmbWSel"), "Last");
         choose(control<QComboBox>(r, "CmbWDay"), "Friday");
         control<QLineEdit>(r, "TxtRegPlan")->setText("  똠양꿍 "); // extension syllables: CP949 holds them
         writeFile(dayPath(fx, 2004, 4, 30), "[Dentist]\r\n");
