@@ -15,6 +15,16 @@ namespace {
 constexpr qint64 kUnixEpochJulianDay = 2440588; // 1970-01-01
 constexpr double kMsPerDay = 86400000.0;
 
+// Month starts where the Korea Astronomy and Space Science Institute's published tables
+// and ICU's astronomy part, within the years the program offers (2000 on): a new moon
+// close to midnight falls on the other day. Regular months only.
+const struct {
+    int solarYear, month;
+    QDate firstDay;
+} kOfficialMonthStarts[] = {
+    {2017, 2, QDate(2017, 2, 26)}, // ICU: 27 February, and so a 30-day first month
+};
+
 // ICU's Korean (Dangi) calendar. Reading fields back from a date runs its
 // astronomy again and costs about half a millisecond; turning fields into a
 // date costs a few microseconds. So only the latter is used, and the start and
@@ -72,6 +82,15 @@ private:
         return qint64(std::floor(ms / kMsPerDay)) + kUnixEpochJulianDay;
     }
 
+    // The first day of a regular month, as published where ICU differs.
+    std::optional<qint64> regularStart(int solarYear, int month)
+    {
+        for (const auto& official : kOfficialMonthStarts)
+            if (official.solarYear == solarYear && official.month == month)
+                return official.firstDay.toJulianDay();
+        return firstDay(solarYear + kEraOffset, month, false);
+    }
+
     std::optional<Month> monthOf(int solarYear, int month)
     {
         const int key = solarYear * 16 + month;
@@ -79,10 +98,10 @@ private:
             return *it;
 
         const int year = solarYear + kEraOffset;
-        const auto start = firstDay(year, month, false);
+        const auto start = regularStart(solarYear, month);
         // The month after it is the leap month of the same number when the year
         // has one, otherwise the next regular month.
-        const auto nextRegular = month == 12 ? firstDay(year + 1, 1, false) : firstDay(year, month + 1, false);
+        const auto nextRegular = month == 12 ? regularStart(solarYear + 1, 1) : regularStart(solarYear, month + 1);
         const auto leap = firstDay(year, month, true);
         if (!start || !nextRegular || !leap)
             return std::nullopt;

@@ -45,6 +45,13 @@ private slots:
         // 2023 has a leap second month (22 March to 19 April): an entry means the regular one.
         QTest::newRow("its 30th is not the leap month's 1st") << "2/30(L)[x]" << "2023-01-01" << false << "Next solar date: 2023-03-21 (Tue)";
         QTest::newRow("month after the leap month") << "3/1(L)[x]" << "2023-01-01" << false << "Next solar date: 2023-04-20 (Thu)";
+        // Lunar 2017: the published first month has 29 days (ICU's astronomy gives 30).
+        QTest::newRow("2017 second month") << "2/1(L)[x]" << "2017-01-01" << true << "다음 양력 날짜: 2017-02-26 (일)";
+        QTest::newRow("2017 first month, 30th") << "1/30(L)[x]" << "2017-01-01" << false
+                                                << "Next solar date: 2017-02-25 (Sat)\nLunar month 1 has 29 days that year: "
+                                                   "moved to the 29th";
+        QTest::newRow("2017 second month, 30th") << "2/30(L)[x]" << "2017-01-01" << false << "Next solar date: 2017-03-27 (Mon)";
+        QTest::newRow("추석 2017") << "8/15(L)[x]" << "2017-01-01" << false << "Next solar date: 2017-10-04 (Wed)";
         // 2020 has a leap fourth month.
         QTest::newRow("부처님오신날 2020") << "4/8(L)[x]" << "2020-01-01" << true << "다음 양력 날짜: 2020-04-30 (목)";
         QTest::newRow("lunar month 13") << "13/1(L)[x]" << "2024-01-01" << true << "";
