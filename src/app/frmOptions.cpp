@@ -97,8 +97,8 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
     connect(&Timer1, &QTimer::timeout, this, &frmOptions::Timer1_Timer);
     connect(LblEgg, &EggLabel::MouseDown, this, &frmOptions::LblEgg_MouseDown);
     connect(aboutPanel->CmdBy, &QPushButton::clicked, this, &frmOptions::CmdBy_Click);
-    // The keyboard's way to the about panel: the mouse gesture's three keys and D.
-    auto* about = new QShortcut(QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::ALT | Qt::Key_D), this);
+    // The keyboard's way to the about panel (D for Daybrook).
+    auto* about = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), this);
     connect(about, &QShortcut::activated, this, &frmOptions::openAboutPanel);
 
     showPanel(0, true);

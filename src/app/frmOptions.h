@@ -77,7 +77,7 @@ public slots:
     void cmdOK_Click();
     void cmdCancel_Click();
     void LblEgg_MouseDown(int button, int shift, int x, int y);
-    // Opens the about panel (the gesture, or Shift+Ctrl+Alt+D) and puts the focus on it.
+    // Opens the about panel (the gesture, or Ctrl+Shift+D) and puts the focus on it.
     void openAboutPanel();
     void Timer1_Timer();
     void CmdBy_Click();

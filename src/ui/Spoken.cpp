@@ -44,11 +44,16 @@ public:
         s.collapsed = !s.expanded;
         return s;
     }
-    QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+    QStringList actionNames() const override
+    {
+        return QStringList{showMenuAction(), pressAction()} << QAccessibleWidget::actionNames();
+    }
     void doAction(const QString& action) override
     {
         if (action == showMenuAction() || action == pressAction())
             list()->showPopup();
+        else
+            QAccessibleWidget::doAction(action);
     }
 
     // Read-only text: the chosen entry.
