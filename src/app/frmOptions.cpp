@@ -17,7 +17,9 @@
 #include "schedule/DDayPage.h"
 #include "schedule/RegularPage.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QPainter>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +36,43 @@ QComboBox* listOn(const QWidget* page, const QString& name)
     return page->findChild<QComboBox*>(name);
 }
 constexpr int kTop = 30;
+
+// A frame drawn round whichever control of the window has the focus: the style's own
+// focus marks are faint or missing on many controls (bars, buttons, labels, empty
+// lists). Dark blue outside, white inside: one of the two stands out against the light
+// page and against the dark sample panel alike.
+class FocusMark : public QWidget {
+public:
+    explicit FocusMark(QWidget* window) : QWidget(window)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        hide();
+        connect(qApp, &QApplication::focusChanged, this, [this, window](QWidget*, QWidget* now) {
+            if (!now || now->window() != window || now == window) {
+                hide();
+                return;
+            }
+            const QRect r(now->mapTo(window, QPoint(0, 0)), now->size());
+            setGeometry(r.adjusted(-kWidth, -kWidth, kWidth, kWidth));
+            setMask(QRegion(rect()).subtracted(QRegion(rect().adjusted(kWidth, kWidth, -kWidth, -kWidth))));
+            raise();
+            show();
+        });
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), QColor(0, 70, 160));
+        p.setPen(Qt::white);
+        p.drawRect(rect().adjusted(kWidth - 1, kWidth - 1, -kWidth, -kWidth));
+    }
+
+private:
+    static constexpr int kWidth = 3;
+};
 } // namespace
 
 frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
@@ -116,6 +155,7 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
         if (rows.size() == 1 && rows.front().row() != LstOption->currentRow())
             LstOption->setCurrentRow(rows.front().row());
     });
+    new FocusMark(this);
     connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
 }

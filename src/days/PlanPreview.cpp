@@ -120,6 +120,8 @@ void PlanPreview::build(int tab)
     view->setModel(model);
     view->setAccessibleName(runs_[tab].caption);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Tab leaves the table (ten years are thousands of cells); the arrows move within it.
+    view->setTabKeyNavigation(false);
     view->setWordWrap(false);
     view->verticalHeader()->hide();
     // Fixed row heights: ten years of days lay out at once.

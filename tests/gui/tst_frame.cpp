@@ -5,6 +5,7 @@
 #include "days/RunJournal.h"
 #include "days/RunMessages.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -111,8 +112,18 @@ private slots:
         const int stopped = fx.window.aboutPanel->blockTop();
         QTest::qWait(150);
         QCOMPARE(fx.window.aboutPanel->blockTop(), stopped);
-        fx.window.LblEgg_MouseDown(2, 7, 0, 0); // the next opening goes on from there
-        QCOMPARE(fx.window.aboutPanel->blockTop(), stopped);
+        // The keyboard's way in: the focus goes to the panel, and the covered page takes no key.
+        fx.window.LstOption->setCurrentRow(7);
+        fx.window.LstOption->setFocus();
+        QTest::keyClick(fx.window.LstOption, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(fx.window.isPanelShown(8));
+        QCOMPARE(fx.window.aboutPanel->blockTop(), stopped); // the opening goes on from there
+        QCOMPARE(QApplication::focusWidget(), fx.window.aboutPanel->CmdBy);
+        for (int i = 0; i < 6; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QVERIFY2(!fx.window.picOptions[7]->isAncestorOf(QApplication::focusWidget()),
+                     qPrintable(QApplication::focusWidget()->objectName()));
+        }
     }
 };
 

@@ -77,6 +77,13 @@ private slots:
         QCOMPARE(g.p.entries(), (QStringList{QStringLiteral("10/3(L)[개천절]"), "11/1(S)[New Year]", "12/25(S)[X-mas]",
                                              "12/25(S)[X-mas]", "3/1(S)[Samil]"}));
         QVERIFY(!g.mod->isEnabled() && !g.del->isEnabled() && g.add->isEnabled());
+        // Delete in the list does what the delete button does; with nothing chosen, nothing.
+        QTest::keyClick(g.list, Qt::Key_Delete);
+        QCOMPARE(g.p.entries().size(), 5);
+        g.list->setCurrentRow(0);
+        QTest::keyClick(g.list, Qt::Key_Delete);
+        QCOMPARE(g.p.entries().first(), QStringLiteral("11/1(S)[New Year]"));
+        QVERIFY(!g.mod->isEnabled() && !g.del->isEnabled());
         QVERIFY(g.fx.boxes.shown.isEmpty());
     }
 

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 using namespace td;
@@ -179,6 +180,11 @@ private slots:
         preview->tabs()->setCurrentIndex(1);
         QCOMPARE(preview->summary(1)->text(), "새로 만듦 0일, 바뀜 0일, 지움 1일, 그대로 3일"); // [A] [B] does not hold the entry
         QVERIFY(fx.boxes.shown.isEmpty());
+        // Tab leaves the table rather than walking its cells.
+        auto* table = preview->tabs()->currentWidget()->findChild<QTableView*>();
+        table->setFocus();
+        QTest::keyClick(table, Qt::Key_Tab);
+        QVERIFY(!table->hasFocus());
     }
 
     // Undo on either page takes back the newest run; its tooltip names that run.
