@@ -142,7 +142,7 @@ private slots:
         const QList<Expected> controls{
             {frame, QStringLiteral("frame"), {}},
             {title, QStringLiteral("title"), {}},
-            {add(new QRadioButton(designed, frame), "OptPos", 1002, 0), QStringLiteral("left"), QStringLiteral(" tip")},
+            {add(new QRadioButton(designed, frame), "OptPos", 1002, 0), QStringLiteral("left"), QStringLiteral("tip")}, // no space from the five-digit key
             {add(new QLabel(designed, &window), "LblColor", 1005, 7), QStringLiteral("label"), {}},
             {add(new QLabel(QStringLiteral("keep me"), &window), "Label99"), QStringLiteral("keep me"), {}},
             {add(new QLineEdit(designed, &window), "TxtX", 1006), QStringLiteral("text"), {}},
