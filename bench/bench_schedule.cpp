@@ -218,7 +218,8 @@ std::pair<double, double> pageRun(const QString& data, bool dday, const QString&
         p.CmdDataInput_Click(1);
         remove = ms(t);
     }
-    if (boxes.last != ScheduleMessages::completed(true))
+    // The completion message, then the counts.
+    if (!boxes.last.startsWith(ScheduleMessages::completed(true) + QLatin1Char('\r')) || !boxes.last.contains(QStringLiteral("실패한 날 0일")))
         std::fprintf(stderr, "  page run did not complete: %s\n", qPrintable(boxes.last));
     return {write, remove};
 }

@@ -16,13 +16,16 @@
 #include "ui/Spoken.h"
 #include "schedule/DDayPage.h"
 #include "schedule/RegularPage.h"
+#include "settings/Resets.h"
+#include "settings/SettingsJournal.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QPainter>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QShortcut>
@@ -157,6 +160,12 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
     });
     new FocusMark(this);
     connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
+    // Settings put back by "Undo settings" are shown as they now are on disk.
+    connect(miscPage, &MiscPage::settingsRestored, this, [this] {
+        display->Main_ReadColor(presetsPage->currentPreset());
+        holidayPage->Main_ReadProfile();
+        holidaysStored_ = holidayPage->entries();
+    });
     connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
 }
 
@@ -184,10 +193,7 @@ bool frmOptions::Form_Load()
     // Each step stands on its own: a failure skips it, except that the
     // language file may end the program.
     try {
-        s_.refreshDataFolder();
-        // The Undo buttons were made before the data folder was known: their tooltips
-        // compare the last run's folder with this one.
-        emit days::JournalSignal::instance().changed();
+        days::refreshDataFolder(s_);
     } catch (...) {
     }
     try {
@@ -200,6 +206,7 @@ bool frmOptions::Form_Load()
     presetsPage->setCurrentPreset(0);
     display->Main_ReadColor(presetsPage->currentPreset());
     holidayPage->Main_ReadProfile();
+    holidaysStored_ = holidayPage->entries();
     setWindowTitle(caption_);
     nameAndOrderControls();
     return true;
@@ -221,13 +228,71 @@ void frmOptions::LstOption_Click()
 
 void frmOptions::cmdOK_Click()
 {
-    s_.boxes.info(LblPrompt->text(), QStringLiteral("Tunedesk"));
+    // Escape on the prompt goes back to the window; only its OK stores and ends.
+    if (s_.boxes.show({LblPrompt->text(), QStringLiteral("Tunedesk"), MsgIcon::Information, MsgButtons::OkCancel,
+                       MsgAnswer::Ok})
+        != MsgAnswer::Ok)
+        return;
+    if (storeAll()) {
+        closing_ = true;
+        close();
+    }
+}
+
+bool frmOptions::storeAll()
+{
+    // What the stores replace is recorded first, so "Undo settings" can put it back.
+    SettingsJournal journal(s_.fs, s_.journalFolder);
+    if (const IoStatus st = journal.begin(QStringLiteral("ok"), {display->profilePath(), s_.store.filePath(),
+                                                                 s_.programFile(QStringLiteral("Holiday.dat"))});
+        !st.ok) {
+        s_.boxes.show({settingsJournalNotWritten(s_.isKorean(), st), QStringLiteral("Tunedesk"), MsgIcon::Warning,
+                       MsgButtons::Ok, MsgAnswer::Ok});
+        return false;
+    }
     // Both stores run; a failure has been reported and keeps the window open,
     // so nothing the user set is lost.
     const bool displayStored = display->Main_WriteColor(presetsPage->currentPreset());
     const bool holidaysStored = holidayPage->Main_WriteProfile();
-    if (displayStored && holidaysStored)
-        close();
+    journal.finish();
+    if (holidaysStored)
+        holidaysStored_ = holidayPage->entries();
+    return displayStored && holidaysStored;
+}
+
+bool frmOptions::hasUnsavedEdits() const
+{
+    return display->edited() || holidayPage->entries() != holidaysStored_;
+}
+
+void frmOptions::closeEvent(QCloseEvent* e)
+{
+    // Cancel, Escape and the close box end the program at once only when nothing would be lost.
+    if (closing_ || !hasUnsavedEdits()) {
+        e->accept();
+        return;
+    }
+    const bool korean = s_.isKorean();
+    Message ask{korean ? QStringLiteral("저장하지 않은 설정이 있습니다. 저장하고 닫을까요?")
+                       : QStringLiteral("Some settings are not stored yet. Store them before closing?"),
+                QStringLiteral("Tunedesk"), MsgIcon::Question, MsgButtons::SaveDiscardCancel, MsgAnswer::Save};
+    ask.captions = korean ? QStringList{QStringLiteral("저장하고 닫기"), QStringLiteral("저장하지 않고 닫기"), QStringLiteral("계속 편집")}
+                          : QStringList{QStringLiteral("Store and close"), QStringLiteral("Close without storing"),
+                                        QStringLiteral("Keep editing")};
+    switch (s_.boxes.show(ask)) {
+    case MsgAnswer::Save:
+        closing_ = storeAll();
+        break;
+    case MsgAnswer::Discard:
+        closing_ = true;
+        break;
+    default:
+        break;
+    }
+    if (closing_)
+        e->accept();
+    else
+        e->ignore();
 }
 
 void frmOptions::nameAndOrderControls()
@@ -238,23 +303,23 @@ void frmOptions::nameAndOrderControls()
 
 void frmOptions::keyPressEvent(QKeyEvent* e)
 {
-    // As in a dialog: Escape cancels; Enter presses the focused button, else OK. In the
-    // page list Enter only shows the page, and in a text field it does nothing: a text
-    // typed but not yet added must not be lost to OK ending the program.
+    // As in a dialog: Escape cancels (which asks first when edits would be lost). Enter
+    // presses the focused button and does what any other control does with it: a list
+    // opens, a check or option button toggles, the page list shows its page, the rest
+    // do nothing. OK is pressed only on purpose.
     if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
         cmdCancel->click();
         return;
     }
     if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
         && (e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier)) {
-        if (focusWidget() == LstOption)
+        QWidget* focus = focusWidget();
+        if (focus == LstOption)
             LstOption_Click();
-        else if (qobject_cast<QLineEdit*>(focusWidget()))
-            return;
-        else if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled())
+        else if (auto* list = qobject_cast<QComboBox*>(focus))
+            list->showPopup();
+        else if (auto* button = qobject_cast<QAbstractButton*>(focus); button && button->isEnabled())
             button->click();
-        else
-            cmdOK->click();
         return;
     }
     QWidget::keyPressEvent(e);

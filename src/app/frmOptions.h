@@ -3,6 +3,7 @@
 #include "platform/Services.h"
 
 #include <QTimer>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 
@@ -82,13 +83,22 @@ public slots:
     void Timer1_Timer();
     void CmdBy_Click();
 
+    // Any display value, settings-store value or holiday changed since the load or the last store.
+    bool hasUnsavedEdits() const;
+
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
+    // The OK stores: display values, then the holiday list. False when one failed (told).
+    bool storeAll();
+
     Services& s_;
     LanguageFile& lng_;
     QString caption_;
+    QStringList holidaysStored_; // the holiday list as on disk
+    bool closing_ = false;       // stored, or the user chose to close without storing
 };
 
 } // namespace td

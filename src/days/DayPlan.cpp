@@ -8,6 +8,8 @@ namespace td {
 
 DayChange::Kind DayChange::kind() const
 {
+    if (!failure.isEmpty())
+        return Kind::Failed;
     if (before == after)
         return Kind::Unchanged;
     if (!before)
@@ -20,47 +22,60 @@ int DayPlan::count(DayChange::Kind kind) const
     return int(std::count_if(days.cbegin(), days.cend(), [kind](const DayChange& c) { return c.kind() == kind; }));
 }
 
+void planDay(const IFileSystem& fs, DayChange& c, const DayOps& ops, DayText reading)
+{
+    c.before.reset();
+    c.after.reset();
+    c.failure.clear();
+    QString text;
+    if (fs.fileExists(c.path)) {
+        QByteArray bytes;
+        const IoStatus st = fs.readAll(c.path, bytes);
+        if (!st.ok) {
+            c.failure = st.reason;
+            return;
+        }
+        text = reading == DayText::AllLines ? DayFiles::allLines(bytes) : DayFiles::joinLines(bytes);
+        c.before = std::move(bytes);
+    }
+    const QString after = ops(c.date, text);
+    // A day whose text the run leaves as it is keeps its bytes (CR LF and all).
+    if (after == text) {
+        c.after = c.before;
+        return;
+    }
+    // A text of nothing but spaces holds nothing: the day loses its file.
+    if (!trimSpaces(after).isEmpty()) {
+        const Cp949::Encoded encoded = Cp949::encode(after);
+        if (!encoded.ok()) {
+            c.failure = QStringLiteral("the code page cannot hold \"%1\"").arg(encoded.badCharacter);
+            return;
+        }
+        c.after = encoded.bytes + QByteArrayLiteral("\r\n");
+    }
+    // A day the run would change but may not write shows as failing now, as the run would report it.
+    if (c.before != c.after) {
+        const IoStatus st = fs.mayWrite(c.path);
+        if (!st.ok)
+            c.failure = st.reason;
+    }
+}
+
 DayPlan planDays(const IFileSystem& fs, const QString& dataFolder, const QList<QDate>& dates, const DayOps& ops,
                  DayText reading)
 {
     DayPlan plan;
+    plan.ops = ops;
+    plan.reading = reading;
     plan.days.reserve(dates.size());
-    auto fail = [&plan](const QString& path, const QString& reason) {
-        if (plan.failedDays++ == 0) {
-            plan.firstFailure = path;
-            plan.firstReason = reason;
-        }
-    };
     for (const QDate& date : dates) {
         DayChange c;
         c.date = date;
         c.path = DayFiles::dayFile(dataFolder, date);
-        QString text;
-        if (fs.fileExists(c.path)) {
-            QByteArray bytes;
-            const IoStatus st = fs.readAll(c.path, bytes);
-            if (!st.ok) {
-                fail(c.path, st.reason);
-                continue;
-            }
-            text = reading == DayText::AllLines ? DayFiles::allLines(bytes) : DayFiles::joinLines(bytes);
-            c.before = std::move(bytes);
-        }
-        const QString after = ops(date, text);
-        // A day whose text the run leaves as it is keeps its bytes (CR LF and all).
-        if (after == text) {
-            c.after = c.before;
-            plan.days.append(std::move(c));
-            continue;
-        }
-        // A text of nothing but spaces holds nothing: the day loses its file.
-        if (!trimSpaces(after).isEmpty()) {
-            const Cp949::Encoded encoded = Cp949::encode(after);
-            if (!encoded.ok()) {
-                fail(c.path, QStringLiteral("the code page cannot hold \"%1\"").arg(encoded.badCharacter));
-                continue;
-            }
-            c.after = encoded.bytes + QByteArrayLiteral("\r\n");
+        planDay(fs, c, ops, reading);
+        if (!c.failure.isEmpty() && plan.failedDays++ == 0) {
+            plan.firstFailure = c.path;
+            plan.firstReason = c.failure;
         }
         plan.days.append(std::move(c));
     }

@@ -17,24 +17,16 @@ struct DayChange {
     std::optional<QByteArray> before; // bytes on disk before, nullopt = absent
     std::optional<QByteArray> after;  // bytes after, nullopt = deleted / stays absent
     bool companion = false;           // the companion "_D" file of the day (an import puts it back)
+    QString failure = {};             // why the day cannot be read or written; empty when it can
 
     enum class Kind {
         New,
         Changed,
         Deleted,
         Unchanged,
+        Failed,
     };
     Kind kind() const;
-};
-
-struct DayPlan {
-    QList<DayChange> days; // in the order of the dates given
-    int failedDays = 0;    // days that could not be read, or whose text the code page cannot hold
-    QString firstFailure;  // the path of the first of them
-    QString firstReason;   // and why
-
-    // How many days of each kind.
-    int count(DayChange::Kind kind) const;
 };
 
 // The day text's operation: the text after, from the date and the text before
@@ -47,16 +39,34 @@ enum class DayText {
     AllLines,
 };
 
+struct DayPlan {
+    QList<DayChange> days; // in the order of the dates given; failed days too
+    int failedDays = 0;    // days that cannot be read, written, or whose text the code page cannot hold
+    QString firstFailure;  // the path of the first of them
+    QString firstReason;   // and why
+    // The day operation the plan was made with: a day that changed on disk
+    // since is planned again from what is there then.
+    DayOps ops;
+    DayText reading = DayText::ReadingRule;
+
+    // How many days of each kind.
+    int count(DayChange::Kind kind) const;
+};
+
 // Computes what a run would do by the very text rules the run uses: reads each
 // day file once, applies ops, and stores the result as the run would write it
 // (CP949 + CR LF; a text of spaces only deletes the file). Writes nothing. A day
-// that cannot be read or stored is counted as failed and left out.
+// that cannot be read, or that would change but may not be written, is counted
+// as failed and kept in the plan as Failed.
 DayPlan planDays(const IFileSystem& fs, const QString& dataFolder, const QList<QDate>& dates, const DayOps& ops,
                  DayText reading = DayText::ReadingRule);
 
 // Puts bytes in place of a day file, or deletes it for nullopt (a file that is
 // not there is no failure). The month folder is created (one level) when the
 // write finds it missing. Atomic, not synced: the caller flushes once.
+// Plans one day (c.date and c.path set) from what is on disk now.
+void planDay(const IFileSystem& fs, DayChange& c, const DayOps& ops, DayText reading);
+
 IoStatus putDayFile(IFileSystem& fs, const QString& monthFolderPath, const QString& dayFilePath,
                     const std::optional<QByteArray>& bytes);
 

@@ -38,6 +38,8 @@ QVariant DayPlanModel::data(const QModelIndex& index, int role) const
     default: {
         // Before for changed and deleted days, after for new and changed ones.
         const bool before = index.column() == 2;
+        if (kind == DayChange::Kind::Failed)
+            return before ? QString() : c.failure; // why the run will fail there
         const std::optional<QByteArray>& bytes = before ? c.before : c.after;
         const bool shown = before ? kind == DayChange::Kind::Changed || kind == DayChange::Kind::Deleted
                                   : kind == DayChange::Kind::New || kind == DayChange::Kind::Changed;
@@ -132,7 +134,8 @@ void PlanPreview::build(int tab)
     header->setSectionResizeMode(1, QHeaderView::Fixed);
     header->resizeSection(0, view->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 _D")) + 16);
     int kindWidth = 0;
-    for (auto kind : {DayChange::Kind::New, DayChange::Kind::Changed, DayChange::Kind::Deleted, DayChange::Kind::Unchanged})
+    for (auto kind : {DayChange::Kind::New, DayChange::Kind::Changed, DayChange::Kind::Deleted, DayChange::Kind::Unchanged,
+                      DayChange::Kind::Failed})
         kindWidth = std::max(kindWidth, view->fontMetrics().horizontalAdvance(RunMessages::changeKind(korean_, kind)));
     header->resizeSection(1, kindWidth + 24);
     header->setSectionResizeMode(2, QHeaderView::Stretch);

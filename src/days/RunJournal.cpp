@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QIODevice>
 #include <QRegularExpression>
+#include <QHash>
 #include <QSet>
 
 #include <cerrno>
@@ -110,6 +111,33 @@ QStringList RunJournal::files() const
     return paths;
 }
 
+QString RunJournal::newestFor(const QString& dataFolder) const
+{
+    for (const QString& path : files()) {
+        const std::optional<QString> folder = folderOf(path);
+        if (!folder || *folder == dataFolder)
+            return path;
+    }
+    return QString();
+}
+
+std::optional<QString> RunJournal::folderOf(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray head = f.read(64 * 1024);
+    if (!head.startsWith(kMagic))
+        return std::nullopt;
+    QDataStream in(head.mid(kMagic.size()));
+    in.setVersion(QDataStream::Qt_6_0);
+    QString kind, folder;
+    in >> kind >> folder;
+    if (in.status() != QDataStream::Ok || folder.isEmpty())
+        return std::nullopt;
+    return folder;
+}
+
 IoStatus RunJournal::write(const QString& dataFolder, const RunLabel& label, const DayPlan& plan, QString* path)
 {
     Journal j;
@@ -117,9 +145,14 @@ IoStatus RunJournal::write(const QString& dataFolder, const RunLabel& label, con
     j.dataFolder = dataFolder;
     j.made = QDateTime::currentDateTimeUtc();
     for (const DayChange& c : plan.days) {
-        if (c.kind() == DayChange::Kind::Unchanged)
+        const DayChange::Kind kind = c.kind();
+        if (kind == DayChange::Kind::Unchanged || kind == DayChange::Kind::Failed)
             continue;
         j.days.append({c.date, c.before, c.after ? std::optional(digest(*c.after)) : std::nullopt, c.companion});
+        const QString month = DayFiles::folderName(c.date);
+        if (kind == DayChange::Kind::New && !j.createdFolders.contains(month)
+            && !QFileInfo(QFileInfo(c.path).path()).isDir())
+            j.createdFolders << month;
     }
     if (folder_.isEmpty() || !QDir().mkpath(folder_))
         return IoStatus::failure(folder_, QStringLiteral("cannot create the folder"));
@@ -135,9 +168,12 @@ IoStatus RunJournal::write(const QString& dataFolder, const RunLabel& label, con
         return st;
     if (path)
         *path = file;
-    const auto runs = numbered(folder_);
-    for (qsizetype i = kKeep; i < runs.size(); ++i)
-        QFile::remove(runs[i].second);
+    // Each data folder keeps its own last runs.
+    QHash<QString, int> kept;
+    for (const auto& run : numbered(folder_)) {
+        if (++kept[folderOf(run.second).value_or(QString())] > kKeep)
+            QFile::remove(run.second);
+    }
     // What killed journal writes left, and refused journals beyond the same count.
     QDir dir(folder_);
     for (const QString& name : dir.entryList({QStringLiteral(".run-*.journal.tmp")}, QDir::Files | QDir::Hidden))
@@ -179,6 +215,7 @@ QByteArray RunJournal::encode(const Journal& j)
             if (d.afterDigest)
                 out << *d.afterDigest;
         }
+        out << j.createdFolders;
     }
     QByteArray file = kMagic + body;
     return file + kEnd + digest(file);
@@ -227,6 +264,13 @@ std::optional<Journal> RunJournal::decode(const QByteArray& bytes, JournalProble
         if (!d.date.isValid() || flags > 7 || (d.afterDigest && d.afterDigest->size() != kDigestSize))
             return refuse(JournalProblem::Damaged);
         j.days.append(std::move(d));
+    }
+    if (!in.atEnd())
+        in >> j.createdFolders;
+    static const QRegularExpression month(QStringLiteral("^\\d{4}_\\d{1,2}$"));
+    for (const QString& name : std::as_const(j.createdFolders)) {
+        if (!month.match(name).hasMatch())
+            return refuse(JournalProblem::Damaged);
     }
     if (in.status() != QDataStream::Ok || !in.atEnd() || j.dataFolder.isEmpty())
         return refuse(JournalProblem::Damaged);
@@ -283,24 +327,73 @@ JournalLock::~JournalLock()
         ::close(fd_); // releases the flock
 }
 
+namespace {
+
+// What is on a day's path now: nullopt for no file.
+IoStatus currentBytes(const IFileSystem& fs, const QString& path, std::optional<QByteArray>& now)
+{
+    now.reset();
+    if (!fs.fileExists(path))
+        return IoStatus::success();
+    QByteArray bytes;
+    const IoStatus st = fs.readAll(path, bytes);
+    if (st.ok)
+        now = std::move(bytes);
+    return st;
+}
+
+} // namespace
+
 DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPlan& plan, RunJournal* journal,
-                         const RunLabel& label, const std::function<void(int)>& progress)
+                         const RunLabel& label, const std::function<void(int)>& progress,
+                         const std::function<bool()>& stop)
 {
     DayRunResult result;
-    result.failedDays = plan.failedDays;
-    result.firstFailure = plan.firstFailure;
-    result.firstReason = plan.firstReason;
-    const bool changes = std::any_of(plan.days.cbegin(), plan.days.cend(),
-                                     [](const DayChange& c) { return c.kind() != DayChange::Kind::Unchanged; });
+    result.totalDays = int(plan.days.size());
+    auto fail = [&result](const QString& path, const QString& reason) {
+        if (result.failedDays++ == 0) {
+            result.firstFailure = path;
+            result.firstReason = reason;
+        }
+    };
+
     std::optional<JournalLock> lock;
-    if (journal && changes) {
+    if (journal) {
+        // One run or undo at a time, whichever copy: taken before the days are read again.
         lock.emplace(journal->folder());
         if (!lock->held()) {
             result.journalFailure = lock->status();
             result.busy = true;
             return result;
         }
-        const IoStatus st = journal->write(dataFolder, label, plan);
+    }
+
+    // The plan may have waited on the user for minutes: what the files hold now
+    // is what the run works from, and what the journal keeps.
+    DayPlan live = plan;
+    for (DayChange& c : live.days) {
+        if (c.kind() == DayChange::Kind::Failed)
+            continue;
+        std::optional<QByteArray> now;
+        const IoStatus st = currentBytes(fs, c.path, now);
+        if (!st.ok) {
+            c.failure = st.reason;
+        } else if (now != c.before) {
+            // A day file is planned again; a companion file, which the plan made otherwise, is left alone.
+            if (live.ops && !c.companion) {
+                planDay(fs, c, live.ops, live.reading);
+                result.replanned << c.path;
+            } else {
+                c.failure = QStringLiteral("changed since the plan was made");
+            }
+        }
+    }
+    const bool changes = std::any_of(live.days.cbegin(), live.days.cend(), [](const DayChange& c) {
+        const DayChange::Kind k = c.kind();
+        return k != DayChange::Kind::Unchanged && k != DayChange::Kind::Failed;
+    });
+    if (journal && changes) {
+        const IoStatus st = journal->write(dataFolder, label, live);
         if (!st.ok) {
             result.journalFailure = st;
             return result;
@@ -308,24 +401,38 @@ DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPl
     }
 
     QString flushPath;
-    for (qsizetype i = 0; i < plan.days.size(); ++i) {
-        const DayChange& c = plan.days[i];
-        if (c.kind() != DayChange::Kind::Unchanged) {
+    for (qsizetype i = 0; i < live.days.size(); ++i) {
+        const DayChange& c = live.days[i];
+        const DayChange::Kind kind = c.kind();
+        // Counted as the run reaches them: a cancelled run tells only of the days it went through.
+        if (kind == DayChange::Kind::Failed) {
+            fail(c.path, c.failure);
+        } else if (kind == DayChange::Kind::Unchanged) {
+            ++result.unchangedDays;
+        } else {
+            // Right before the write: a day saved meanwhile keeps what was saved.
+            std::optional<QByteArray> now;
+            const IoStatus read = currentBytes(fs, c.path, now);
             const QString folder = DayFiles::monthFolder(dataFolder, c.date);
-            const IoStatus st = putDayFile(fs, folder, c.path, c.after);
-            if (!st.ok) {
-                if (result.failedDays++ == 0) {
-                    result.firstFailure = st.path;
-                    result.firstReason = st.reason;
-                }
+            if (!read.ok) {
+                fail(read.path, read.reason);
+            } else if (now != c.before) {
+                result.leftAlone << c.path;
+            } else if (const IoStatus st = putDayFile(fs, folder, c.path, c.after); !st.ok) {
+                fail(st.path, st.reason);
             } else {
                 ++result.changedDays;
                 if (flushPath.isEmpty())
                     flushPath = folder;
             }
         }
+        result.doneDays = int(i) + 1;
         if (progress)
             progress(int(i));
+        if (stop && i + 1 < live.days.size() && stop()) {
+            result.cancelled = true;
+            break;
+        }
     }
 
     // The files were replaced without a sync each; one flush makes the run durable.
@@ -352,10 +459,9 @@ UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFol
         r.busy = lock.status();
         return r;
     }
-    const QStringList files = journal.files();
-    if (files.isEmpty())
+    r.journalPath = journal.newestFor(dataFolder);
+    if (r.journalPath.isEmpty())
         return r;
-    r.journalPath = files.first();
     const std::optional<Journal> j = RunJournal::read(r.journalPath, &r.problem, &r.detail);
     if (j && j->dataFolder != dataFolder) {
         r.problem = JournalProblem::OtherDataFolder;
@@ -414,6 +520,13 @@ UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFol
             if (leftover.match(name).hasMatch())
                 QFile::remove(joinPath(month, name));
         }
+    }
+    // A month folder the run made, left empty, goes with it (rmdir takes only an empty one).
+    for (const QString& name : j->createdFolders) {
+        const QString month = dataFolder + name;
+        if (QDir(month).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)
+            && QDir().rmdir(month))
+            r.removedFolders << month;
     }
 
     if (!flushPath.isEmpty()) {

@@ -9,12 +9,18 @@ namespace td {
 // How a run over day files went.
 struct DayRunResult {
     int changedDays = 0;                           // day files written or deleted
+    int unchangedDays = 0;                         // days the run leaves as they are
     int failedDays = 0;                            // days that could not be read, written, deleted or given their folder
     QString firstFailure;                          // the path of the first failure
     QString firstReason;                           // and why it failed
     IoStatus journalFailure = IoStatus::success(); // the journal could not be written: no day was touched
     bool busy = false;                             // because another run or undo holds it
-    bool ok() const { return failedDays == 0 && journalFailure.ok; }
+    QStringList replanned;                         // changed on disk after the plan was made: planned again from what was there
+    QStringList leftAlone;                         // changed on disk while the run went on: not written
+    int doneDays = 0;                              // days of the plan gone through
+    int totalDays = 0;                             // days of the plan
+    bool cancelled = false;
+    bool ok() const { return failedDays == 0 && journalFailure.ok && leftAlone.isEmpty(); }
 };
 
 // What a run was, as its journal and the Undo button name it.
@@ -37,6 +43,7 @@ struct Journal {
     QString dataFolder;
     QDateTime made; // UTC
     QList<JournalDay> days;
+    QStringList createdFolders; // month folders ("2004_3") the run found missing: Undo removes them when left empty
 };
 
 // Why a journal is not applied.
@@ -63,8 +70,15 @@ public:
 
     // The journal files, newest first.
     QStringList files() const;
+    // The newest journal Undo acts on for this data folder: the newest made for
+    // it, or a newer one whose folder cannot be told (to be refused). Journals of
+    // other data folders are passed over and kept for them. Empty when none.
+    QString newestFor(const QString& dataFolder) const;
+    // The data folder a journal names in its first bytes, unchecked; nullopt
+    // when it cannot be told.
+    static std::optional<QString> folderOf(const QString& path);
     // Writes the journal of a run about to apply plan (the days it changes),
-    // synced before returning; then drops the oldest beyond kKeep.
+    // synced before returning; then drops the oldest beyond kKeep of that data folder.
     IoStatus write(const QString& dataFolder, const RunLabel& label, const DayPlan& plan, QString* path = nullptr);
     // Undone: the journal leaves the list.
     bool retire(const QString& path);
@@ -105,9 +119,14 @@ private:
 // Applies a plan: the journal first (when one is given) and synced once, then
 // every day that changes, replaced atomically without a sync each, then one
 // flush. A journal that cannot be written stops the run before any day file
-// is touched. progress gets the index of each plan day once it is done.
+// is touched. progress gets the index of each plan day once it is done; when
+// stop then says so, the run ends after that day, journaled as a whole run.
+// Each day is read again first: one that changed since the plan read it is
+// planned again from what is there (and journaled so); one that changes while
+// the run goes on is not written, and named.
 DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPlan& plan, RunJournal* journal,
-                         const RunLabel& label, const std::function<void(int)>& progress = {});
+                         const RunLabel& label, const std::function<void(int)>& progress = {},
+                         const std::function<bool()>& stop = {});
 
 struct UndoResult {
     enum class Status {
@@ -123,15 +142,16 @@ struct UndoResult {
     QString detail;                                // the system's reason, or the journal's data folder
     RunLabel label;
     int restoredDays = 0;
-    QStringList changedSince; // day files changed since the run: left alone
+    QStringList changedSince;   // day files changed since the run: left alone
+    QStringList removedFolders; // month folders the run created, left empty, removed
     int failedDays = 0;
     QString firstFailure;
 };
 
-// Undoes the newest run of the journal: every day file it touched back to its
-// bytes before (atomic writes, one flush), unless the file changed since the
-// run. A journal that is damaged or made for another data folder is refused
-// and set aside; no day file is touched.
+// Undoes the newest run of this data folder: every day file it touched back to
+// its bytes before (atomic writes, one flush), unless the file changed since the
+// run. A journal that is damaged is refused and set aside; no day file is
+// touched. Journals of other data folders are left for them.
 UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFolder);
 
 } // namespace td

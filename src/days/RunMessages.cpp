@@ -1,5 +1,7 @@
 #include "RunMessages.h"
 
+#include "DayEntry.h"
+
 #include <QLocale>
 
 namespace td {
@@ -10,6 +12,17 @@ const QString kBreak = QStringLiteral("\r");
 constexpr int kNamed = 10; // day files named in a message; the rest are counted
 
 QString dateText(const QDate& d) { return d.toString(QStringLiteral("yyyy-MM-dd")); }
+
+// The first paths of a list on lines of their own, the rest counted.
+QString namedPaths(bool korean, const QStringList& paths)
+{
+    QString text;
+    for (const QString& path : paths.first(std::min<qsizetype>(kNamed, paths.size())))
+        text += kBreak + path;
+    if (paths.size() > kNamed)
+        text += kBreak + (korean ? QStringLiteral("외 %1개") : QStringLiteral("and %1 more")).arg(paths.size() - kNamed);
+    return text;
+}
 
 } // namespace
 
@@ -25,6 +38,7 @@ QString RunMessages::changeKind(bool korean, DayChange::Kind kind)
     case DayChange::Kind::New: return korean ? QStringLiteral("새로 만듦") : QStringLiteral("New");
     case DayChange::Kind::Changed: return korean ? QStringLiteral("바뀜") : QStringLiteral("Changed");
     case DayChange::Kind::Deleted: return korean ? QStringLiteral("지움") : QStringLiteral("Deleted");
+    case DayChange::Kind::Failed: return korean ? QStringLiteral("실패") : QStringLiteral("Fails");
     case DayChange::Kind::Unchanged: break;
     }
     return korean ? QStringLiteral("그대로") : QStringLiteral("Unchanged");
@@ -43,9 +57,9 @@ QString RunMessages::previewSummary(bool korean, const DayPlan& plan)
                           : QStringLiteral("New %1, changed %2, deleted %3, unchanged %4");
     text = text.arg(plan.count(K::New)).arg(plan.count(K::Changed)).arg(plan.count(K::Deleted)).arg(plan.count(K::Unchanged));
     if (plan.failedDays > 0) {
-        const QString failed = korean ? QStringLiteral("읽지 못한 날 %1일, 첫 실패: %2")
-                                      : QStringLiteral("%1 day(s) cannot be read or stored; first: %2");
-        text += kBreak + failed.arg(plan.failedDays).arg(plan.firstFailure);
+        const QString failed = korean ? QStringLiteral("읽거나 쓸 수 없는 날 %1일, 첫 실패: %2 (%3)")
+                                      : QStringLiteral("%1 day(s) cannot be read or stored; first: %2 (%3)");
+        text += kBreak + failed.arg(plan.failedDays).arg(plan.firstFailure, plan.firstReason);
     }
     return text;
 }
@@ -86,13 +100,6 @@ QString RunMessages::undoTipUnreadable(bool korean, const QString& path)
     return (korean ? QStringLiteral("실행 기록을 읽을 수 없습니다: %1") : QStringLiteral("The run journal cannot be read: %1")).arg(path);
 }
 
-QString RunMessages::undoTipOtherFolder(bool korean, const QString& path, const QString& dataFolder)
-{
-    return (korean ? QStringLiteral("실행 기록 %1은(는) 다른 데이타 폴더(%2)의 기록이라 되돌리지 않습니다.")
-                   : QStringLiteral("The run journal %1 was made for another data folder (%2) and will not be applied."))
-        .arg(path, dataFolder);
-}
-
 QString RunMessages::nothingToUndo(bool korean)
 {
     return korean ? QStringLiteral("되돌릴 실행이 없습니다.") : QStringLiteral("There is no run to undo.");
@@ -107,11 +114,11 @@ QString RunMessages::undone(bool korean, const UndoResult& r)
     if (!r.changedSince.isEmpty()) {
         const QString left = korean ? QStringLiteral("실행 뒤에 바뀐 날짜 파일 %1개는 그대로 두었습니다:")
                                     : QStringLiteral("%1 day file(s) changed since the run and were left alone:");
-        text += kBreak + left.arg(r.changedSince.size());
-        for (const QString& path : r.changedSince.first(std::min<qsizetype>(kNamed, r.changedSince.size())))
-            text += kBreak + path;
-        if (r.changedSince.size() > kNamed)
-            text += kBreak + (korean ? QStringLiteral("외 %1개") : QStringLiteral("and %1 more")).arg(r.changedSince.size() - kNamed);
+        text += kBreak + left.arg(r.changedSince.size()) + namedPaths(korean, r.changedSince);
+    }
+    if (!r.removedFolders.isEmpty()) {
+        text += kBreak + (korean ? QStringLiteral("실행이 만들었다가 비게 된 월 폴더 %1개를 지웠습니다:") : QStringLiteral("%1 month folder(s) the run had created and left empty were removed:")).arg(r.removedFolders.size())
+                + namedPaths(korean, r.removedFolders);
     }
     if (r.failedDays > 0) {
         const QString failed = korean ? QStringLiteral("%1일을 되돌리지 못했습니다. 첫 실패: %2\r실행 기록은 남아 있어 다시 되돌릴 수 있습니다.")
@@ -153,6 +160,28 @@ QString RunMessages::journalBusy(bool korean, const IoStatus& st)
     return (korean ? QStringLiteral("다른 실행이나 되돌리기가 진행 중이라 아무것도 바꾸지 않았습니다.\r%1: %2")
                    : QStringLiteral("Another run or undo is in progress, so nothing was changed.\r%1: %2"))
         .arg(st.path, st.reason);
+}
+
+QString RunMessages::runDone(bool korean, const DayRunResult& r)
+{
+    QString text;
+    if (r.cancelled)
+        text = (korean ? QStringLiteral("취소했습니다. %1일 중 %2일을 처리했습니다. 처리한 날은 되돌리기로 되돌릴 수 있습니다.")
+                       : QStringLiteral("Cancelled after %2 of %1 days. What was done can be taken back with Undo."))
+                   .arg(r.totalDays)
+                   .arg(r.doneDays);
+    else if (r.failedDays == 0)
+        text = ScheduleMessages::completed(korean);
+    else
+        text = ScheduleMessages::failed(korean, r.failedDays, r.firstFailure, r.firstReason);
+    text += kBreak + (korean ? QStringLiteral("쓴 날 %1일, 그대로 둔 날 %2일, 실패한 날 %3일") : QStringLiteral("Written: %1 day(s), unchanged: %2, failed: %3")).arg(r.changedDays).arg(r.unchangedDays).arg(r.failedDays);
+    if (!r.replanned.isEmpty())
+        text += kBreak + (korean ? QStringLiteral("미리 계산한 뒤에 바뀐 날짜 파일 %1개는 지금 내용에 맞춰 다시 계산해 썼습니다:") : QStringLiteral("%1 day file(s) changed after the plan was made; each was planned again from its new text:")).arg(r.replanned.size())
+                + namedPaths(korean, r.replanned);
+    if (!r.leftAlone.isEmpty())
+        text += kBreak + (korean ? QStringLiteral("실행 중에 바뀐 날짜 파일 %1개는 쓰지 않고 그대로 두었습니다:") : QStringLiteral("%1 day file(s) changed while the run went on and were left alone:")).arg(r.leftAlone.size())
+                + namedPaths(korean, r.leftAlone);
+    return text;
 }
 
 QString RunMessages::journalNotWritten(bool korean, const IoStatus& st)

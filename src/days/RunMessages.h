@@ -21,12 +21,13 @@ struct RunMessages {
     // What Undo would undo, for its tooltip.
     static QString undoTip(bool korean, const Journal& journal);
     static QString undoTipUnreadable(bool korean, const QString& path);
-    // The newest journal was made for another data folder: Undo will refuse it.
-    static QString undoTipOtherFolder(bool korean, const QString& path, const QString& dataFolder);
     static QString nothingToUndo(bool korean);
     // The closing message of an undo.
     static QString undone(bool korean, const UndoResult& result);
     static QString journalRefused(bool korean, const UndoResult& result);
+    // The closing message of a run: completed, cancelled or failed, then the
+    // counts and the days that changed on disk while the user looked or the run went.
+    static QString runDone(bool korean, const DayRunResult& result);
     // A run that stopped before its first day file: its journal could not be written.
     static QString journalNotWritten(bool korean, const IoStatus& status);
     // Another run or undo, of this copy or another, holds the journal.

@@ -1,16 +1,42 @@
 #include "RunPump.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QWidget>
 
 namespace td {
 namespace {
 constexpr qint64 kPumpIntervalMs = 30;
 }
 
-RunPump::RunPump()
+RunPump::RunPump(QAbstractButton* cancel, QWidget* window) : cancel_(cancel)
 {
     QCoreApplication::instance()->installEventFilter(this);
+    focus_ = QApplication::focusWidget();
+    auto disable = [this](QWidget* w) {
+        if (w->isEnabled()) {
+            w->setEnabled(false);
+            disabled_ << w;
+        }
+    };
+    if (cancel) {
+        // Everything beside the way down to Cancel goes grey; Cancel itself is the one live control.
+        for (QWidget* w = cancel; !w->isWindow() && w->parentWidget(); w = w->parentWidget()) {
+            for (QObject* o : w->parentWidget()->children()) {
+                auto* sibling = qobject_cast<QWidget*>(o);
+                if (sibling && sibling != w && !sibling->isWindow())
+                    disable(sibling);
+            }
+        }
+        cancel->setEnabled(true);
+        cancel->setFocus();
+        connect(cancel, &QAbstractButton::clicked, this, [this] { cancelled_ = true; });
+    } else if (window) {
+        disable(window->window());
+    }
 }
 
 RunPump::~RunPump()
@@ -18,6 +44,14 @@ RunPump::~RunPump()
     // Input that arrived since the last pump is dropped while the filter still stands.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     QCoreApplication::instance()->removeEventFilter(this);
+    if (cancel_)
+        cancel_->setEnabled(false);
+    for (const QPointer<QWidget>& w : std::as_const(disabled_)) {
+        if (w)
+            w->setEnabled(true);
+    }
+    if (focus_)
+        focus_->setFocus();
 }
 
 bool RunPump::due() const
@@ -35,14 +69,24 @@ void RunPump::pump(bool force)
 
 bool RunPump::eventFilter(QObject* watched, QEvent* event)
 {
-    switch (event->type()) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress && cancel_ && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        cancel_->click();
+        return true;
+    }
+    switch (type) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
-    case QEvent::Wheel:
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
+        // Cancel takes its own click and its own Space.
+        if (cancel_ && watched == cancel_.data())
+            return QObject::eventFilter(watched, event);
+        event->ignore();
+        return true;
+    case QEvent::Wheel:
     case QEvent::ShortcutOverride:
     case QEvent::Shortcut:
     case QEvent::ContextMenu:

@@ -19,30 +19,29 @@ void reportRun(Services& s, const DayRunResult& result)
     else if (!result.journalFailure.ok)
         s.boxes.info(RunMessages::journalNotWritten(korean, result.journalFailure), ScheduleMessages::title());
     else
-        s.boxes.info(result.ok() ? ScheduleMessages::completed(korean)
-                                 : ScheduleMessages::failed(korean, result.failedDays, result.firstFailure, result.firstReason),
-                     ScheduleMessages::title());
+        s.boxes.info(RunMessages::runDone(korean, result), ScheduleMessages::title());
 }
 
 void applyPlanAndReport(Services& s, const DayPlan& plan, const RunLabel& label,
-                        const std::function<void(double)>& setPercent)
+                        const std::function<void(double)>& setPercent, QAbstractButton* cancel)
 {
     DayRunResult result;
     {
-        RunPump pump;
+        RunPump pump(cancel);
         setPercent(0);
         pump.pump(true);
         std::optional<RunJournal> journal;
         if (!s.journalFolder.isEmpty())
             journal.emplace(s.journalFolder);
         const qsizetype days = plan.days.size();
-        result = executePlan(s.fs, s.DataFolder, plan, journal ? &*journal : nullptr, label, [&](int i) {
+        result = executePlan(
+            s.fs, s.DataFolder, plan, journal ? &*journal : nullptr, label, [&](int i) {
             if (pump.due() || i + 1 == days) {
                 setPercent(double(i + 1) / double(days) * 100.0);
                 pump.pump(true);
-            }
-        });
-        setPercent(100);
+            } }, [&pump] { return pump.cancelled(); });
+        if (!result.cancelled)
+            setPercent(100);
         pump.pump(true);
     }
     reportRun(s, result);
@@ -52,7 +51,7 @@ void undoAndReport(Services& s, PercentBar* bar)
 {
     UndoResult result;
     {
-        RunPump pump;
+        RunPump pump(nullptr, bar);
         bar->setPercent(0);
         pump.pump(true);
         RunJournal journal(s.journalFolder);
@@ -81,19 +80,25 @@ void undoAndReport(Services& s, PercentBar* bar)
 void refreshUndo(const Services& s, QPushButton* undo)
 {
     const bool korean = s.isKorean();
-    const QStringList files = s.journalFolder.isEmpty() ? QStringList() : RunJournal(s.journalFolder).files();
-    undo->setEnabled(!files.isEmpty());
-    if (files.isEmpty()) {
+    const QString newest = s.journalFolder.isEmpty() ? QString() : RunJournal(s.journalFolder).newestFor(s.DataFolder);
+    undo->setEnabled(!newest.isEmpty());
+    if (newest.isEmpty()) {
         undo->setToolTip(RunMessages::nothingToUndo(korean));
         return;
     }
-    const std::optional<Journal> j = RunJournal::read(files.first(), nullptr);
+    const std::optional<Journal> j = RunJournal::read(newest, nullptr);
     if (!j)
-        undo->setToolTip(RunMessages::undoTipUnreadable(korean, files.first()));
-    else if (j->dataFolder != s.DataFolder)
-        undo->setToolTip(RunMessages::undoTipOtherFolder(korean, files.first(), j->dataFolder));
+        undo->setToolTip(RunMessages::undoTipUnreadable(korean, newest));
     else
         undo->setToolTip(RunMessages::undoTip(korean, *j));
+}
+
+void refreshDataFolder(Services& s)
+{
+    const QString before = s.DataFolder;
+    s.refreshDataFolder();
+    if (s.DataFolder != before)
+        emit JournalSignal::instance().changed();
 }
 
 JournalSignal& JournalSignal::instance()

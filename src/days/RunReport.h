@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 
+class QAbstractButton;
 class QPushButton;
 
 namespace td {
@@ -20,15 +21,19 @@ namespace days {
 void reportRun(Services& s, const DayRunResult& result);
 
 // Applies a plan computed elsewhere (an import) as a run: journal, progress
-// through setPercent with the window kept painted, then the run's messages.
+// through setPercent with the window kept painted and only cancel live, then
+// the run's messages.
 void applyPlanAndReport(Services& s, const DayPlan& plan, const RunLabel& label,
-                        const std::function<void(double)>& setPercent);
+                        const std::function<void(double)>& setPercent, QAbstractButton* cancel);
 
 // Undoes the newest journaled run and shows how it went.
 void undoAndReport(Services& s, PercentBar* bar);
 
 // Enables Undo when there is a journal and says in its tooltip which run it undoes.
 void refreshUndo(const Services& s, QPushButton* undo);
+
+// Reads the data folder again; every Undo follows a change at once.
+void refreshDataFolder(Services& s);
 
 // Tells every page that the journals changed (a run or an undo), so each
 // page's Undo button follows.

@@ -1,5 +1,8 @@
 #include "DisplaySettings.h"
 
+#include "settings/Resets.h"
+#include "settings/SettingsJournal.h"
+
 #include "MiscPage.h"
 #include "PresetsPage.h"
 #include "ScreenPage.h"
@@ -18,6 +21,18 @@ DisplaySettings::DisplaySettings(Services& services, PresetsPage* presets, Scree
     connect(p1_, &ScreenPage::dualMonitorChanged, this, &DisplaySettings::ChkDual_Click);
     connect(p0_, &PresetsPage::storeNowClicked, this, &DisplaySettings::CmdDColor_Click);
     connect(p5_, &WeekViewPage::storeFailed, this, &DisplaySettings::reportFailures);
+    // The style switch stores the week view as it leaves it and shows the other style as stored.
+    connect(p5_, &WeekViewPage::styleSwitched, this, [this] {
+        if (!stored_)
+            return;
+        const display::DisplayValues now = shown();
+        stored_->weekSunday = now.weekSunday;
+        stored_->weekWeekday = now.weekWeekday;
+        stored_->weekSaturday = now.weekSaturday;
+        stored_->weekMemo = now.weekMemo;
+        stored_->weekFace = now.weekFace;
+        stored_->weekFontDescription = now.weekFontDescription;
+    });
 }
 
 QString DisplaySettings::profilePath() const
@@ -77,6 +92,12 @@ void DisplaySettings::Main_ReadColor(int index)
     display::readPreset([&](const QString& key) { return ReadProfile(index, key); }, p0_->modeCount(), v);
     display::readStore(s_.store, p5_->secondStyleShown(), v);
     show(v);
+    stored_ = shown();
+}
+
+bool DisplaySettings::edited() const
+{
+    return stored_ && shown() != *stored_;
 }
 
 QList<QPair<QString, QString>> DisplaySettings::presetValues() const
@@ -113,8 +134,10 @@ bool DisplaySettings::Main_WriteColor(int index)
         failures << (s_.isKorean() ? QStringLiteral("설정 저장소: %1") : QStringLiteral("settings store: %1"))
                         .arg(refusedKeys.join(QLatin1String(", ")));
 
-    if (failures.isEmpty())
+    if (failures.isEmpty()) {
+        stored_ = v;
         return true;
+    }
     reportFailures(failures);
     return false;
 }
@@ -167,7 +190,25 @@ void DisplaySettings::ChkDual_Click()
 
 void DisplaySettings::CmdDColor_Click()
 {
-    Main_WriteColor(p0_->currentPreset());
+    const bool korean = s_.isKorean();
+    SettingsJournal journal(s_.fs, s_.journalFolder);
+    if (const IoStatus st = journal.begin(QStringLiteral("store-now"), {profilePath(), s_.store.filePath()}); !st.ok) {
+        s_.boxes.show({settingsJournalNotWritten(korean, st), QStringLiteral("Tunedesk"), MsgIcon::Warning,
+                       MsgButtons::Ok, MsgAnswer::Ok});
+        return;
+    }
+    const bool stored = Main_WriteColor(p0_->currentPreset());
+    journal.finish();
+    // Said what was stored and where.
+    if (!stored)
+        return;
+    const QString preset = p0_->presetName(p0_->currentPreset());
+    QString text = (korean ? QStringLiteral("미리 설정 \"%1\"을(를) 저장했습니다.\r%2 [%1]")
+                           : QStringLiteral("Preset \"%1\" is stored.\r%2 [%1]"))
+                       .arg(preset, profilePath());
+    if (!s_.store.filePath().isEmpty())
+        text += (korean ? QStringLiteral("\r설정 저장소: %1") : QStringLiteral("\rSettings store: %1")).arg(s_.store.filePath());
+    s_.boxes.info(text, QStringLiteral("Tunedesk"));
 }
 
 } // namespace td

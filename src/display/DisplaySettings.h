@@ -36,6 +36,9 @@ public:
     IoStatus WriteProfile(int index, const QString& key, const QString& value);
     QString profilePath() const;
 
+    // True when what the pages show differs from what was last loaded or stored.
+    bool edited() const;
+
     // The preset keys in the order a store writes them.
     QList<QPair<QString, QString>> presetValues() const;
 
@@ -55,6 +58,8 @@ private:
     Services& s_;
     // The file as read once at the start of a load: 22 keys from one reading.
     std::optional<ProfileDocument> snapshot_;
+    // What the pages showed after the last load or store: the values on disk.
+    std::optional<display::DisplayValues> stored_;
     PresetsPage* p0_;
     ScreenPage* p1_;
     WeekViewPage* p5_;

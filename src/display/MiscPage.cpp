@@ -6,7 +6,10 @@
 #include "ui/PageSize.h"
 #include "platform/Spaces.h"
 #include "settings/Resets.h"
+#include "settings/SettingsJournal.h"
 #include "ui/Spoken.h"
+
+#include <QEvent>
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -92,6 +95,8 @@ MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
     Frame2 = frame(QStringLiteral("Frame2"), 1601, this, {10, 8, 520, 66});
     Cmdini = button(QStringLiteral("Cmdini"), 1603, Frame2, {12, 26, 160, 28});
     CmdPosIni = button(QStringLiteral("CmdPosIni"), 1602, Frame2, {184, 26, 160, 28});
+    CmdUndoSettings = button(QStringLiteral("CmdUndoSettings"), 1613, Frame2, {356, 26, 152, 28});
+    CmdUndoSettings->setText(SettingsMessages::button(s_.isKorean()));
 
     fraSample4 = frame(QStringLiteral("fraSample4"), 1604, this, {10, 82, 520, 100});
     // Both labels share one place; the shortened one is shown, the full path is its tooltip.
@@ -135,6 +140,8 @@ MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
 
     connect(Cmdini, &QPushButton::clicked, this, &MiscPage::Cmdini_Click);
     connect(CmdPosIni, &QPushButton::clicked, this, &MiscPage::CmdPosIni_Click);
+    connect(CmdUndoSettings, &QPushButton::clicked, this, &MiscPage::CmdUndoSettings_Click);
+    refreshUndoSettings();
     connect(CmdRoot, &QPushButton::clicked, this, &MiscPage::CmdRoot_Click);
     connect(CmdSDel, &QPushButton::clicked, this, &MiscPage::CmdSDel_Click);
     connect(LblSkinDir, &ClickLabel::textChanged, this, &MiscPage::LblSkinDir_Change);
@@ -169,12 +176,41 @@ void MiscPage::values(display::DisplayValues& v) const
 void MiscPage::Cmdini_Click()
 {
     // The window keeps what it shows: OK writes those keys back.
-    resetConfiguration(s_.store, s_.boxes, s_.isKorean());
+    SettingsJournal journal(s_.fs, s_.journalFolder);
+    resetConfiguration(s_.store, s_.boxes, s_.isKorean(), &journal);
+    refreshUndoSettings();
 }
 
 void MiscPage::CmdPosIni_Click()
 {
-    resetPosition(s_.store, s_.boxes, s_.isKorean());
+    SettingsJournal journal(s_.fs, s_.journalFolder);
+    resetPosition(s_.store, s_.boxes, s_.isKorean(), &journal);
+    refreshUndoSettings();
+}
+
+void MiscPage::CmdUndoSettings_Click()
+{
+    SettingsJournal journal(s_.fs, s_.journalFolder);
+    const SettingsUndo undone = journal.undoLast();
+    refreshUndoSettings();
+    if (!undone.restored.isEmpty())
+        emit settingsRestored();
+    s_.boxes.info(SettingsMessages::undone(s_.isKorean(), undone), QStringLiteral("Tunedesk"));
+}
+
+void MiscPage::refreshUndoSettings()
+{
+    const QString newest = SettingsJournal(s_.fs, s_.journalFolder).files().value(0);
+    CmdUndoSettings->setEnabled(!newest.isEmpty());
+    CmdUndoSettings->setToolTip(SettingsMessages::tip(s_.isKorean(), newest));
+}
+
+void MiscPage::changeEvent(QEvent* e)
+{
+    // The page is enabled when it is shown: the journal may have grown meanwhile (OK, store-now).
+    if (e->type() == QEvent::EnabledChange && isEnabled())
+        refreshUndoSettings();
+    QWidget::changeEvent(e);
 }
 
 void MiscPage::CmdRoot_Click()

@@ -28,7 +28,15 @@ public:
     // True when LblSkinDir names a picture (its text, spaces trimmed, is not "None").
     bool hasPicture() const;
 
+    // Enables "Undo settings" when a settings write is recorded, naming it in the tooltip.
+    void refreshUndoSettings();
+
+signals:
+    // "Undo settings" put files back: the window shows them again.
+    void settingsRestored();
+
 public slots:
+    void CmdUndoSettings_Click();
     void Cmdini_Click();
     void CmdPosIni_Click();
     void CmdRoot_Click();
@@ -37,12 +45,16 @@ public slots:
     void HSTTimer_Change();
     void HSDSBar_Change();
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
     Services& s_;
 
     QGroupBox* Frame2;
     QPushButton* Cmdini;
     QPushButton* CmdPosIni;
+    QPushButton* CmdUndoSettings;
 
     QGroupBox* fraSample4;
     ClickLabel* LblSkinDir; // the full path, or "None": the value that is stored

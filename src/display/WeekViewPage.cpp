@@ -1,5 +1,8 @@
 #include "WeekViewPage.h"
 
+#include "settings/Resets.h"
+#include "settings/SettingsJournal.h"
+
 #include "Conversions.h"
 #include "DisplayControls.h"
 #include "ui/Controls.h"
@@ -121,7 +124,15 @@ void WeekViewPage::LblListButton_Click()
     // told and the style stays on show, so its colours are not lost.
     display::DisplayValues v;
     values(v);
+    // Journaled like every settings write, so "Undo settings" can take it back.
+    SettingsJournal journal(s_.fs, s_.journalFolder);
+    if (const IoStatus st = journal.begin(QStringLiteral("week-view-style"), {s_.store.filePath()}); !st.ok) {
+        s_.boxes.show({settingsJournalNotWritten(s_.isKorean(), st), QStringLiteral("Tunedesk"), MsgIcon::Warning,
+                       MsgButtons::Ok, MsgAnswer::Ok});
+        return;
+    }
     const QStringList failed = display::save(s_.store, display::weekViewEntries(v, leavingSecond));
+    journal.finish();
     if (!failed.isEmpty()) {
         emit storeFailed(failed);
         return;
@@ -130,6 +141,7 @@ void WeekViewPage::LblListButton_Click()
     describeStyle();
     display::readWeekStyle(s_.store, !leavingSecond, v);
     setValues(v);
+    emit styleSwitched();
 }
 
 void WeekViewPage::describeStyle()

@@ -39,6 +39,8 @@ public slots:
 signals:
     // Keys that could not be stored while switching styles.
     void storeFailed(const QStringList& keys);
+    // The style left was stored and the other one is shown as stored.
+    void styleSwitched();
 
 private:
     void describeStyle();

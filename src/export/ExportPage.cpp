@@ -87,6 +87,9 @@ ExportPage::ExportPage(Services& services, QWidget* parent) : QWidget(parent), s
     pBar->setRange(0, 100);
     pBar->setValue(0);
     ui::speakAs(pBar, ui::spoken::progress, s_.isKorean());
+    CmdCancelExport = ui::makeButton(this, QStringLiteral("CmdCancelExport"), 1614, -1,
+                                     s_.isKorean() ? QStringLiteral("취소") : QStringLiteral("Cancel"));
+    CmdCancelExport->setEnabled(false);
     CmdTitle = ui::makeButton(this, QStringLiteral("CmdTitle"), 1406, -1, QStringLiteral("XLS"));
     CmdTitle->setMinimumWidth(100);
     const bool korean = s_.isKorean();
@@ -134,12 +137,21 @@ ExportPage::ExportPage(Services& services, QWidget* parent) : QWidget(parent), s
     page->addWidget(ChkShow);
     page->addWidget(ChkHoliday);
     page->addWidget(LblTarget);
-    page->addWidget(pBar);
+    auto* progress = new QHBoxLayout;
+    progress->addWidget(pBar, 1);
+    progress->addWidget(CmdCancelExport);
+    page->addLayout(progress);
     page->addStretch(1);
     page->addLayout(button);
 
     locale = QLocale();
-    createServer = [this] { return std::make_unique<xl::XlsxServer>(s_.fs, s_.openUrl); };
+    createServer = [this] {
+        return std::make_unique<xl::XlsxServer>(s_.fs, [this](const QUrl& url) {
+            const bool opened = s_.openUrl(url);
+            notOpened_ = !opened;
+            return opened;
+        });
+    };
 
     holidays = [this] { return HolidayFile::load(s_.fs, s_.programFile(QStringLiteral("Holiday.dat"))); };
     lunarToSolar = [](int year, int month, int day) { return td::lunarToSolar(year, month, day); };
@@ -159,7 +171,7 @@ bool ExportPage::GetSaveFile()
     CommonDialog& dlg = s_.CmDLG;
     dlg.Filter = QStringLiteral("Save as Excel Files(*.xlsx)|*.xlsx|iCalendar Files(*.ics)|*.ics|");
     dlg.InitDir = s_.DataFolder;
-    s_.refreshDataFolder();
+    days::refreshDataFolder(s_);
     if (!dlg.ShowSave())
         return false;
     calendarTarget_ = dlg.FilterIndex == 2 || isCalendarFileName(dlg.FileName);
@@ -186,18 +198,25 @@ void ExportPage::CmdTitle_Click()
     // A cancelled dialog ends the export: there is nowhere to write to.
     if (!GetSaveFile())
         return;
-    const auto percent = [this](int value) { pBar->setValue(value); };
+    notOpened_ = false;
+    RunPump pump(CmdCancelExport);
+    const auto percent = [&](int value) {
+        pBar->setValue(value);
+        pump.pump();
+    };
+    const auto stop = [&pump] { return pump.cancelled(); };
     ExportOutcome outcome;
     if (calendarTarget_) {
         // The days as all-day events, with the same progress and messages as the workbook.
         const bool withHolidays = ChkHoliday->isChecked() && holidays;
         const QStringList entries = withHolidays ? holidays() : QStringList();
         outcome = exportCalendarFile(s_.fs, s_.DataFolder, *range, LblTarget->text(), withHolidays ? &entries : nullptr,
-                                     lunarToSolar, now(), percent);
+                                     lunarToSolar, now(), percent, stop);
     } else {
         std::unique_ptr<xl::SpreadsheetServer> server = createServer ? createServer() : nullptr;
         outcome = exportWorkbook(s_.fs, s_.DataFolder, *range, LblTarget->text(), locale, server.get(),
-                                 ChkShow->isChecked(), percent);
+                                 ChkShow->isChecked(), percent, stop);
+        outcome.notOpened = notOpened_;
     }
     // The two hidden fields get the texts of the range's last day once, after
     // it: laying out text in a line edit for every day cost more than the file.
@@ -217,20 +236,20 @@ void ExportPage::CmdImport_Click()
     CommonDialog& dlg = s_.CmDLG;
     dlg.Filter = QStringLiteral("iCalendar Files(*.ics)|*.ics|");
     dlg.InitDir = s_.DataFolder;
-    s_.refreshDataFolder();
+    days::refreshDataFolder(s_);
     if (!dlg.ShowOpen())
         return;
     const QString path = dlg.FileName;
     ImportPlan planned;
     {
         // A large file is read with the progress bar moving and the window painted.
-        RunPump pump;
+        RunPump pump(CmdCancelExport);
         planned = planCalendarImport(s_.fs, path, s_.DataFolder, *range, s_.isKorean(), [&](int percent) {
             if (pump.due()) {
                 pBar->setValue(percent);
                 pump.pump(true);
             }
-            return !(importCancelled && importCancelled());
+            return !pump.cancelled() && !(importCancelled && importCancelled());
         });
         pBar->setValue(0);
     }
@@ -243,7 +262,8 @@ void ExportPage::CmdImport_Click()
     // A generator run like the others: seen first, journaled, undone from the Undo buttons.
     if (!confirmImport || !confirmImport(planned.plan, planned.notes))
         return;
-    days::applyPlanAndReport(s_, planned.plan, importLabel(path, *range), [this](double percent) { pBar->setValue(int(percent)); });
+    days::applyPlanAndReport(
+        s_, planned.plan, importLabel(path, *range), [this](double percent) { pBar->setValue(int(percent)); }, CmdCancelExport);
 }
 
 } // namespace td

@@ -55,6 +55,7 @@ private:
     std::optional<ExportRange> chosenRange();
 
     Services& s_;
+    bool notOpened_ = false; // the saved workbook was to be opened, and no program could
 
     std::array<QComboBox*, 2> CmbPYear{}; // start, end
     std::array<QComboBox*, 2> CmbPmonth{};
@@ -69,6 +70,7 @@ private:
     QCheckBox* ChkShow;
     QLabel* LblTarget;
     QProgressBar* pBar;
+    QPushButton* CmdCancelExport; // live only while an export or import goes on
     QPushButton* CmdTitle;
     QCheckBox* ChkHoliday;        // an iCalendar export takes the holiday list along
     QPushButton* CmdImport;       // brings the events of an iCalendar file into the day files

@@ -14,21 +14,35 @@ bool isCalendarFileName(const QString& name)
 
 QString exportMessage(bool korean, const ExportOutcome& outcome)
 {
-    if (outcome.saved && outcome.unread > 0)
-        return (korean ? QStringLiteral("변환한 자료를 저장했으나 %1일의 자료를 읽지 못했습니다.\r첫 실패: %2\r%3")
-                       : QStringLiteral("The converted data was saved, but %1 day(s) could not be read.\rFirst failure: %2\r%3"))
-            .arg(outcome.unread)
-            .arg(outcome.firstUnread.path, outcome.firstUnread.reason);
-    if (outcome.saved)
-        return korean ? QStringLiteral("Daybrook 데이타 변환이 완료 되었습니다.") : QStringLiteral("Daybrook Data Conversion is completed.");
-    return (korean ? QStringLiteral("변환한 자료를 파일에 저장하지 못했습니다.") : QStringLiteral("The converted data could not be saved to the file."))
-           + QLatin1Char('\r') + outcome.saved.path + QLatin1Char('\r') + outcome.saved.reason;
+    if (outcome.cancelled)
+        return (korean ? QStringLiteral("변환을 취소했습니다. %1일 중 %2일을 읽었고, 파일은 바꾸지 않았습니다.\r%3")
+                       : QStringLiteral("The export was cancelled after %2 of %1 days; the file was not changed.\r%3"))
+            .arg(outcome.days)
+            .arg(outcome.done)
+            .arg(outcome.target);
+    if (!outcome.saved)
+        return (korean ? QStringLiteral("변환한 자료를 파일에 저장하지 못했습니다.") : QStringLiteral("The converted data could not be saved to the file."))
+               + QLatin1Char('\r') + outcome.saved.path + QLatin1Char('\r') + outcome.saved.reason;
+    QString text = outcome.unread > 0
+                       ? (korean ? QStringLiteral("변환한 자료를 저장했으나 %1일의 자료를 읽지 못했습니다.\r첫 실패: %2\r%3")
+                                 : QStringLiteral("The converted data was saved, but %1 day(s) could not be read.\rFirst failure: %2\r%3"))
+                             .arg(outcome.unread)
+                             .arg(outcome.firstUnread.path, outcome.firstUnread.reason)
+                       : (korean ? QStringLiteral("Daybrook 데이타 변환이 완료 되었습니다.") : QStringLiteral("Daybrook Data Conversion is completed."));
+    // Where the file went, and whether it could be opened when that was asked for.
+    text += QLatin1Char('\r') + outcome.target;
+    if (outcome.notOpened)
+        text += QLatin1Char('\r')
+                + (korean ? QStringLiteral("이 파일을 열 수 있는 프로그램이 없어 파일을 열지 못했습니다.")
+                          : QStringLiteral("No program could open the file, so it was not opened."));
+    return text;
 }
 
 ExportOutcome readExportDays(IFileSystem& fs, const QString& dataFolder, const ExportRange& range,
-                             const ExportDayTaker& take, const std::function<void(int)>& percent)
+                             const ExportDayTaker& take, const std::function<void(int)>& percent, const ExportStop& stop)
 {
     ExportOutcome out;
+    out.days = range.span + 1;
     QString& memo = out.lastMemo;
     QString& done = out.lastDone;
     for (int i = 0; i <= range.span; ++i) {
@@ -63,13 +77,18 @@ ExportOutcome readExportDays(IFileSystem& fs, const QString& dataFolder, const E
         }
         if (percent)
             percent(exportProgress(i, range.span));
+        out.done = i + 1;
+        if (stop && i < range.span && stop()) {
+            out.cancelled = true;
+            break;
+        }
     }
     return out;
 }
 
 ExportOutcome exportWorkbook(IFileSystem& fs, const QString& dataFolder, const ExportRange& range,
                              const QString& target, const QLocale& locale, xl::SpreadsheetServer* server, bool show,
-                             const std::function<void(int)>& percent)
+                             const std::function<void(int)>& percent, const ExportStop& stop)
 {
     const xl::Application app(server);
     const xl::Worksheet sheet = startExportSheet(app);
@@ -79,7 +98,12 @@ ExportOutcome exportWorkbook(IFileSystem& fs, const QString& dataFolder, const E
             writeDayRow(sheet, rows + 3, day, memo, done, locale);
             ++rows;
         },
-        percent);
+        percent, stop);
+    out.target = target;
+    if (out.cancelled) {
+        app.Quit();
+        return out;
+    }
     app.Visible(show);
     out.saved = app.ActiveWorkbook().SaveAs(target, xl::xlNormal, QString(), QString(), false, false, xl::xlNoChange);
     if (!show)
@@ -90,7 +114,7 @@ ExportOutcome exportWorkbook(IFileSystem& fs, const QString& dataFolder, const E
 ExportOutcome exportCalendarFile(IFileSystem& fs, const QString& dataFolder, const ExportRange& range,
                                  const QString& target, const QStringList* holidays,
                                  const ics::LunarToSolar& lunarToSolar, const QDateTime& now,
-                                 const std::function<void(int)>& percent)
+                                 const std::function<void(int)>& percent, const ExportStop& stop)
 {
     ics::CalendarWriter calendar(now);
     int events = 0; // a blank day gives no event
@@ -99,7 +123,10 @@ ExportOutcome exportCalendarFile(IFileSystem& fs, const QString& dataFolder, con
             if (calendar.addDay(day, memo, done, bytes.memo, bytes.done))
                 ++events;
         },
-        percent);
+        percent, stop);
+    out.target = target;
+    if (out.cancelled)
+        return out;
     out.rows = events;
     if (holidays)
         calendar.addHolidays(*holidays, range.firstDay, range.lastDay, lunarToSolar);

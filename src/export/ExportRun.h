@@ -26,9 +26,14 @@ struct ExportOutcome {
     int unread = 0; // days whose files could not be read whole (exported with what was read)
     IoStatus firstUnread;
     QString lastMemo, lastDone; // the texts of the range's last day (empty without its files)
+    QString target;             // the file written to
+    int done = 0, days = 0;     // days of the range gone through, of how many
+    bool cancelled = false;     // stopped by the user: the target was left as it was
+    bool notOpened = false;     // the workbook was to be opened, and no program could
 };
 
-// The message an export ends with: completed, saved with unread days, or not saved.
+// The message an export ends with: completed, saved with unread days, not saved,
+// or cancelled; the file's path follows.
 // Lines are separated by a lone CR, as in the window's message boxes.
 QString exportMessage(bool korean, const ExportOutcome& outcome);
 
@@ -38,23 +43,27 @@ struct ExportDayBytes {
     const QByteArray* done = nullptr;
 };
 // The days of the range that have a day file, each with its companion's text
-// when there is one; percent follows every day of the range.
+// when there is one; percent follows every day of the range. true from stop
+// after a day ends the reading there, cancelled.
 using ExportDayTaker = std::function<void(const QDate& day, const QString& memo, const QString* done, ExportDayBytes bytes)>;
+using ExportStop = std::function<bool()>;
 ExportOutcome readExportDays(IFileSystem& fs, const QString& dataFolder, const ExportRange& range,
-                             const ExportDayTaker& take, const std::function<void(int percent)>& percent);
+                             const ExportDayTaker& take, const std::function<void(int percent)>& percent,
+                             const ExportStop& stop = {});
 
 // The workbook export through a spreadsheet server (null: none could be started,
 // nothing is saved). show leaves the workbook open in the spreadsheet program.
 ExportOutcome exportWorkbook(IFileSystem& fs, const QString& dataFolder, const ExportRange& range,
                              const QString& target, const QLocale& locale, xl::SpreadsheetServer* server, bool show,
-                             const std::function<void(int percent)>& percent);
+                             const std::function<void(int percent)>& percent, const ExportStop& stop = {});
 
 // The calendar export: the days as all-day events, with the holiday entries when
-// holidays is not null; the file replaces the target whole, synced.
+// holidays is not null; the file replaces the target whole, synced. A cancelled
+// export writes nothing.
 ExportOutcome exportCalendarFile(IFileSystem& fs, const QString& dataFolder, const ExportRange& range,
                                  const QString& target, const QStringList* holidays,
                                  const ics::LunarToSolar& lunarToSolar, const QDateTime& now,
-                                 const std::function<void(int percent)>& percent);
+                                 const std::function<void(int percent)>& percent, const ExportStop& stop = {});
 
 // What importing an iCalendar file into the day files would do. A file that
 // cannot be read or is refused gives the reason and an empty plan. progress is

@@ -238,6 +238,19 @@ IoStatus QtFileSystem::remove(const QString& path)
     return IoStatus::success();
 }
 
+IoStatus QtFileSystem::mayWrite(const QString& path) const
+{
+    bool exists = false;
+    struct stat old;
+    if (const IoStatus st = mayReplace(path, &exists, &old, Links::Refuse); !st)
+        return st;
+    // The new file is made beside the old one and renamed over it.
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).path());
+    if (::faccessat(AT_FDCWD, folder.constData(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
+        return IoStatus::failure(path, systemReason(errno));
+    return IoStatus::success();
+}
+
 IoStatus QtFileSystem::makeDir(const QString& path)
 {
     if (QFileInfo(path).isDir())

@@ -31,6 +31,13 @@ public:
     virtual IoStatus makeDir(const QString& path) = 0;
     // Flushes the file system that holds path (after a run of Deferred writes).
     virtual IoStatus flush(const QString& path) = 0;
+    // Whether writeAtomic or remove would be let to replace what is on path (its
+    // folder too, when that exists): asked before a run, so a preview tells the truth.
+    virtual IoStatus mayWrite(const QString& path) const
+    {
+        Q_UNUSED(path);
+        return IoStatus::success();
+    }
 };
 
 class QtFileSystem : public IFileSystem {
@@ -42,6 +49,7 @@ public:
     IoStatus remove(const QString& path) override;
     IoStatus makeDir(const QString& path) override;
     IoStatus flush(const QString& path) override;
+    IoStatus mayWrite(const QString& path) const override;
 };
 
 // Text lines as Daybrook's files have them: a line ends at CR or CR LF; a lone LF

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace td {
 
@@ -62,14 +63,22 @@ MsgAnswer QtMessageBoxes::show(const Message& m)
     case MsgButtons::Ok: buttons = QMessageBox::Ok; break;
     case MsgButtons::OkCancel: buttons = QMessageBox::Ok | QMessageBox::Cancel; break;
     case MsgButtons::YesNo: buttons = QMessageBox::Yes | QMessageBox::No; break;
+    case MsgButtons::SaveDiscardCancel: buttons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel; break;
     }
     box.setStandardButtons(buttons);
+    const QList<QMessageBox::StandardButton> order = m.buttons == MsgButtons::SaveDiscardCancel
+                                                         ? QList{QMessageBox::Save, QMessageBox::Discard, QMessageBox::Cancel}
+                                                         : QList<QMessageBox::StandardButton>();
+    for (qsizetype i = 0; i < m.captions.size() && i < order.size(); ++i)
+        box.button(order[i])->setText(m.captions[i]);
     auto toStd = [](MsgAnswer a) {
         switch (a) {
         case MsgAnswer::Ok: return QMessageBox::Ok;
         case MsgAnswer::Cancel: return QMessageBox::Cancel;
         case MsgAnswer::Yes: return QMessageBox::Yes;
         case MsgAnswer::No: return QMessageBox::No;
+        case MsgAnswer::Save: return QMessageBox::Save;
+        case MsgAnswer::Discard: return QMessageBox::Discard;
         }
         return QMessageBox::Ok;
     };
@@ -78,6 +87,8 @@ MsgAnswer QtMessageBoxes::show(const Message& m)
     case QMessageBox::Ok: return MsgAnswer::Ok;
     case QMessageBox::Yes: return MsgAnswer::Yes;
     case QMessageBox::No: return MsgAnswer::No;
+    case QMessageBox::Save: return MsgAnswer::Save;
+    case QMessageBox::Discard: return MsgAnswer::Discard;
     default: return m.buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
     }
 }

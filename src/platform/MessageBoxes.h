@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -16,12 +17,15 @@ enum class MsgButtons {
     Ok,
     OkCancel,
     YesNo,
+    SaveDiscardCancel, // Cancel (and Escape) goes back to the window
 };
 enum class MsgAnswer {
     Ok,
     Cancel,
     Yes,
     No,
+    Save,
+    Discard,
 };
 
 struct Message {
@@ -30,6 +34,7 @@ struct Message {
     MsgIcon icon = MsgIcon::None;
     MsgButtons buttons = MsgButtons::Ok;
     MsgAnswer defaultButton = MsgAnswer::Ok;
+    QStringList captions = {}; // the buttons' own texts in their order, where the standard ones do not say enough
 };
 
 // Modal message boxes. Tests replace them with a recorder that answers from a script.

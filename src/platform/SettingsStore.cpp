@@ -171,6 +171,13 @@ bool QtSettingsStore::removeSection()
     return removed || !held; // a section that is not there needs no removing
 }
 
+QStringList QtSettingsStore::keys() const
+{
+    QSettings settings(path_, QSettings::IniFormat);
+    settings.beginGroup(kSection);
+    return settings.childKeys();
+}
+
 bool QtSettingsStore::store(const std::function<void(QSettings&)>& change, bool mayEmpty)
 {
     // Each store is judged on its own: QSettings keeps the first error it met

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -16,6 +17,10 @@ public:
     virtual bool save(const QString& key, const QString& value) = 0;
     // Removes every key of the section and nothing else.
     virtual bool removeSection() = 0;
+    // The keys the section holds.
+    virtual QStringList keys() const { return {}; }
+    // The file that holds the store, for a journal of what a write replaces; empty when none.
+    virtual QString filePath() const { return QString(); }
 };
 
 class QtSettingsStore : public ISettingsStore {
@@ -27,6 +32,8 @@ public:
     QString get(const QString& key, const QString& defaultValue) const override;
     bool save(const QString& key, const QString& value) override;
     bool removeSection() override;
+    QStringList keys() const override;
+    QString filePath() const override { return path_; }
 
     // Daybrook/Daybrook.conf in the user's configuration folder.
     static QString defaultPath();

@@ -58,15 +58,18 @@ DayPlan planRun(const IFileSystem& fs, const QString& dataFolder, const DayRange
 
 DayRunResult runDays(IFileSystem& fs, const QString& dataFolder, const DayRange& range, DayAction action,
                      const std::function<QString(const MatchedDay&)>& entryFor,
-                     const std::function<void(double)>& progress, RunJournal* journal, const RunLabel* label)
+                     const std::function<void(double)>& progress, RunJournal* journal, const RunLabel* label,
+                     const std::function<bool()>& stop)
 {
     const DayPlan plan = planRun(fs, dataFolder, range, action, entryFor);
     const QDate first = range.days.isEmpty() ? QDate() : range.days.first().date.addDays(-range.days.first().index);
-    DayRunResult result = executePlan(fs, dataFolder, plan, journal, label ? *label : RunLabel{}, [&](int i) {
-        if (progress && range.dayCount > 0)
-            progress(double(first.daysTo(plan.days[i].date)) / range.dayCount * 100.0);
-    });
-    if (progress && result.journalFailure.ok)
+    DayRunResult result = executePlan(
+        fs, dataFolder, plan, journal, label ? *label : RunLabel{}, [&](int i) {
+            if (progress && range.dayCount > 0)
+                progress(double(first.daysTo(plan.days[i].date)) / range.dayCount * 100.0);
+        },
+        stop);
+    if (progress && result.journalFailure.ok && !result.cancelled)
         progress(100.0);
     return result;
 }

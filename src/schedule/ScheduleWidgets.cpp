@@ -34,11 +34,11 @@ RunLabel labelFor(const PreparedRun& run, DayAction action)
 
 } // namespace
 
-void runAndReport(Services& s, PercentBar* bar, const PreparedRun& run, DayAction action)
+void runAndReport(Services& s, PercentBar* bar, const PreparedRun& run, DayAction action, QPushButton* cancel)
 {
     DayRunResult result;
     {
-        RunPump pump;
+        RunPump pump(cancel, bar);
         bar->setPercent(0);
         pump.pump(true);
         std::optional<RunJournal> journal;
@@ -55,7 +55,7 @@ void runAndReport(Services& s, PercentBar* bar, const PreparedRun& run, DayActio
                     pump.pump(true);
                 }
             },
-            journal ? &*journal : nullptr, &label);
+            journal ? &*journal : nullptr, &label, [&pump] { return pump.cancelled(); });
         pump.pump(true);
     }
     days::reportRun(s, result);
@@ -156,7 +156,13 @@ void RunControls::build(Services& s, QWidget* page, QVBoxLayout* layout, const N
     bar = new PercentBar(page);
     nameControl(bar, QStringLiteral("PrgBData") + names.suffix);
     ui::speakAs(bar, ui::spoken::progress, korean);
-    layout->addWidget(bar);
+    cancel = ui::makeButton(page, QStringLiteral("CmdCancelRun") + names.suffix, 1614, -1,
+                            korean ? QStringLiteral("취소") : QStringLiteral("Cancel"));
+    cancel->setEnabled(false);
+    auto* progress = new QHBoxLayout;
+    progress->addWidget(bar, 1);
+    progress->addWidget(cancel);
+    layout->addLayout(progress);
 
     QObject::connect(preview, &QPushButton::clicked, page, [this] { showPreview(); });
     QObject::connect(undo, &QPushButton::clicked, page, [this] { undoLast(); });
@@ -168,7 +174,7 @@ void RunControls::build(Services& s, QWidget* page, QVBoxLayout* layout, const N
 void RunControls::run(int index)
 {
     if (const auto prepared = prepare_())
-        runAndReport(*s_, bar, *prepared, index == 0 ? DayAction::Register : DayAction::Remove);
+        runAndReport(*s_, bar, *prepared, index == 0 ? DayAction::Register : DayAction::Remove, cancel);
 }
 
 void RunControls::showPreview()

@@ -35,7 +35,9 @@ struct PreparedRun {
 // Plans the run, writes its journal (under Services::journalFolder, when set)
 // and applies it with progress on bar, keeping the window painted and deaf to
 // input; then shows the completion message or the failure message.
-void runAndReport(Services& s, PercentBar* bar, const PreparedRun& run, DayAction action);
+// Only cancel acts meanwhile; it stops the run after the day in hand.
+void runAndReport(Services& s, PercentBar* bar, const PreparedRun& run, DayAction action,
+                  QPushButton* cancel = nullptr);
 
 // Opens the preview of both runs of a page (register, then remove), captioned
 // as the page's buttons. Window-modal; deletes itself when closed.
@@ -82,7 +84,7 @@ struct MarkerRow {
 class RunControls {
 public:
     struct Names {
-        QString suffix; // "" or "2": CmdPreview2, CmdUndo2, CmdDataInput2, PrgBData2
+        QString suffix; // "" or "2": CmdPreview2, CmdUndo2, CmdDataInput2, PrgBData2, CmdCancelRun2
         int previewTag;
         int undoTag;
         int dataTag; // of register; remove has the next
@@ -93,6 +95,7 @@ public:
     QPushButton* undo = nullptr;
     std::array<QPushButton*, 2> dataInput{};
     PercentBar* bar = nullptr;
+    QPushButton* cancel = nullptr; // live only while a run goes on
 
     void build(Services& s, QWidget* page, QVBoxLayout* layout, const Names& names, Prepare prepare);
     // 0 registers the page's entry on every matching day, 1 removes it.

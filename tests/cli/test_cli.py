@@ -130,7 +130,7 @@ class Cli(unittest.TestCase):
             f.write("[Holiday Etc]\r\nContents No=1\r\n[Holiday Day]\r\nHoli0=3/1(S)[삼일절]\r\n".encode("cp949"))
         target = self.path("out.xlsx")
         self.assertEqual(self.run_program("export", "--from", "2004-03", "--to", "2004-03", "out.xls"),
-                         (0, f"2일을 내보냄: {target}\n", DONE_EXPORT))
+                         (0, f"2일을 내보냄: {target}\n", DONE_EXPORT + target + "\n"))
         cells = [line.split(" ")[:2] for line in self.read_back("read_workbook.py", target)[1:]]
         self.assertEqual([c for c in cells if c[0][0] in "ABC" and c[0][1:] >= "3"], [
             ["A3", '"2004/3/5(Fri)"'], ["B3", '"[Old]"'],
@@ -140,7 +140,7 @@ class Cli(unittest.TestCase):
         target = self.path("out.ics")
         self.assertEqual(self.run_program("export", "--data-folder", self.path("other"), "--from", "2004-03",
                                           "--to", "2004-03", "--holidays", "out.ics"),
-                         (0, f"1일을 내보냄: {target}\n", DONE_EXPORT))
+                         (0, f"1일을 내보냄: {target}\n", DONE_EXPORT + target + "\n"))
         events = self.read_back("read_ics.py", target)
         self.assertEqual(len(events), 2)
         self.assertIn('"[Elsewhere]"', events[0])
@@ -149,7 +149,7 @@ class Cli(unittest.TestCase):
         env = dict(self.env, XDG_CONFIG_HOME=self.path("runtime"))
         self.assertEqual(self.run_program("--daybrook-dir", self.path("other"), "export", "--from", "2004-03",
                                           "--to", "2004-03", "o.ics", env=env),
-                         (0, f"1일을 내보냄: {self.path('o.ics')}\n", DONE_EXPORT))
+                         (0, f"1일을 내보냄: {self.path('o.ics')}\n", DONE_EXPORT + self.path("o.ics") + "\n"))
         # A folder the file cannot be saved in: failure, and why.
         status, out, err = self.run_program("export", "--from", "2004-03", "--to", "2004-03", "nowhere/x.ics")
         self.assertEqual((status, out), (1, ""))
@@ -174,12 +174,11 @@ class Cli(unittest.TestCase):
         self.assertEqual((status, err), (0, ""))
         self.assertRegex(out, r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\tICS 가져오기\t2000-01-01\.\.\d{4}-12-31\tin\.ics\t" + data + "\n$")
 
-        # The journal belongs to the data folder it was made for.
-        status, out, err = self.run_program("undo", "--data-folder", self.path("other"))
-        self.assertEqual((status, out), (1, ""))
-        self.assertIn(data, err)
+        # The journal belongs to the data folder it was made for: another folder has
+        # nothing to undo, and the journal is kept for its own.
+        self.assertEqual(self.run_program("undo", "--data-folder", self.path("other")), (1, "", "되돌릴 실행이 없습니다.\n"))
         self.assertEqual(self.snapshot("data"), after)
-        self.assertEqual(self.run_program("undo", "--list")[1], "")
+        self.assertEqual(self.run_program("undo", "--list")[1], out)
 
     def test_undo_restores_bytes_and_refuses_a_bad_file(self):
         with open(self.path("in.ics"), "w", newline="") as f:

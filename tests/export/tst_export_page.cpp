@@ -5,8 +5,10 @@
 #include "days/RunJournal.h"
 #include "export/ExportPage.h"
 #include "export/IcsImport.h"
+#include "days/PlanPreview.h"
 #include "holidays/HolidayFile.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -21,6 +23,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <ctime>
 #include <unistd.h>
@@ -53,9 +56,12 @@ struct Rig {
     QList<DayPlan> previews; // what each import showed before writing
     QStringList importNotes; // and what it said it left out
     bool goOn = true;        // the answer to the preview
+    bool canOpen = true;     // a program opens the saved workbook
+    decltype(page.confirmImport) realPreview;
 
     explicit Rig(const QString& language = QStringLiteral("Korean")) : f(language), page(f.services, nullptr)
     {
+        realPreview = page.confirmImport;
         page.locale = QLocale(QLocale::English, QLocale::UnitedStates);
         page.now = [] { return QDateTime(QDate(2026, 12, 6), QTime(1, 2, 3), Qt::UTC); };
         page.confirmImport = [this](const DayPlan& plan, const QString& notes) {
@@ -65,7 +71,7 @@ struct Rig {
         };
         f.services.openUrl = [this](const QUrl& u) {
             opened << u;
-            return true;
+            return canOpen;
         };
     }
     void select(const QStringList& lists) // start year, start month, end year, end month
@@ -170,8 +176,12 @@ private slots:
         QTest::newRow("no start month, English") << "English" << "" << "book.xlsx" << true << false << "Wrong Date Setting.";
         QTest::newRow("save dialog cancelled") << "Korean" << "12" << "" << true << false << "";
         QTest::newRow("old extension, shown, English") << "English" << "12" << "book.xls" << true << true
-                                                       << "Daybrook Data Conversion is completed.";
-        QTest::newRow("no extension, not shown") << "Korean" << "12" << "book" << false << true << kDone;
+                                                       << "Daybrook Data Conversion is completed.\r{path}";
+        QTest::newRow("no extension, not shown") << "Korean" << "12" << "book" << false << true << kDone + "\r{path}";
+        QTest::newRow("cancelled at half") << "Korean" << "12" << "book.xlsx" << true << false
+            << "변환을 취소했습니다. 31일 중 16일을 읽었고, 파일은 바꾸지 않았습니다.\r{path}";
+        QTest::newRow("shown, no program opens it") << "Korean" << "12" << "book.xlsx" << true << true
+            << kDone + "\r{path}\r이 파일을 열 수 있는 프로그램이 없어 파일을 열지 못했습니다.";
         QTest::newRow("no such folder, English") << "English" << "12" << "missing/book.xlsx" << true << false
                                                  << "The converted data could not be saved to the file.";
         // clang-format on
@@ -179,7 +189,7 @@ private slots:
 
     // A wrong range is refused before the save dialog; a cancelled dialog ends the export quietly.
     // An older workbook of the same name is replaced without a question, and survives a failed
-    // save; the user learns which file failed and why.
+    // or cancelled save, with nothing left beside it; the user learns which file failed and why.
     void save()
     {
         QFETCH(QString, language);
@@ -189,6 +199,7 @@ private slots:
         QFETCH(bool, saved);
         QFETCH(QString, message);
         Rig r(language);
+        r.canOpen = !message.contains("열지 못했습니다");
         test::writeFile(r.f.path("2001_12/2001_12.5"), "x\r\n");
         r.select({"2001", month, "2001", "12"});
         test::control<QCheckBox>(r.page, "ChkShow")->setChecked(show);
@@ -198,6 +209,13 @@ private slots:
         test::writeFile(older, "an older workbook");
         if (chosen.isEmpty())
             r.f.dialog.cancelNext();
+        const bool cancelled = message.contains("취소했습니다");
+        r.page.setVisible(cancelled);
+        auto* cancel = test::control<QPushButton>(r.page, "CmdCancelExport");
+        QObject::connect(test::control<QProgressBar>(r.page, "pBar"), &QProgressBar::valueChanged, [&](int value) {
+            if (cancelled && value >= 50 && cancel->isEnabled())
+                QTest::mouseClick(cancel, Qt::LeftButton);
+        });
 
         r.exportTo(r.f.path(chosen));
 
@@ -216,13 +234,13 @@ private slots:
             QCOMPARE(m.title, QStringLiteral("Tunedesk"));
             return;
         }
-        QCOMPARE(label->text(), saved ? older : QStringLiteral("/earlier/book.xlsx"));
+        QCOMPARE(label->text(), saved || cancelled ? older : QStringLiteral("/earlier/book.xlsx"));
         if (message.isEmpty())
             QVERIFY(r.f.boxes.shown.isEmpty());
         else
-            r.expectOneMessage(message);
+            r.expectOneMessage(message.replace("{path}", older));
         if (!saved)
-            QCOMPARE(test::control<QProgressBar>(r.page, "pBar")->value(), 0);
+            QCOMPARE(test::control<QProgressBar>(r.page, "pBar")->value(), cancelled ? 50 : 0);
         if (month.isEmpty())
             QVERIFY(r.f.dialog.calls.isEmpty()); // refused before the save dialog
     }
@@ -253,7 +271,7 @@ private slots:
         r.exportTo(target);
 
         r.expectOneMessage(QStringLiteral("변환한 자료를 저장했으나 1일의 자료를 읽지 못했습니다.\r첫 실패: ") + huge
-                           + QStringLiteral("\rlarger than 64 MiB"));
+                           + QStringLiteral("\rlarger than 64 MiB\r") + target + ".xlsx");
         QCOMPARE(r.initDir, QStringLiteral("/previous/"));
         QCOMPARE(r.f.services.DataFolder, data);
         // One step of the bar per day of the range (fewer than 101 days: every step is a
@@ -339,7 +357,7 @@ private slots:
 
         const QString target = r.f.path("notes.backup");
         QCOMPARE(test::control<QLabel>(r.page, "LblTarget")->text(), target);
-        QCOMPARE(r.messages(), QStringList{kDone});
+        QCOMPARE(r.messages(), QStringList{kDone + "\r" + target});
         QStringList lines;
         QVERIFY(readBack(READ_ICS_SCRIPT, target, lines));
         // uid, start, end, rule, summary, description; a holiday has a name of its own, per year for a lunar one
@@ -366,6 +384,7 @@ private slots:
     // and companions come back byte for byte, and a day that holds notes of its own keeps them
     // below the exported lines. Imported again, nothing changes. A cut-short or declined import
     // writes nothing; the import is undone byte for byte, companions too.
+    // A day saved while the preview is open keeps what was saved.
     void calendarRoundTrip()
     {
         Rig r;
@@ -382,39 +401,63 @@ private slots:
         test::writeFile(other + "2004_3/2004_3.1", test::cp949(QStringLiteral("[기존]\r\n메모\r\n")));
         r.f.store.values.insert("DataSaveDir", other);
         r.f.services.journalFolder = r.f.path("journal");
-        const QMap<QString, QByteArray> before = snapshot(other);
+        QMap<QString, QByteArray> before = snapshot(other);
 
         r.importFrom(cut);
         r.goOn = false;
         r.importFrom(target);
         QCOMPARE(snapshot(other), before);
-        r.goOn = true;
+        // The real preview, answered by hand once the calendar has saved a day meanwhile.
+        const QString saved = other + "2004_3/2004_3.1";
+        QMap<QString, QByteArray> previewed;
+        r.page.confirmImport = r.realPreview;
+        QTimer poll; // the calendar is read first, with the window kept painted
+        poll.start(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* preview = qobject_cast<PlanPreview*>(QApplication::activeModalWidget());
+            if (!preview)
+                return;
+            poll.stop();
+            for (const DayChange& c : preview->model(0)->plan().days)
+                previewed.insert(c.path, c.after.value_or("absent"));
+            test::writeFile(saved, test::cp949(QStringLiteral("[기존]\r\n새 메모\r\n")));
+            for (QPushButton* b : preview->findChildren<QPushButton*>())
+                if (b->text() == QStringLiteral("ICS 가져오기"))
+                    b->click();
+        });
         r.importFrom(target);
 
-        const QString done = QStringLiteral("Daybrook 데이타 처리가 완료 되었습니다.");
-        QCOMPARE(r.messages(), (QStringList{kDone, cut + ", 7번째 줄\r여기서 시작한 VEVENT이(가) 끝나지 않습니다. 파일이 잘렸을 수 있습니다.", done}));
+        const QStringList m = r.messages();
+        QCOMPARE(m.mid(0, 2), (QStringList{kDone + "\r" + target, cut + ", 7번째 줄\r여기서 시작한 VEVENT이(가) 끝나지 않습니다. 파일이 잘렸을 수 있습니다."}));
+        // The import's plan is not made day by day: the day saved meanwhile is left alone and named.
+        QVERIFY2(m.size() == 3 && m[2].contains("첫 실패: " + saved + "\rchanged since the plan was made"), qPrintable(m.value(2)));
         QCOMPARE(r.importNotes.last(), QStringLiteral("파일에서 일정 3개를 읽었습니다."));
-        const QMap<QString, QByteArray> expected = {
-            {other + "2004_3/2004_3.1", test::cp949(QStringLiteral("[팀 회의]\n둘째 줄\n[기존]\n메모\r\n"))},
+        QMap<QString, QByteArray> expected = {
+            {saved, test::cp949(QStringLiteral("[팀 회의]\n둘째 줄\n[기존]\n메모\r\n"))},
             {other + "2004_3/2004_3.1_D", test::readFile(r.f.path("2004_3/2004_3.1_D"))},
             {other + "2004_3/2004_3.15", test::readFile(r.f.path("2004_3/2004_3.15"))},
             {other + "2004_4/2004_4.30", test::readFile(r.f.path("2004_4/2004_4.30"))},
         };
+        QCOMPARE(previewed, expected); // what the preview showed
+        expected[saved] = before[saved] = test::cp949(QStringLiteral("[기존]\r\n새 메모\r\n"));
         QCOMPARE(snapshot(other), expected);
-        // The preview showed exactly the files the run then wrote.
-        QMap<QString, QByteArray> previewed;
-        for (const DayChange& c : r.previews.last().days)
-            previewed.insert(c.path, c.after.value_or("absent"));
-        QCOMPARE(previewed, expected);
+        r.page.confirmImport = [&r](const DayPlan& plan, const QString&) {
+            r.previews << plan;
+            return true;
+        };
+        // Imported again, only the day left alone changes.
         r.importFrom(target);
+        expected[saved] = test::cp949(QStringLiteral("[팀 회의]\n둘째 줄\n[기존]\n새 메모\r\n"));
         QCOMPARE(snapshot(other), expected);
-        QCOMPARE(r.previews.last().count(DayChange::Kind::Unchanged), expected.size());
+        QCOMPARE(r.previews.last().count(DayChange::Kind::Unchanged), expected.size() - 1);
 
-        // The import is undone like a generator run.
+        // Both imports are undone like generator runs.
         RunJournal journal(r.f.services.journalFolder);
-        const UndoResult undone = undoLast(r.f.fs, journal, other);
-        QCOMPARE(undone.status, UndoResult::Status::Done);
-        QCOMPARE(undone.label.kind, QStringLiteral("ics-import"));
+        for (int i = 0; i < 2; ++i) {
+            const UndoResult undone = undoLast(r.f.fs, journal, other);
+            QCOMPARE(undone.status, UndoResult::Status::Done);
+            QCOMPARE(undone.label.kind, QStringLiteral("ics-import"));
+        }
         QCOMPARE(snapshot(other), before);
     }
 };

@@ -65,7 +65,7 @@ private slots:
         fx.window.cmdOK->click();
         QVERIFY(fx.window.isVisible());
         QCOMPARE(fx.boxes.shown.size(), 2); // the prompt, then the failure
-        QCOMPARE(fx.boxes.shown[0].text, QStringLiteral("[Tunedesk.exe]"));
+        QCOMPARE(fx.boxes.shown[0].text, QStringLiteral("설정을 저장하고 Tunedesk를 닫습니다."));
         QCOMPARE(fx.boxes.shown[0].title, QStringLiteral("Tunedesk"));
         QVERIFY2(fx.boxes.shown[1].text.contains(fx.path(named)), qPrintable(fx.boxes.shown[1].text));
         const QFileInfo kept(path);

@@ -13,11 +13,15 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -26,6 +30,7 @@
 #include <QTranslator>
 #include <QWheelEvent>
 #include <functional>
+#include <memory>
 
 using namespace td;
 using namespace td::test;
@@ -55,28 +60,37 @@ QRect partOf(const QScrollBar* bar, QStyle::SubControl part)
     return bar->style()->subControlRect(QStyle::CC_ScrollBar, &o, part, bar);
 }
 
-// Runs `open`, which shows a modal dialog; records the dialog's title and the texts
-// of its buttons and labels, and closes it with Escape.
-QStringList textsOfModal(const std::function<void()>& open)
+// Runs `open`; each modal dialog it shows is answered in turn by the next of `answers` (a
+// button's text, or "Escape"). Gives per dialog its title, the default button's text, the
+// texts of its buttons sorted and of its labels, joined by "|".
+QStringList answerModals(const std::function<void()>& open, QStringList answers = {"Escape"})
 {
-    QStringList texts;
+    QStringList seen;
     QTimer poll;
     poll.setInterval(20);
     QObject::connect(&poll, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
+        if (!modal || !modal->isVisible() || answers.isEmpty())
             return;
-        poll.stop();
-        texts << modal->windowTitle();
+        QStringList texts;
         for (auto* b : modal->findChildren<QAbstractButton*>())
             texts << b->text();
+        texts.sort();
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        texts.prepend(box ? box->defaultButton()->text() : QString());
         for (auto* l : modal->findChildren<QLabel*>())
             texts << l->text();
-        QTest::keyClick(modal, Qt::Key_Escape);
+        seen << modal->windowTitle() + '|' + texts.join('|');
+        const QString answer = answers.takeFirst();
+        if (answer == "Escape")
+            QTest::keyClick(modal, Qt::Key_Escape);
+        for (auto* b : modal->findChildren<QAbstractButton*>())
+            if (b->text() == answer)
+                b->click();
     });
     poll.start();
     open();
-    return texts;
+    return seen;
 }
 
 } // namespace
@@ -155,18 +169,11 @@ private slots:
     void qtDialogsSpeakTheBuildLanguage()
     {
         QVERIFY(!installQtTranslation(QStringLiteral("English")));
-        QTranslator* korean = installQtTranslation(QStringLiteral("Korean"));
+        const std::unique_ptr<QTranslator> korean(installQtTranslation(QStringLiteral("Korean")));
         QVERIFY(korean);
-        QtMessageBoxes boxes;
-        const Message question{QStringLiteral("?"), QStringLiteral("Tunedesk"), MsgIcon::Question, MsgButtons::OkCancel};
-        const QStringList box = textsOfModal([&] { boxes.show(question); });
-        QVERIFY2(box.contains(QStringLiteral("확인")) && box.contains(QStringLiteral("취소")), qPrintable(box.join('|')));
         QtCommonDialog dialog;
-        const QStringList file = textsOfModal([&] { dialog.ShowOpen(); });
-        QVERIFY2(file.contains(QStringLiteral("다음에서 찾기:")) && !file.contains(QStringLiteral("Look in:")),
-                 qPrintable(file.join('|')));
-        QCoreApplication::removeTranslator(korean);
-        delete korean;
+        const QString file = answerModals([&] { dialog.ShowOpen(); }).join('|');
+        QVERIFY2(file.contains(QStringLiteral("다음에서 찾기:")) && !file.contains(QStringLiteral("Look in:")), qPrintable(file));
     }
 
     // What a screen reader is given: names from the captions (following them), colour samples as
@@ -225,35 +232,98 @@ private slots:
         QVERIFY(fx.window.isVisible());
     }
 
-    void escapeCancelsAndEnterPressesOkOutsideTextFields()
+    // Enter does what the focused control does with it (a colour label opens its dialog, as
+    // Space does) and never presses OK.
+    void enterNeverPressesOk_data()
     {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("effect");
+        // clang-format off
+        QTest::newRow("list") << 0 << "CmbSMode" << "opens";
+        QTest::newRow("check box") << 1 << "ChkDual" << "toggles";
+        QTest::newRow("option button") << 1 << "OptPos(6)" << "toggles";
+        QTest::newRow("bar") << 1 << "VScroll1" << "nothing";
+        QTest::newRow("colour label") << 1 << "LblColor(11)" << "ShowColor";
+        QTest::newRow("holiday list") << 2 << "LstHoli" << "nothing";
+        QTest::newRow("text field") << 2 << "TxtAnni" << "nothing";
+        QTest::newRow("page list") << -1 << "LstOption" << "nothing";
+        // clang-format on
+    }
+    void enterNeverPressesOk()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, name);
+        QFETCH(QString, effect);
         WindowFixture fx;
-        const QStringList files = QDir(fx.dir.path()).entryList(QDir::Files);
-        const auto stored = fx.store.values;
         QVERIFY(fx.open());
-        fx.window.LstOption->setCurrentRow(2);
-        auto* title = control<QLineEdit>(*fx.window.holidayPage, "TxtAnni");
-        title->setFocus();
-        QTest::keyClicks(title, QStringLiteral("AB"));
-        QTest::keyClick(title, Qt::Key_Return); // typed, not yet added
-        QCOMPARE(title->text(), QStringLiteral("AB"));
-        QTest::keyClick(title, Qt::Key_Escape);
-        QVERIFY(!fx.window.isVisible());
-        QVERIFY(fx.boxes.shown.isEmpty());
-        QCOMPARE(QDir(fx.dir.path()).entryList(QDir::Files), files); // neither the load nor Cancel writes
-        QCOMPARE(fx.store.values, stored);
+        fx.window.LstOption->setCurrentRow(std::max(page, 0));
+        QWidget* target = page < 0 ? fx.window.LstOption : fx.window.picOptions[page]->findChild<QWidget*>(name);
+        auto* button = qobject_cast<QAbstractButton*>(target);
+        const bool checked = button && button->isChecked();
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Return);
+        if (auto* list = qobject_cast<QComboBox*>(target))
+            QCOMPARE(list->view()->isVisible(), effect == "opens");
+        if (button)
+            QCOMPARE(button->isChecked() != checked, effect == "toggles");
+        QVERIFY(fx.window.isVisible() && fx.boxes.shown.isEmpty());
+        QCOMPARE(fx.dialog.calls, effect.startsWith("Show") ? QStringList{effect} : QStringList{});
+    }
 
-        WindowFixture ok;
-        QVERIFY(ok.open());
-        ok.window.LstOption->setFocus();
-        QTest::keyClick(ok.window.LstOption, Qt::Key_Down);
-        QTest::keyClick(ok.window.LstOption, Qt::Key_Return);
-        QVERIFY(ok.window.isVisible());
-        ok.window.LstOption->setCurrentRow(0);
-        control<QComboBox>(*ok.window.presetsPage, "CmbSMode")->setFocus();
-        QTest::keyClick(control<QComboBox>(*ok.window.presetsPage, "CmbSMode"), Qt::Key_Return);
-        QCOMPARE(ok.boxes.shown.size(), 1); // OK's prompt
-        QVERIFY(!ok.window.isVisible());
+    // Escape, Cancel and the close box end at once when nothing would be lost; after an edit
+    // they ask, in Korean, storing by default: Escape keeps editing, "close without saving"
+    // writes nothing, "save and close" stores. Escape on OK's prompt does not store either.
+    void closingAsksWhenEditsWouldBeLost_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<QStringList>("answers"); // the boxes' buttons pressed, "Escape" for the key
+        QTest::addColumn<bool>("stored");
+        // clang-format off
+        QTest::newRow("Escape, no edit") << "Escape" << false << QStringList{} << false;
+        QTest::newRow("close box, no edit") << "close" << false << QStringList{} << false;
+        QTest::newRow("Escape, edited") << "Escape" << true << QStringList{"Escape", "저장하지 않고 닫기"} << false;
+        QTest::newRow("Cancel, edited") << "Cancel" << true << QStringList{"계속 편집", "저장하고 닫기"} << true;
+        QTest::newRow("close box, edited") << "close" << true << QStringList{"저장하고 닫기"} << true;
+        QTest::newRow("OK, Escape on its prompt") << "OK" << true << QStringList{"Escape", "확인"} << true;
+        // clang-format on
+    }
+    void closingAsksWhenEditsWouldBeLost()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, edited);
+        QFETCH(QStringList, answers);
+        QFETCH(bool, stored);
+        const std::unique_ptr<QTranslator> korean(installQtTranslation(QStringLiteral("Korean")));
+        WindowFixture fx;
+        QtMessageBoxes real;
+        fx.boxes.real = &real;
+        const QStringList files = QDir(fx.dir.path()).entryList(QDir::Files);
+        QVERIFY(fx.open());
+        fx.window.LstOption->setCurrentRow(1);
+        if (edited)
+            control<QCheckBox>(*fx.window.screenPage, "ChkDual")->click();
+        const QStringList seen = answerModals(
+            [&] {
+                for (int round = 0; round < 2 && fx.window.isVisible(); ++round) {
+                    if (how == "Escape")
+                        QTest::keyClick(fx.window.LstOption, Qt::Key_Escape);
+                    else if (how == "Cancel")
+                        fx.window.cmdCancel->click();
+                    else if (how == "OK")
+                        fx.window.cmdOK->click();
+                    else
+                        fx.window.close();
+                }
+            },
+            answers);
+        QVERIFY(!fx.window.isVisible() && seen.size() == answers.size() && fx.boxes.shown.size() == answers.size());
+        for (const QString& box : seen)
+            QVERIFY2(box.startsWith(how == "OK" ? "Tunedesk|확인|취소|확인|" : "Tunedesk|저장하고 닫기|계속 편집|저장하고 닫기|저장하지 않고 닫기|"),
+                     qPrintable(box));
+        QCOMPARE(fx.store.values.contains("DualMonitor"), stored);
+        QCOMPARE(QDir(fx.dir.path()).entryList(QDir::Files) != files, stored);
     }
 };
 

@@ -100,7 +100,7 @@ private slots:
         // Every caption key the window asks for, as ranges.
         // clang-format off
         const std::pair<int, int> ranges[] = {{1000, 1018}, {1100, 1118}, {1200, 1208}, {1300, 1311}, {1400, 1406},
-                                              {1500, 1501}, {1503, 1506}, {1600, 1612}, {1700, 1700}, {1705, 1711},
+                                              {1500, 1501}, {1503, 1506}, {1600, 1614}, {1700, 1700}, {1705, 1711},
                                               {2000, 2000}, {3000, 3000}};
         // clang-format on
         for (const auto& [from, to] : ranges) {

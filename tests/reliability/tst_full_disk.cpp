@@ -82,14 +82,16 @@ private slots:
                                                 "창을 닫지 않으니 목록은 그대로 남아 있습니다.");
         // clang-format off
         QTest::newRow("OK") << "OK" << QStringList{ini, holidays} << "";
-        QTest::newRow("store-now button") << "CmdDColor" << QStringList{ini} << "";
+        QTest::newRow("store-now button") << "CmdDColor" << QStringList{ini}
+                                          << "미리 설정 \"사용자정의 1\"을(를) 저장했습니다.\r{ini} [사용자정의 1]";
         QTest::newRow("holiday store, first run") << "holidays" << QStringList{holidays} << "";
         QTest::newRow("D-Day run") << "generator"
-            << QStringList{"Daybrook 데이타 처리 중 3일을 처리하지 못했습니다.\r첫 실패: {day1}\r{reason}"}
-            << "Daybrook 데이타 처리가 완료 되었습니다.";
+            << QStringList{"Daybrook 데이타 처리 중 3일을 처리하지 못했습니다.\r첫 실패: {day1}\r{reason}\r"
+                           "쓴 날 0일, 그대로 둔 날 0일, 실패한 날 3일"}
+            << "Daybrook 데이타 처리가 완료 되었습니다.\r쓴 날 3일, 그대로 둔 날 0일, 실패한 날 0일";
         QTest::newRow("export over a workbook") << "export"
             << QStringList{"변환한 자료를 파일에 저장하지 못했습니다.\r{workbook}\r{any reason}"}
-            << "Daybrook 데이타 변환이 완료 되었습니다.";
+            << "Daybrook 데이타 변환이 완료 되었습니다.\r{workbook}";
         // clang-format on
     }
 
@@ -172,9 +174,13 @@ private slots:
         // One message per failed file, naming it and why; the run's names the first day it failed on.
         const QStringList names{"{ini}", "{holidays}", "{day1}", "{workbook}", "{reason}"};
         const QStringList values{ini, holidays, day1, workbook, QString::fromLocal8Bit(strerror(ENOSPC))};
-        for (QString& text : failed)
+        auto fillIn = [&](QString& text) {
             for (qsizetype i = 0; i < names.size(); ++i)
                 text.replace(names[i], values[i]);
+        };
+        for (QString& text : failed)
+            fillIn(text);
+        fillIn(done);
         QStringList shown = texts(fx.boxes.shown);
         for (qsizetype i = 0; i < shown.size(); ++i) {
             // The workbook library words its own reason, and not always the system's.

@@ -1,14 +1,19 @@
-// A countdown registration killed half-way leaves every day file as it was or
-// as the complete run leaves it: never cut short, never empty, and the
+// A countdown registration killed or cancelled half-way leaves every day file as
+// it was or as the complete run leaves it: never cut short, never empty, and the
 // temporary file of the write in flight is never taken for a day file. The
 // run's journal, written before the first day file, undoes it after a restart.
 #include "TestSupport.h"
 #include "days/DayEntry.h"
 #include "days/DayFiles.h"
+#include "days/PercentBar.h"
 #include "days/RunJournal.h"
 #include "platform/FileSystem.h"
+#include "schedule/DDayPage.h"
 
+#include <QComboBox>
 #include <QDirIterator>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -99,6 +104,26 @@ bool run(const QString& folder, const QString& journal, double killAt = 0, const
     return false;
 }
 
+// Every day file left half-way is present or absent, and whole, as before the run or as after
+// it; more than a hundred days each way.
+void expectBeforeOrAfter(const Snapshot& mid, const Snapshot& before, const Snapshot& after)
+{
+    QSet<QString> names(mid.keyBegin(), mid.keyEnd());
+    int asBefore = 0, asAfter = 0;
+    for (const QString& name : names.unite(QSet<QString>(after.keyBegin(), after.keyEnd()))) {
+        if (!kDayFileName.match(name).hasMatch())
+            continue;
+        const QByteArray now = mid.value(name);
+        const bool old = mid.contains(name) == before.contains(name) && now == before.value(name);
+        const bool done = mid.contains(name) == after.contains(name) && now == after.value(name);
+        QVERIFY2(old || done, qPrintable(QStringLiteral("%1 is neither as before nor as after").arg(name)));
+        if (before.value(name) != after.value(name))
+            (done ? asAfter : asBefore)++;
+    }
+    QVERIFY2(asAfter > 100 && asBefore > 100,
+             qPrintable(QStringLiteral("stopped with %1 days done and %2 to go").arg(asAfter).arg(asBefore)));
+}
+
 } // namespace
 
 class TestKilledRun : public QObject {
@@ -162,23 +187,54 @@ private slots:
         }
         QCOMPARE(dayFiles, int(kFirst.daysTo(kLast)) + 1);
 
-        // Every day file the kill left is present or absent, and whole, as before the run or as after it.
-        QSet<QString> names(killed.keyBegin(), killed.keyEnd());
-        int asBefore = 0, asAfter = 0;
-        for (const QString& name : names.unite(QSet<QString>(after.keyBegin(), after.keyEnd()))) {
-            if (!kDayFileName.match(name).hasMatch())
-                continue;
-            const QByteArray now = killed.value(name);
-            const bool old = killed.contains(name) == before.contains(name) && now == before.value(name);
-            const bool done = killed.contains(name) == after.contains(name) && now == after.value(name);
-            QVERIFY2(old || done, qPrintable(QStringLiteral("%1 is neither as before nor as after").arg(name)));
-            if (before.value(name) != after.value(name))
-                (done ? asAfter : asBefore)++;
+        expectBeforeOrAfter(killed, before, after);
+    }
+
+    // The D-Day page's Cancel, clicked at half of the widest run, stops it after the day in
+    // hand; the days done are journaled, said, and taken back by Undo, new month folders too.
+    void cancelledRun()
+    {
+        ScratchDir dir, state;
+        writeNotes(dir.path());
+        const Snapshot before = snapshot(dir.path());
+        test::Fixture f;
+        f.services.DataFolder = dir.path() + QLatin1Char('/');
+        f.services.journalFolder = state.path() + QStringLiteral("/journal");
+        DDayPage page(f.services, nullptr);
+        page.show();
+        const char* lists[][2] = {{"CmbPYear(5)", "2000"}, {"CmbPmonth(5)", "1"}, {"CmbPDay(5)", "1"}, {"CmbPYear(4)", "2009"}, {"CmbPmonth(4)", "12"}, {"CmbPDay(4)", "31"}, {"CmbMDay2", "1"}};
+        for (const auto& [name, text] : lists) {
+            auto* list = page.findChild<QComboBox*>(QString::fromLatin1(name));
+            list->setCurrentIndex(list->findText(QString::fromLatin1(text)));
         }
-        QVERIFY2(asAfter > 100 && asBefore > 100,
-                 qPrintable(QStringLiteral("killed with %1 days done and %2 to go").arg(asAfter).arg(asBefore)));
+        test::control<QLineEdit>(page, "TxtRegPlan2")->setText(QStringLiteral("Exam"));
+        auto* cancel = test::control<QPushButton>(page, "CmdCancelRun2");
+        auto* bar = test::control<PercentBar>(page, "PrgBData2");
+        QVERIFY(!cancel->isEnabled());
+        bool othersLive = true;
+        QObject::connect(bar, &QProgressBar::valueChanged, [&] {
+            if (bar->percent() < 50 || !cancel->isEnabled())
+                return;
+            // Nothing else on the page may act meanwhile.
+            othersLive = test::control<QPushButton>(page, "CmdUndo2")->isEnabled();
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        });
+        test::control<QPushButton>(page, "CmdDataInput2", 0)->click();
+        QVERIFY(!othersLive && !cancel->isEnabled());
+        const Snapshot cancelled = snapshot(dir.path());
+        QCOMPARE(f.boxes.shown.size(), 1);
+        const QRegularExpression said(QStringLiteral("^취소했습니다. 3653일 중 (\\d+)일을 처리했습니다."));
+        const auto m = said.match(f.boxes.shown[0].text);
+        // Clicked once the bar showed half; stopped well before the end.
+        QVERIFY2(m.hasMatch() && m.captured(1).toInt() > 1826 && m.captured(1).toInt() < 3400, qPrintable(f.boxes.shown[0].text));
+
+        test::control<QPushButton>(page, "CmdUndo2")->click();
+        QVERIFY(snapshot(dir.path()) == before);
+        QVERIFY(!QFileInfo::exists(dir.path() + "/2003_1")); // the month folders the run made go with it
+        QVERIFY(run(dir.path(), state.path() + QStringLiteral("/complete")));
+        expectBeforeOrAfter(cancelled, before, snapshot(dir.path()));
     }
 };
 
-QTEST_GUILESS_MAIN(TestKilledRun)
+QTEST_MAIN(TestKilledRun)
 #include "tst_killed_run.moc"

@@ -123,8 +123,8 @@ private slots:
         QCOMPARE(idle.fs.flushes, 0);
     }
 
-    // A day the run may not write, or too large to read, fails alone and is left as it was;
-    // the run goes on and says how many days failed and where first.
+    // A day the run may not write, or too large to read, shows in the plan as failing, fails
+    // alone and is left as it was; the run goes on and says how many days failed and where first.
     void failuresAreCounted_data()
     {
         QTest::addColumn<QString>("how");
@@ -162,7 +162,9 @@ private slots:
         std::optional<AsUnprivilegedUser> user;
         if (how.startsWith("read-only"))
             user.emplace();
-        const DayRunResult r = runDays(fx.fs, data, range, removing ? DayAction::Remove : DayAction::Register, fixed("[A]"));
+        const DayAction action = removing ? DayAction::Remove : DayAction::Register;
+        const DayPlan plan = planRun(fx.fs, data, range, action, fixed("[A]"));
+        const DayRunResult r = runDays(fx.fs, data, range, action, fixed("[A]"));
         user.reset();
         ::chmod(month.constData(), 0777);
         if (how == "huge day")
@@ -171,6 +173,9 @@ private slots:
             QCOMPARE(readFile(first), QByteArray("[B]\r\n[A]\r\n"));
         QCOMPARE(r.failedDays, failed);
         QCOMPARE(r.firstFailure, first);
+        QCOMPARE(plan.count(DayChange::Kind::Failed), failed);
+        QCOMPARE(plan.days.first().kind(), DayChange::Kind::Failed);
+        QCOMPARE(plan.firstReason, r.firstReason);
         QCOMPARE(QFileInfo::exists(april), !removing); // the run went on
     }
 };

@@ -144,8 +144,7 @@ private slots:
         QCOMPARE(fx.files(), before);
     }
 
-    // A journal that is cut short, damaged or made for another data folder is
-    // refused and set aside; no day file is touched.
+    // A journal that is cut short or damaged is refused and set aside; no day file is touched.
     void badJournalIsRefused_data()
     {
         QTest::addColumn<QString>("how");
@@ -153,7 +152,6 @@ private slots:
         // clang-format off
         QTest::newRow("cut short") << "cut" << int(JournalProblem::CutShort);
         QTest::newRow("one byte changed") << "flip" << int(JournalProblem::Damaged);
-        QTest::newRow("another data folder") << "foreign" << int(JournalProblem::OtherDataFolder);
         // clang-format on
     }
     void badJournalIsRefused()
@@ -161,12 +159,6 @@ private slots:
         QFETCH(QString, how);
         QFETCH(int, problem);
         Days fx;
-        if (how == "foreign") {
-            // The same days under another folder: the journal names that one.
-            fx.data = fx.path("other/");
-            QDir().mkpath(fx.data);
-            fx.writeDays(fx.data);
-        }
         QVERIFY(fx.run(DayAction::Register).ok());
         const QString file = fx.journal.files().value(0);
         QByteArray bytes = readFile(file);
@@ -186,25 +178,37 @@ private slots:
         QVERIFY(fx.journal.files().isEmpty());
     }
 
-    // Ten runs are kept, newest first; the oldest beyond them go, and so do refused
-    // journals beyond ten and what killed journal writes left.
-    void tenRunsAreKept()
+    // Each data folder keeps its own ten last runs, newest first; refused journals beyond ten
+    // and what killed journal writes left go. Undo in one folder passes over the other's
+    // journals and keeps them.
+    void everyFolderKeepsItsRuns()
     {
         Days fx;
+        QTemporaryDir elsewhere;
+        const QString other = elsewhere.path() + "/";
         QDir().mkpath(fx.journal.folder());
         for (int i = 1; i <= 12; ++i)
             writeFile(fx.journal.folder() + QStringLiteral("/run-%1.journal.refused").arg(i, 6, 10, QLatin1Char('0')), "x");
         writeFile(fx.journal.folder() + QStringLiteral("/.run-000013.journal.tmp"), "cut");
         const DayRange one = *ddayDays({"2004", "3", "1", "2004", "3", "2", "1"});
-        for (int run = 0; run < 12; ++run) {
+        Snapshot before;
+        for (int run = 0; run < 24; ++run) {
             const RunLabel l{"dday-register", QDate(2004, 3, 1), QDate(2004, 3, 2), QString::number(run)};
-            const DayAction action = run % 2 ? DayAction::Remove : DayAction::Register;
-            QVERIFY(runDays(fx.fs, fx.data, one, action, countdown, {}, &fx.journal, &l).ok());
+            const DayAction action = run % 4 > 1 ? DayAction::Remove : DayAction::Register;
+            if (run == 4)
+                before = fx.files();
+            QVERIFY(runDays(fx.fs, run % 2 ? other : fx.data, one, action, countdown, {}, &fx.journal, &l).ok());
         }
         const QStringList files = fx.journal.files();
-        QCOMPARE(files.size(), 10);
+        QCOMPARE(files.size(), 20);
         for (int i = 0; i < files.size(); ++i)
-            QCOMPARE(RunJournal::read(files[i], nullptr)->label.entry, QString::number(11 - i));
+            QCOMPARE(RunJournal::read(files[i], nullptr)->label.entry, QString::number(23 - i));
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(undoLast(fx.fs, fx.journal, fx.data).label.entry, QString::number(22 - 2 * i));
+        QCOMPARE(fx.files(), before);
+        QCOMPARE(fx.journal.files().size(), 10);
+        QCOMPARE(int(undoLast(fx.fs, fx.journal, fx.data).status), int(UndoResult::Status::NothingToUndo));
+        QCOMPARE(RunJournal::read(fx.journal.newestFor(other), nullptr)->label.entry, QString("23"));
         const QStringList left = QDir(fx.journal.folder()).entryList({QStringLiteral("*.refused"), QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden);
         QCOMPARE(left.size(), 10);
         QCOMPARE(left.first(), QStringLiteral("run-000003.journal.refused"));

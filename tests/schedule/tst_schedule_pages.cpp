@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 26)), cp949("[똠양꿍]\r\n"));
         QCOMPARE(readFile(dayPath(fx, 2004, 4, 30)), cp949("[똠양꿍]\n[Dentist]\r\n"));
         QCOMPARE(control<PercentBar>(r, "PrgBData")->percent(), 100.0);
-        QCOMPARE(fx.boxes.shown[0].text, "Daybrook 데이타 처리가 완료 되었습니다.");
+        QCOMPARE(fx.boxes.shown[0].text, "Daybrook 데이타 처리가 완료 되었습니다.\r쓴 날 2일, 그대로 둔 날 0일, 실패한 날 0일");
 
         // A click on "remove" that arrives during a run is swallowed, not run afterwards.
         click(control<QPushButton>(r, "CmdDataInput", 1));
@@ -209,14 +209,15 @@ private slots:
         QVERIFY2(ddayUndo->toolTip().startsWith("되돌릴 실행: 일정 등록 [Meeting] (2004-03-01 ~ 2004-03-31, 1일), "),
                  qPrintable(ddayUndo->toolTip()));
 
-        // Another data folder: the tooltip warns, the run stays undoable in its own folder.
-        const QString data = fx.services.DataFolder;
-        fx.services.DataFolder = fx.path("elsewhere/");
-        emit days::JournalSignal::instance().changed();
-        QCOMPARE(regularUndo->toolTip(), "실행 기록 " + RunJournal(fx.services.journalFolder).files().value(0)
-                                             + "은(는) 다른 데이타 폴더(" + data + ")의 기록이라 되돌리지 않습니다.");
-        fx.services.DataFolder = data;
-        emit days::JournalSignal::instance().changed();
+        // Another data folder, read again as the export's dialogs do: Undo follows at once and has
+        // nothing there; the run stays undoable in its own folder.
+        fx.store.values.insert("DataSaveDir", fx.path("elsewhere/"));
+        days::refreshDataFolder(fx.services);
+        QVERIFY(!regularUndo->isEnabled());
+        QCOMPARE(regularUndo->toolTip(), "되돌릴 실행이 없습니다.");
+        fx.store.values.remove("DataSaveDir");
+        days::refreshDataFolder(fx.services);
+        QVERIFY(ddayUndo->isEnabled() && ddayUndo->toolTip().startsWith("되돌릴 실행: 일정 등록"));
 
         ddayUndo->click();
         QCOMPARE(readFile(dayPath(fx, 2004, 3, 9)), QByteArray("[Dentist]\r\n"));

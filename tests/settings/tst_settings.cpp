@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 #include "settings/Resets.h"
+#include "settings/SettingsJournal.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <QTest>
 
@@ -102,6 +104,80 @@ private slots:
         QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("Kept/Key")).toString(), QStringLiteral("yes"));
         writeFile(path, "[Other\nx=1\n");
         QVERIFY(malformed.removeSection()); // nothing to remove is no failure
+    }
+
+    // OK-like stores and both resets, each journaled before it writes, are undone newest first,
+    // byte for byte, ten deep. A reset's question names what goes and that it can come back; a file
+    // edited since is left and named; a damaged journal is refused and set aside.
+    void settingsWritesAreUndone()
+    {
+        Fixture f;
+        QTemporaryDir state;
+        const QString ini = f.path("Daybrook.ini"), conf = f.path("conf/Daybrook.conf"), holidays = f.path("Holiday.dat");
+        QtSettingsStore store(conf);
+        SettingsJournal journal(f.fs, state.path());
+        auto files = [&] {
+            QMap<QString, QByteArray> m;
+            for (const QString& p : {ini, conf, holidays})
+                m.insert(p, QFileInfo::exists(p) ? readFile(p) : QByteArray("absent"));
+            return m;
+        };
+        writeFile(ini, "[Default]\r\nSunColor=255\r\n");
+        QVERIFY(store.save("DataSaveDir", "/data/notes/"));
+        QList<QMap<QString, QByteArray>> states;
+        for (int i = 0; i < 12; ++i) {
+            states << files();
+            if (i % 3 == 0) {
+                QVERIFY(journal.begin("ok", {ini, conf, holidays}).ok);
+                writeFile(ini, "[Default]\r\nSunColor=" + QByteArray::number(i) + "\r\n");
+                writeFile(holidays, QByteArray::number(i) + "\r\n1/1(S)[New year]\r\n");
+                QVERIFY(store.save("FDay Color", QString::number(i)));
+                journal.finish();
+            } else {
+                const auto r = i % 3 == 1 ? resetConfiguration(store, f.boxes, true, &journal)
+                                          : resetPosition(store, f.boxes, true, &journal);
+                QCOMPARE(r, ResetResult::Done);
+            }
+        }
+        QCOMPARE(f.boxes.shown[0].text,
+                 QStringLiteral("Daybrook 환경설정값을 초기화(저장값 삭제)합니다!!!\r[Daybrook의 실행중 오류발생시 사용하기 바랍니다]\r"
+                                "지울 값: 설정 저장소의 Options 값 2개 전부 (화면 설정, 주간보기, 창 위치, 데이타 폴더 DataSaveDir = \"/data/notes/\")\r"
+                                "기타설정의 \"설정 되돌리기\"로 되돌릴 수 있습니다."));
+        QCOMPARE(f.boxes.shown[1].text, QStringLiteral("Daybrook 위치저장값을 초기화합니다!!!\r[Daybrook의 위치를 초기화 합니다]\r"
+                                                       "바뀔 값: Startup Left = 없음, Startup Top = 없음 → 100, 100\r"
+                                                       "기타설정의 \"설정 되돌리기\"로 되돌릴 수 있습니다."));
+        QCOMPARE(journal.files().size(), 10);
+        for (int i = 11; i >= 2; --i) {
+            const SettingsUndo u = journal.undoLast();
+            QVERIFY(u.status == SettingsUndo::Status::Done && u.changedSince.isEmpty() && u.failed.isEmpty());
+            QCOMPARE(files(), states[i]);
+        }
+        QCOMPARE(int(journal.undoLast().status), int(SettingsUndo::Status::NothingToUndo));
+
+        // Edited since the write: left alone and named; the rest is put back.
+        QVERIFY(journal.begin("store-now", {ini, conf}).ok);
+        writeFile(ini, "[Default]\r\nSunColor=1\r\n");
+        QVERIFY(store.save("FDay Color", "1"));
+        journal.finish();
+        writeFile(ini, "[Default]\r\nSunColor=by hand\r\n");
+        QMap<QString, QByteArray> expected = states[2];
+        expected[ini] = "[Default]\r\nSunColor=by hand\r\n";
+        SettingsUndo u = journal.undoLast();
+        QCOMPARE(u.changedSince, QStringList{ini});
+        QCOMPARE(u.restored, QStringList{conf});
+        QCOMPARE(files(), expected);
+
+        // A journal with one byte changed is refused; nothing is touched.
+        QCOMPARE(resetPosition(store, f.boxes, false, &journal), ResetResult::Done);
+        const QString file = journal.files().value(0);
+        QByteArray bytes = readFile(file);
+        bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 1);
+        writeFile(file, bytes);
+        expected = files();
+        u = journal.undoLast();
+        QVERIFY(u.status == SettingsUndo::Status::Refused && u.problem == JournalProblem::Damaged);
+        QCOMPARE(files(), expected);
+        QCOMPARE(readFile(file + ".refused"), bytes);
     }
 };
 

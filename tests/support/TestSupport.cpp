@@ -14,6 +14,8 @@ namespace td::test {
 MsgAnswer RecordingMessageBoxes::show(const Message& m)
 {
     shown.append(m);
+    if (real)
+        return real->show(m);
     if (answers.empty())
         return m.defaultButton;
     const MsgAnswer a = answers.front();

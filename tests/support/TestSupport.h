@@ -23,6 +23,7 @@ class RecordingMessageBoxes : public IMessageBoxes {
 public:
     QList<Message> shown;
     std::deque<MsgAnswer> answers;
+    IMessageBoxes* real = nullptr; // when set, the real boxes answer instead of the script
     MsgAnswer show(const Message& m) override;
 };
 
@@ -60,6 +61,7 @@ public:
         values.clear();
         return true;
     }
+    QStringList keys() const override { return values.keys(); }
 };
 
 // The real file system, counting reads, writes and flushes; the Nth read fails
