@@ -194,6 +194,9 @@ bool frmOptions::Form_Load()
     // language file may end the program.
     try {
         days::refreshDataFolder(s_);
+        // The Undo buttons were made before the data folder was known: their
+        // tooltips name the newest run of this folder.
+        emit days::JournalSignal::instance().changed();
     } catch (...) {
     }
     try {

@@ -90,6 +90,7 @@ ExportPage::ExportPage(Services& services, QWidget* parent) : QWidget(parent), s
     CmdCancelExport = ui::makeButton(this, QStringLiteral("CmdCancelExport"), 1614, -1,
                                      s_.isKorean() ? QStringLiteral("취소") : QStringLiteral("Cancel"));
     CmdCancelExport->setEnabled(false);
+    ui::speakAs(CmdCancelExport, ui::spoken::stopRun, s_.isKorean());
     CmdTitle = ui::makeButton(this, QStringLiteral("CmdTitle"), 1406, -1, QStringLiteral("XLS"));
     CmdTitle->setMinimumWidth(100);
     const bool korean = s_.isKorean();

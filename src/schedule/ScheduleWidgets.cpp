@@ -159,6 +159,7 @@ void RunControls::build(Services& s, QWidget* page, QVBoxLayout* layout, const N
     cancel = ui::makeButton(page, QStringLiteral("CmdCancelRun") + names.suffix, 1614, -1,
                             korean ? QStringLiteral("취소") : QStringLiteral("Cancel"));
     cancel->setEnabled(false);
+    ui::speakAs(cancel, ui::spoken::stopRun, korean);
     auto* progress = new QHBoxLayout;
     progress->addWidget(bar, 1);
     progress->addWidget(cancel);

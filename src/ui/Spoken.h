@@ -63,6 +63,8 @@ inline constexpr SpokenCaption leftMarker{1931, u"앞 표시", u"Left marker"};
 inline constexpr SpokenCaption planText{1932, u"일정 내용", u"Plan text"};
 inline constexpr SpokenCaption rightMarker{1933, u"뒤 표시", u"Right marker"};
 inline constexpr SpokenCaption progress{1934, u"진행 상황", u"Progress"};
+// A run's Cancel, told apart from the window's own Cancel.
+inline constexpr SpokenCaption stopRun{1942, u"작업 중지", u"Stop the run"};
 // Page 5
 inline constexpr SpokenCaption styleSwitch{1935, u"주간보기 모양 바꾸기", u"Switch the week view style"};
 inline constexpr SpokenCaption firstStyle{1936, u"첫째 모양 편집 중", u"editing the first style"};
