@@ -217,7 +217,30 @@ QByteArray RunJournal::encode(const Journal& j)
         }
         out << j.createdFolders;
     }
-    QByteArray file = kMagic + body;
+    return sealEnvelope(kMagic, body);
+}
+
+std::optional<QByteArray> RunJournal::openEnvelope(const QByteArray& bytes, const QByteArray& magic, JournalProblem* problem)
+{
+    auto refuse = [problem](JournalProblem why) {
+        if (problem)
+            *problem = why;
+        return std::nullopt;
+    };
+    if (!bytes.startsWith(magic))
+        return refuse(JournalProblem::NotAJournal);
+    const qsizetype trailer = kEnd.size() + kDigestSize;
+    if (bytes.size() < magic.size() + trailer || bytes.mid(bytes.size() - trailer, kEnd.size()) != kEnd)
+        return refuse(JournalProblem::CutShort);
+    const QByteArray content = bytes.left(bytes.size() - trailer);
+    if (digest(content) != bytes.right(kDigestSize))
+        return refuse(JournalProblem::Damaged);
+    return content.mid(magic.size());
+}
+
+QByteArray RunJournal::sealEnvelope(const QByteArray& magic, const QByteArray& body)
+{
+    const QByteArray file = magic + body;
     return file + kEnd + digest(file);
 }
 
@@ -228,17 +251,12 @@ std::optional<Journal> RunJournal::decode(const QByteArray& bytes, JournalProble
             *problem = why;
         return std::nullopt;
     };
-    if (!bytes.startsWith(kMagic))
-        return refuse(JournalProblem::NotAJournal);
-    const qsizetype trailer = kEnd.size() + kDigestSize;
-    if (bytes.size() < kMagic.size() + trailer || bytes.mid(bytes.size() - trailer, kEnd.size()) != kEnd)
-        return refuse(JournalProblem::CutShort);
-    const QByteArray content = bytes.left(bytes.size() - trailer);
-    if (digest(content) != bytes.right(kDigestSize))
-        return refuse(JournalProblem::Damaged);
+    const std::optional<QByteArray> body = openEnvelope(bytes, kMagic, problem);
+    if (!body)
+        return std::nullopt;
 
     Journal j;
-    QDataStream in(content.mid(kMagic.size()));
+    QDataStream in(*body);
     in.setVersion(QDataStream::Qt_6_0);
     qint64 first = 0, last = 0, made = 0;
     quint32 count = 0;

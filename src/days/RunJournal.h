@@ -93,6 +93,10 @@ public:
     // *detail gets the system's reason when the file cannot be read.
     static std::optional<Journal> read(const QString& path, JournalProblem* problem, QString* detail = nullptr);
     static QByteArray digest(const QByteArray& bytes);
+    // The envelope every journal of ours shares: magic line, body, "END" and a
+    // SHA-256 of what comes before it. The body, or nullopt with *problem set.
+    static std::optional<QByteArray> openEnvelope(const QByteArray& bytes, const QByteArray& magic, JournalProblem* problem);
+    static QByteArray sealEnvelope(const QByteArray& magic, const QByteArray& body);
 
 private:
     QString folder_;

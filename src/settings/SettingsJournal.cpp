@@ -13,7 +13,6 @@ namespace td {
 namespace {
 
 const QByteArray kMagic = QByteArrayLiteral("TUNEDESK SETTINGS JOURNAL 1\n");
-const QByteArray kEnd = QByteArrayLiteral("END\n");
 constexpr int kDigestSize = 32;
 
 // Journal files by their number, newest first.
@@ -116,8 +115,7 @@ QByteArray SettingsJournal::encode(const SettingsRecord& r)
                 out << *f.afterDigest;
         }
     }
-    const QByteArray file = kMagic + body;
-    return file + kEnd + RunJournal::digest(file);
+    return RunJournal::sealEnvelope(kMagic, body);
 }
 
 std::optional<SettingsRecord> SettingsJournal::decode(const QByteArray& bytes, JournalProblem* problem)
@@ -127,16 +125,11 @@ std::optional<SettingsRecord> SettingsJournal::decode(const QByteArray& bytes, J
             *problem = why;
         return std::nullopt;
     };
-    if (!bytes.startsWith(kMagic))
-        return refuse(JournalProblem::NotAJournal);
-    const qsizetype trailer = kEnd.size() + kDigestSize;
-    if (bytes.size() < kMagic.size() + trailer || bytes.mid(bytes.size() - trailer, kEnd.size()) != kEnd)
-        return refuse(JournalProblem::CutShort);
-    const QByteArray content = bytes.left(bytes.size() - trailer);
-    if (RunJournal::digest(content) != bytes.right(kDigestSize))
-        return refuse(JournalProblem::Damaged);
+    const std::optional<QByteArray> body = RunJournal::openEnvelope(bytes, kMagic, problem);
+    if (!body)
+        return std::nullopt;
     SettingsRecord r;
-    QDataStream in(content.mid(kMagic.size()));
+    QDataStream in(*body);
     in.setVersion(QDataStream::Qt_6_0);
     qint64 made = 0;
     quint32 count = 0;
