@@ -1,8 +1,6 @@
 #include "DayFiles.h"
 
-#include "DayPlan.h"
 #include "platform/Cp949.h"
-#include "platform/Spaces.h"
 
 #include <QStringList>
 
@@ -78,49 +76,6 @@ QString DayFiles::removeEntry(const QString& dayText, const QString& entry)
     text.replace(entry + QLatin1Char('\n'), QString());
     text.replace(entry, QString());
     return text;
-}
-
-namespace {
-
-// Fills the buffer from the day file, its lines joined by one of the line
-// rules, through one of the text rules; a file that cannot be read leaves the
-// buffer empty, so the day is never rewritten from half a read.
-template <typename Rule>
-IoStatus fillBuffer(const IFileSystem& fs, const QString& dayFilePath, QString& buffer,
-                    QString (*lines)(const QByteArray&), Rule rule)
-{
-    buffer.clear();
-    QByteArray bytes;
-    const IoStatus st = fs.readAll(dayFilePath, bytes);
-    if (st.ok)
-        buffer = rule(lines(bytes));
-    return st;
-}
-
-} // namespace
-
-IoStatus DayFiles::MergeDayEntry(const IFileSystem& fs, const QString& dayFilePath, const QString& entry, QString& buffer)
-{
-    // The merge goes line by line from the first, empty leading lines included.
-    return fillBuffer(fs, dayFilePath, buffer, &DayFiles::allLines,
-                      [&](const QString& text) { return mergeEntry(text, entry); });
-}
-
-IoStatus DayFiles::RemoveDayEntry(const IFileSystem& fs, const QString& dayFilePath, const QString& entry, QString& buffer)
-{
-    return fillBuffer(fs, dayFilePath, buffer, &DayFiles::joinLines,
-                      [&](const QString& text) { return removeEntry(text, entry); });
-}
-
-IoStatus DayFiles::WriteDayFile(IFileSystem& fs, const QString& monthFolderPath, const QString& dayFilePath, const QString& buffer)
-{
-    // A buffer of nothing but spaces holds nothing; a tab or a line break is the user's.
-    if (trimSpaces(buffer).isEmpty())
-        return putDayFile(fs, monthFolderPath, dayFilePath, std::nullopt);
-    const Cp949::Encoded encoded = Cp949::encode(buffer);
-    if (!encoded.ok())
-        return IoStatus::failure(dayFilePath, QStringLiteral("the code page cannot hold \"%1\"").arg(encoded.badCharacter));
-    return putDayFile(fs, monthFolderPath, dayFilePath, encoded.bytes + QByteArrayLiteral("\r\n"));
 }
 
 } // namespace td

@@ -33,16 +33,6 @@ struct DayFiles {
     // Takes out every "entry LF", then every remaining entry, scanning from the
     // start, case-sensitively. An empty entry changes nothing.
     static QString removeEntry(const QString& dayText, const QString& entry);
-
-    // The day operations of both generators. Each fills buffer from scratch;
-    // a failed read leaves it empty and the day must not be rewritten.
-    static IoStatus MergeDayEntry(const IFileSystem& fs, const QString& dayFilePath, const QString& entry, QString& buffer);
-    static IoStatus RemoveDayEntry(const IFileSystem& fs, const QString& dayFilePath, const QString& entry, QString& buffer);
-    // Stores buffer + CR LF as the day's file, creating the month folder (one
-    // level) when needed; a buffer of spaces only deletes the day file instead (a day
-    // file that is not there is no failure). The file is replaced atomically but
-    // not synced: the caller flushes once at the end of its run.
-    static IoStatus WriteDayFile(IFileSystem& fs, const QString& monthFolderPath, const QString& dayFilePath, const QString& buffer);
 };
 
 } // namespace td

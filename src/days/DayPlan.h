@@ -61,11 +61,12 @@ struct DayPlan {
 DayPlan planDays(const IFileSystem& fs, const QString& dataFolder, const QList<QDate>& dates, const DayOps& ops,
                  DayText reading = DayText::ReadingRule);
 
+// Plans one day (c.date and c.path set) from what is on disk now.
+void planDay(const IFileSystem& fs, DayChange& c, const DayOps& ops, DayText reading);
+
 // Puts bytes in place of a day file, or deletes it for nullopt (a file that is
 // not there is no failure). The month folder is created (one level) when the
 // write finds it missing. Atomic, not synced: the caller flushes once.
-// Plans one day (c.date and c.path set) from what is on disk now.
-void planDay(const IFileSystem& fs, DayChange& c, const DayOps& ops, DayText reading);
 
 IoStatus putDayFile(IFileSystem& fs, const QString& monthFolderPath, const QString& dayFilePath,
                     const std::optional<QByteArray>& bytes);

@@ -7,37 +7,6 @@
 
 namespace td {
 
-IoStatus processDay(IFileSystem& fs, const QString& dataFolder, const QDate& date, const QString& entry,
-                    DayAction action, bool* changed)
-{
-    if (changed)
-        *changed = false;
-    const QString folder = DayFiles::monthFolder(dataFolder, date);
-    const QString path = DayFiles::dayFile(dataFolder, date);
-    const bool exists = fs.fileExists(path);
-
-    QString buffer;
-    if (action == DayAction::Register) {
-        if (exists) {
-            const IoStatus st = DayFiles::MergeDayEntry(fs, path, entry, buffer);
-            if (!st.ok)
-                return st;
-        } else {
-            buffer = entry;
-        }
-    } else {
-        if (!exists)
-            return IoStatus::success(); // nothing to take out
-        const IoStatus st = DayFiles::RemoveDayEntry(fs, path, entry, buffer);
-        if (!st.ok)
-            return st;
-    }
-    const IoStatus st = DayFiles::WriteDayFile(fs, folder, path, buffer);
-    if (changed)
-        *changed = st.ok;
-    return st;
-}
-
 DayPlan planRun(const IFileSystem& fs, const QString& dataFolder, const DayRange& range, DayAction action,
                 const std::function<QString(const MatchedDay&)>& entryFor)
 {

@@ -14,12 +14,6 @@ enum class DayAction {
     Remove,
 };
 
-// Registers or removes one day's entry: merges it into the day file or takes it
-// out, then writes or deletes the file. A day file that cannot be read is left
-// as it is. changed tells whether a file was written or deleted.
-IoStatus processDay(IFileSystem& fs, const QString& dataFolder, const QDate& date, const QString& entry,
-                    DayAction action, bool* changed = nullptr);
-
 // The plan of one generator run over the matched days of a range: what
 // register or remove does to each day, nothing written.
 DayPlan planRun(const IFileSystem& fs, const QString& dataFolder, const DayRange& range, DayAction action,

@@ -15,8 +15,10 @@
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -107,6 +109,38 @@ void acceptNextDialog(QVariant& opened, std::function<void(QDialog*)> change = {
 class TestDisplay : public QObject {
     Q_OBJECT
 private slots:
+    // Each bar's range, steps and first value as the window design fixes them;
+    // the value labels show the first value from the start.
+    void barsAsDesigned_data()
+    {
+        QTest::addColumn<QString>("bar");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QList<int>>("design"); // low, high, small step, large step, first value
+        QTest::newRow("HSDSBar") << "HSDSBar"
+                                 << "LblDSShow" << QList<int>{10, 1440, 5, 10, 20};
+        QTest::newRow("HSTTimer") << "HSTTimer"
+                                  << "LblTShow" << QList<int>{10, 60, 5, 10, 20};
+        QTest::newRow("HSMWidth") << "HSMWidth"
+                                  << "LblMWidth" << QList<int>{-200, 200, 1, 10, 0};
+        QTest::newRow("VScroll1") << "VScroll1"
+                                  << "LblFWidth" << QList<int>{1, 4, 1, 1, 1};
+        QTest::newRow("VScroll2") << "VScroll2"
+                                  << "LblSBWidth" << QList<int>{0, 3, 1, 1, 1};
+    }
+    void barsAsDesigned()
+    {
+        QFETCH(QString, bar);
+        QFETCH(QString, label);
+        QFETCH(QList<int>, design);
+        Fixture f;
+        const ScreenPage screen{f.services, nullptr};
+        const MiscPage misc{f.services, nullptr};
+        const QWidget& page = bar.startsWith('H') && bar != "HSMWidth" ? static_cast<const QWidget&>(misc) : screen;
+        const auto* b = control<QScrollBar>(page, qPrintable(bar));
+        QCOMPARE((QList<int>{b->minimum(), b->maximum(), b->singleStep(), b->pageStep(), b->value()}), design);
+        QCOMPARE(control<QLabel>(page, qPrintable(label))->text(), QString::number(design[4]));
+    }
+
     // Every key stored away from its default goes through the controls and the real Qt
     // dialogs, confirmed unchanged, and is written back byte for byte: a value longer
     // than 59 bytes, faces drawn through substitutes, a size with a fraction, system colours.
@@ -310,6 +344,27 @@ private slots:
         QCOMPARE(control<QPushButton>(w.p7, "CmdSDel")->isEnabled(), deletable);
         QVERIFY(w.display.Main_WriteColor(0));
         QCOMPARE(w.store("Daybrook BG"), deletable ? stored : QString()); // the whole path, never the shortened one
+    }
+
+    // With nothing stored, OK writes every common key under its own name with its
+    // fallback; the second style's two colours go under theirs.
+    void storeKeysAndFallbacks()
+    {
+        // clang-format off
+        QMap<QString, QString> expected = {
+            {"FDay Color", "8421631"}, {"FDay Border", "2"}, {"Status Bar Border", "1"}, {"FDay Shape", "1"},
+            {"TodayLine", "1"}, {"VerticalPosition", "2"}, {"HorizontalPosition", "2"}, {"DualMonitor", "0"},
+            {"MemoOffset", "0"}, {"TodayShowTime", "20"}, {"TodayMemoEnable", "1"}, {"DataSync", "0"},
+            {"DataSyncInterval", "30"}, {"Daybrook BG", ""}, {"WeekViewA0", "8438015"}, {"WeekViewA1", "16744576"},
+            {"WeekViewA2", "12632256"}, {"WeekViewA3", "16761024"}, {"WeekViewFont", "굴림"}, {"WeekViewFontSize", "9"}};
+        // clang-format on
+        Window w;
+        QVERIFY(w.display.Main_WriteColor(0));
+        QCOMPARE(w.f.store.values, expected);
+        w.p5.LblListButton_Click();
+        QVERIFY(w.display.Main_WriteColor(0));
+        expected.insert({{"WeekViewB1", "8421631"}, {"WeekViewB3", "12632319"}});
+        QCOMPARE(w.f.store.values, expected);
     }
 
     // Each style keeps its colours under its own keys, in the switch, at OK and at a preset change.

@@ -182,6 +182,17 @@ private slots:
         QVERIFY(changesNothing(ics::planImport(f.fs, from, read)));
     }
 
+    // Escapes compared on the bytes: a reader would undo the same mistake.
+    void escapesLiterally()
+    {
+        ics::CalendarWriter writer(QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3), Qt::UTC));
+        QVERIFY(writer.addDay(QDate(2004, 3, 5), QStringLiteral("a,b;c\\d\n둘째"), nullptr));
+        const QByteArray file = writer.serialize();
+        QVERIFY2(file.contains("\r\nSUMMARY:a\\,b\\;c\\\\d\r\n"), file.constData());
+        QVERIFY2(file.contains("\r\nDESCRIPTION:a\\,b\\;c\\\\d\\n" + QStringLiteral("둘째").toUtf8() + "\r\n"),
+                 file.constData());
+    }
+
     // A few MB made to hang or exhaust the reader: each ends with the rest imported and
     // the culprit named, or with the file refused, never a crash.
     void hostileFiles_data()

@@ -1,6 +1,7 @@
 // A real full disk under every store of the window: a small tmpfs mounted and
 // filled, so that writes fail with ENOSPC in the real file system. Mounting
-// needs the superuser; elsewhere the test is skipped.
+// needs the superuser; every case also runs under a file size limit of zero
+// (writes fail with EFBIG), which needs nobody's leave.
 #include "TestSupport.h"
 
 #include "app/frmOptions.h"
@@ -23,7 +24,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <csignal>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace td;
@@ -57,6 +60,25 @@ QMap<QString, QByteArray> snapshot(const QString& folder, const QString& filler)
     return files;
 }
 
+// While it lives, no write of this process may make a file grow: each fails with
+// EFBIG instead of raising SIGXFSZ.
+class NoFileGrows {
+public:
+    NoFileGrows()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        const rlimit none{0, old_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~NoFileGrows() { ::setrlimit(RLIMIT_FSIZE, &old_); }
+    NoFileGrows(const NoFileGrows&) = delete;
+    NoFileGrows& operator=(const NoFileGrows&) = delete;
+
+private:
+    rlimit old_{};
+};
+
 QStringList texts(const QList<Message>& boxes)
 {
     QStringList out;
@@ -77,22 +99,31 @@ private slots:
         QTest::addColumn<QString>("store");
         QTest::addColumn<QStringList>("failed");
         QTest::addColumn<QString>("done");
+        QTest::addColumn<bool>("tmpfs"); // else the file size limit
         const QString ini = QStringLiteral("다음 설정을 저장하지 못했습니다. 창을 닫지 않았으니 다시 시도하십시오.\r{ini}: {reason}");
         const QString holidays = QStringLiteral("공휴일 목록을 Holiday.dat 파일에 저장하지 못했습니다.\r{holidays}\r({reason})\r"
                                                 "창을 닫지 않으니 목록은 그대로 남아 있습니다.");
+        struct Row {
+            const char* name;
+            QString store;
+            QStringList failed;
+            QString done;
+        };
         // clang-format off
-        QTest::newRow("OK") << "OK" << QStringList{ini, holidays} << "";
-        QTest::newRow("store-now button") << "CmdDColor" << QStringList{ini}
-                                          << "미리 설정 \"사용자정의 1\"을(를) 저장했습니다.\r{ini} [사용자정의 1]";
-        QTest::newRow("holiday store, first run") << "holidays" << QStringList{holidays} << "";
-        QTest::newRow("D-Day run") << "generator"
-            << QStringList{"Daybrook 데이타 처리 중 3일을 처리하지 못했습니다.\r첫 실패: {day1}\r{reason}\r"
-                           "쓴 날 0일, 그대로 둔 날 0일, 실패한 날 3일"}
-            << "Daybrook 데이타 처리가 완료 되었습니다.\r쓴 날 3일, 그대로 둔 날 0일, 실패한 날 0일";
-        QTest::newRow("export over a workbook") << "export"
-            << QStringList{"변환한 자료를 파일에 저장하지 못했습니다.\r{workbook}\r{any reason}"}
-            << "Daybrook 데이타 변환이 완료 되었습니다.\r{workbook}";
+        const QList<Row> rows{
+            {"OK", "OK", {ini, holidays}, ""},
+            {"store-now button", "CmdDColor", {ini}, "미리 설정 \"사용자정의 1\"을(를) 저장했습니다.\r{ini} [사용자정의 1]"},
+            {"holiday store, first run", "holidays", {holidays}, ""},
+            {"D-Day run", "generator",
+             {"Daybrook 데이타 처리 중 3일을 처리하지 못했습니다.\r첫 실패: {day1}\r{reason}\r"
+              "쓴 날 0일, 그대로 둔 날 0일, 실패한 날 3일"},
+             "Daybrook 데이타 처리가 완료 되었습니다.\r쓴 날 3일, 그대로 둔 날 0일, 실패한 날 0일"},
+            {"export over a workbook", "export", {"변환한 자료를 파일에 저장하지 못했습니다.\r{workbook}\r{any reason}"},
+             "Daybrook 데이타 변환이 완료 되었습니다.\r{workbook}"}};
         // clang-format on
+        for (const bool tmpfs : {true, false})
+            for (const Row& r : rows)
+                QTest::addRow("%s, %s", r.name, tmpfs ? "tmpfs" : "size limit") << r.store << r.failed << r.done << tmpfs;
     }
 
     // Each store on a full disk keeps every file as it was, tells the user once
@@ -103,13 +134,17 @@ private slots:
         QFETCH(QString, store);
         QFETCH(QStringList, failed);
         QFETCH(QString, done);
+        QFETCH(bool, tmpfs);
         Fixture fx;
         const QString folder = fx.path(QStringLiteral("program"));
         QVERIFY(QDir().mkpath(folder));
         const QByteArray mountPoint = QFile::encodeName(folder);
-        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=4m") != 0)
+        if (tmpfs && ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=4m") != 0)
             QSKIP("mounting a tmpfs needs the superuser");
-        const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+        const auto unmount = qScopeGuard([&] {
+            if (tmpfs)
+                ::umount2(mountPoint.constData(), MNT_DETACH);
+        });
         const QString filler = folder + QStringLiteral("/.filler");
 
         fx.services.programFolder = folder;
@@ -165,15 +200,20 @@ private slots:
         };
 
         const QMap<QString, QByteArray> before = snapshot(folder, filler);
-        fill(filler);
-        act();
-        QFile::remove(filler);
+        if (tmpfs) {
+            fill(filler);
+            act();
+            QFile::remove(filler);
+        } else {
+            const NoFileGrows limit;
+            act();
+        }
         QCOMPARE(snapshot(folder, filler), before); // every file byte for byte, nothing added
         QVERIFY(window.isVisible());
 
         // One message per failed file, naming it and why; the run's names the first day it failed on.
         const QStringList names{"{ini}", "{holidays}", "{day1}", "{workbook}", "{reason}"};
-        const QStringList values{ini, holidays, day1, workbook, QString::fromLocal8Bit(strerror(ENOSPC))};
+        const QStringList values{ini, holidays, day1, workbook, QString::fromLocal8Bit(strerror(tmpfs ? ENOSPC : EFBIG))};
         auto fillIn = [&](QString& text) {
             for (qsizetype i = 0; i < names.size(); ++i)
                 text.replace(names[i], values[i]);

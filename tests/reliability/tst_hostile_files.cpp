@@ -34,11 +34,12 @@ private slots:
         const QString entry = DayEntry::countdown(QStringLiteral("["), QStringLiteral("Exam"), QStringLiteral("]"), 30);
         QVERIFY(QDir().mkpath(DayFiles::monthFolder(data, day)));
         writeFile(path, notes);
-        bool changed = false;
-        QVERIFY(processDay(f.fs, data, day, entry, DayAction::Register, &changed) && changed);
+        const DayRange range{0, {MatchedDay{day, 0, 0}}};
+        const auto fixed = [&](const MatchedDay&) { return entry; };
+        QCOMPARE(runDays(f.fs, data, range, DayAction::Register, fixed).changedDays, 1);
         // Compared whole with QVERIFY: a failed QCOMPARE of 50 MB would print it all.
         QVERIFY(readFile(path) == cp949(entry) + '\n' + notes);
-        QVERIFY(processDay(f.fs, data, day, entry, DayAction::Remove, &changed) && changed);
+        QCOMPARE(runDays(f.fs, data, range, DayAction::Remove, fixed).changedDays, 1);
         QVERIFY(readFile(path) == notes);
     }
 

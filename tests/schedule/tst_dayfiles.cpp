@@ -23,6 +23,11 @@ auto fixed(const QString& entry)
     return [entry](const MatchedDay&) { return entry; };
 }
 
+DayRange oneDay(const QDate& day)
+{
+    return DayRange{0, {MatchedDay{day, 0, 0}}};
+}
+
 } // namespace
 
 class TestDayFiles : public QObject {
@@ -42,29 +47,30 @@ private slots:
         QCOMPARE(DayFiles::joinLines("A\r\n\r\nB\r\n"), QStringLiteral("A\n\nB"));
     }
 
+    // The file a register leaves: the entry on top, as LF-joined lines + CR LF.
     void merge_data()
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("buffer");
+        QTest::addColumn<QByteArray>("written");
         // clang-format off
-        QTest::newRow("one-line file, entry inside") << QByteArray("[A]\n[B]\n[C]\r\n") << "[B]" << "[B]\n[A]\n[B]\n[C]";
-        QTest::newRow("a later equal line stays") << QByteArray("[A]\r\n[B]\r\n[A]\r\n") << "[A]" << "[A]\n[B]\n[A]";
-        QTest::newRow("leading empty lines stay") << QByteArray("\r\n\r\n[B]\r\n") << "[A]" << "[A]\n\n\n[B]";
-        QTest::newRow("trailing LF left by a removal") << QByteArray("[X]\n\r\n") << "[A]" << "[A]\n[X]\n";
+        QTest::newRow("one-line file, entry inside") << QByteArray("[A]\n[B]\n[C]\r\n") << "[B]" << QByteArray("[B]\n[A]\n[B]\n[C]\r\n");
+        QTest::newRow("already on top: left as it is") << QByteArray("[A]\r\n[B]\r\n[A]\r\n") << "[A]" << QByteArray("[A]\r\n[B]\r\n[A]\r\n");
+        QTest::newRow("leading empty lines stay") << QByteArray("\r\n\r\n[B]\r\n") << "[A]" << QByteArray("[A]\n\n\n[B]\r\n");
+        QTest::newRow("trailing LF left by a removal") << QByteArray("[X]\n\r\n") << "[A]" << QByteArray("[A]\n[X]\n\r\n");
         // clang-format on
     }
     void merge()
     {
         QFETCH(QByteArray, file);
         QFETCH(QString, entry);
-        QFETCH(QString, buffer);
+        QFETCH(QByteArray, written);
         Fixture fx;
-        const QString path = fx.path("2004_3/2004_3.5");
+        const QDate day(2004, 3, 5);
+        const QString path = DayFiles::dayFile(fx.services.DataFolder, day);
         writeFile(path, file);
-        QString got = QStringLiteral("stale");
-        QVERIFY(DayFiles::MergeDayEntry(fx.fs, path, entry, got).ok);
-        QCOMPARE(got, buffer);
+        QVERIFY(runDays(fx.fs, fx.services.DataFolder, oneDay(day), DayAction::Register, fixed(entry)).ok());
+        QCOMPARE(readFile(path), written);
     }
 
     // Markers and plan text lose their outer spaces only.
@@ -81,21 +87,33 @@ private slots:
         QCOMPARE(DayFiles::removeEntry("[A] moved\n[B]", "[A]"), QStringLiteral(" moved\n[B]"));
     }
 
-    void writeBlankDeletesAndKeepsFolder()
+    // A day left holding nothing but spaces loses its file (its folder stays); a
+    // tab, an ideographic space or a line break is the user's and is kept.
+    void blankDayIsDeleted_data()
     {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after"); // empty: no file
+        QTest::newRow("spaces") << QStringLiteral("  [A]") << QString();
+        QTest::newRow("the entry alone") << QStringLiteral("[A]") << QString();
+        QTest::newRow("tab") << QStringLiteral("\t[A]") << QStringLiteral("\t");
+        QTest::newRow("ideographic space") << QStringLiteral("\u3000[A]") << QStringLiteral("\u3000");
+        QTest::newRow("line break") << QStringLiteral("[A]\r\n \r\n ") << QStringLiteral(" \n ");
+    }
+    void blankDayIsDeleted()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
         Fixture fx;
-        const QString folder = fx.path("2004_3"), path = fx.path("2004_3/2004_3.5");
-        writeFile(path, "[A]\r\n");
-        QVERIFY(DayFiles::WriteDayFile(fx.fs, folder, path, "   ").ok);
-        QVERIFY(!QFileInfo::exists(path));
-        QVERIFY(QFileInfo(folder).isDir());
-        // A second time there is nothing to delete, and that is no failure.
-        QVERIFY(DayFiles::WriteDayFile(fx.fs, folder, path, "").ok);
-        // Only spaces are blank: a tab, an ideographic space or a line break is kept.
-        for (const QString& kept : {QStringLiteral("\t"), QStringLiteral(" \u3000 "), QStringLiteral("\n")}) {
-            QVERIFY(DayFiles::WriteDayFile(fx.fs, folder, path, kept).ok);
-            QCOMPARE(readFile(path), cp949(kept) + "\r\n");
-        }
+        const QDate day(2004, 3, 5);
+        const QString path = DayFiles::dayFile(fx.services.DataFolder, day);
+        writeFile(path, cp949(before) + "\r\n");
+        const DayRunResult r = runDays(fx.fs, fx.services.DataFolder, oneDay(day), DayAction::Remove, fixed("[A]"));
+        QVERIFY(r.ok());
+        QCOMPARE(r.changedDays, 1);
+        QCOMPARE(QFileInfo::exists(path), !after.isEmpty());
+        if (!after.isEmpty())
+            QCOMPARE(readFile(path), cp949(after) + "\r\n");
+        QVERIFY(QFileInfo(DayFiles::monthFolder(fx.services.DataFolder, day)).isDir());
     }
 
     // Each day is stored as CP949 text + CR LF; the run flushes once, and reports
@@ -121,6 +139,50 @@ private slots:
         QVERIFY(runDays(idle.fs, idle.services.DataFolder, range, DayAction::Remove, fixed("[A]")).ok());
         QCOMPARE(readFile(idle.services.DataFolder + "2004_3/2004_3.31"), QByteArray("[B]\r\nnote\r\n"));
         QCOMPARE(idle.fs.flushes, 0);
+    }
+
+    // A write, delete, folder or flush the system refuses is a failed day, named,
+    // never counted as done; the other day of the run still goes through.
+    void refusedCallsAreCounted_data()
+    {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<bool>("removing");
+        QTest::addColumn<int>("failed");
+        QTest::addColumn<bool>("firstDone"); // the first day's file is as the run wanted it
+        QTest::newRow("write") << "write" << false << 1 << false;
+        QTest::newRow("delete") << "delete" << true << 1 << false;
+        QTest::newRow("folder") << "folder" << false << 1 << false;
+        // Nothing written is known to be on disk: every written day counts as failed.
+        QTest::newRow("flush") << "flush" << false << 2 << true;
+    }
+    void refusedCallsAreCounted()
+    {
+        QFETCH(QString, call);
+        QFETCH(bool, removing);
+        QFETCH(int, failed);
+        QFETCH(bool, firstDone);
+        Fixture fx;
+        const QString data = fx.services.DataFolder;
+        const QDate first(2004, 3, 1), last(2004, 3, 31);
+        const DayRange range{30, {MatchedDay{first, 0, 0}, MatchedDay{last, 30, 0}}};
+        if (removing) {
+            writeFile(DayFiles::dayFile(data, first), "[A]\r\n");
+            writeFile(DayFiles::dayFile(data, last), "[A]\r\n");
+        } else if (call != "folder") {
+            QVERIFY(QDir().mkpath(DayFiles::monthFolder(data, first)));
+        }
+        (call == "write"    ? fx.fs.failWriteAt
+         : call == "delete" ? fx.fs.failRemoveAt
+         : call == "folder" ? fx.fs.failMakeDirAt
+                            : fx.fs.failFlushAt) = 1;
+        const DayRunResult r =
+            runDays(fx.fs, data, range, removing ? DayAction::Remove : DayAction::Register, fixed("[A]"));
+        QCOMPARE(r.failedDays, failed);
+        QVERIFY(!r.ok());
+        QVERIFY2(r.firstReason.startsWith("injected"), qPrintable(r.firstReason));
+        // The first day is as the run wanted only when the flush alone failed.
+        QCOMPARE(QFileInfo::exists(DayFiles::dayFile(data, first)) != removing, firstDone);
+        QCOMPARE(QFileInfo::exists(DayFiles::dayFile(data, last)), !removing);
     }
 
     // A day the run may not write, or too large to read, shows in the plan as failing, fails

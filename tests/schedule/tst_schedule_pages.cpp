@@ -160,7 +160,8 @@ private slots:
         QCOMPARE(fx.boxes.shown.size(), 3);
     }
 
-    // The preview lists what register and remove would do.
+    // The preview lists what register and remove would do, and register then
+    // writes exactly what its tab showed.
     void previewShowsBothRuns()
     {
         Fixture fx;
@@ -170,10 +171,11 @@ private slots:
         control<QLineEdit>(d, "TxtRegPlan2")->setText("Exam");
         writeFile(dayPath(fx, 2004, 3, 11), "[Exam D-20]\r\n");
         writeFile(dayPath(fx, 2004, 3, 21), "[A]\r\n[B]\r\n");
+        writeFile(dayPath(fx, 2004, 3, 1), "\r\n\r\n[B] \r\n"); // a merge keeps leading empty lines
         control<QPushButton>(d, "CmdPreview2")->click();
         auto* preview = d.findChild<PlanPreview*>();
         QVERIFY(preview && preview->isVisible());
-        QCOMPARE(preview->summary(0)->text(), "새로 만듦 2일, 바뀜 1일, 지움 0일, 그대로 1일");
+        QCOMPARE(preview->summary(0)->text(), "새로 만듦 1일, 바뀜 2일, 지움 0일, 그대로 1일");
         const DayPlanModel* reg = preview->model(0);
         QCOMPARE(reg->data(reg->index(2, 2), Qt::DisplayRole).toString(), "[A] ↵ [B]");
         QCOMPARE(reg->data(reg->index(2, 3), Qt::ToolTipRole).toString(), "[Exam D-10]\n[A]\n[B]");
@@ -185,6 +187,13 @@ private slots:
         table->setFocus();
         QTest::keyClick(table, Qt::Key_Tab);
         QVERIFY(!table->hasFocus());
+
+        const DayPlan shown = reg->plan();
+        preview->close();
+        control<QPushButton>(d, "CmdDataInput2", 0)->click();
+        QCOMPARE(shown.days.size(), 4);
+        for (const DayChange& c : shown.days)
+            QCOMPARE(QFileInfo::exists(c.path) ? std::optional(readFile(c.path)) : std::nullopt, c.after);
     }
 
     // Undo on either page takes back the newest run; its tooltip names that run.

@@ -43,24 +43,46 @@ bool MemorySettingsStore::save(const QString& key, const QString& value)
     return true;
 }
 
+namespace {
+
+IoStatus injected(int& calls, int failAt, const QString& path, const char* what)
+{
+    if (++calls == failAt)
+        return IoStatus::failure(path, QStringLiteral("injected %1 failure").arg(QLatin1String(what)));
+    return IoStatus::success();
+}
+
+} // namespace
+
 IoStatus FailingFileSystem::readAll(const QString& path, QByteArray& bytes) const
 {
     auto* self = const_cast<FailingFileSystem*>(this);
-    if (++self->reads == failReadAt)
-        return IoStatus::failure(path, QStringLiteral("injected read failure"));
-    return QtFileSystem::readAll(path, bytes);
+    const IoStatus st = injected(self->reads, failReadAt, path, "read");
+    return st.ok ? QtFileSystem::readAll(path, bytes) : st;
 }
 
 IoStatus FailingFileSystem::writeAtomic(const QString& path, const QByteArray& bytes, Durability d)
 {
-    ++writes;
-    return QtFileSystem::writeAtomic(path, bytes, d);
+    const IoStatus st = injected(writes, failWriteAt, path, "write");
+    return st.ok ? QtFileSystem::writeAtomic(path, bytes, d) : st;
+}
+
+IoStatus FailingFileSystem::remove(const QString& path)
+{
+    const IoStatus st = injected(removes, failRemoveAt, path, "delete");
+    return st.ok ? QtFileSystem::remove(path) : st;
+}
+
+IoStatus FailingFileSystem::makeDir(const QString& path)
+{
+    const IoStatus st = injected(makeDirs, failMakeDirAt, path, "folder");
+    return st.ok ? QtFileSystem::makeDir(path) : st;
 }
 
 IoStatus FailingFileSystem::flush(const QString& path)
 {
-    ++flushes;
-    return QtFileSystem::flush(path);
+    const IoStatus st = injected(flushes, failFlushAt, path, "flush");
+    return st.ok ? QtFileSystem::flush(path) : st;
 }
 
 Fixture::Fixture(const QString& language)

@@ -64,15 +64,17 @@ public:
     QStringList keys() const override { return values.keys(); }
 };
 
-// The real file system, counting reads, writes and flushes; the Nth read fails
-// (1-based; 0 = never).
+// The real file system, counting each kind of call; the Nth call of a kind fails
+// (1-based; 0 = never) without touching the disk.
 class FailingFileSystem : public QtFileSystem {
 public:
-    int failReadAt = 0;
-    int writes = 0, reads = 0, flushes = 0;
+    int failReadAt = 0, failWriteAt = 0, failRemoveAt = 0, failMakeDirAt = 0, failFlushAt = 0;
+    int reads = 0, writes = 0, removes = 0, makeDirs = 0, flushes = 0;
 
     IoStatus readAll(const QString& path, QByteArray& bytes) const override;
     IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability d) override;
+    IoStatus remove(const QString& path) override;
+    IoStatus makeDir(const QString& path) override;
     IoStatus flush(const QString& path) override;
 };
 
