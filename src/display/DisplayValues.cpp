@@ -2,7 +2,6 @@
 
 #include "Conversions.h"
 #include "platform/Spaces.h"
-#include "settings/StoreKeys.h"
 
 namespace td::display {
 namespace {
@@ -49,32 +48,153 @@ qint32 colourOf(const DisplayValues& v, int sample)
     return sample < 0 ? v.titleBorderColour : v.sampleColours[sample];
 }
 
-QString get(const ISettingsStore& s, const keys::StoreKey& k) { return s.get(k.name, k.fallback); }
+QString number(qint64 n) { return QString::number(n); }
 
-void takeSmall(const ISettingsStore& s, const keys::StoreKey& k, Range r, int& field)
+using Part = StoreSetting::Part;
+using Field = int DisplayValues::*;
+
+StoreSetting colour(const char* key, const char* fallback, Part part, Field field)
 {
-    if (const auto n = conv::toSmallInteger(get(s, k)); n && r.holds(*n))
-        field = *n;
+    return {QLatin1String(key), QLatin1String(fallback), part,
+            [field](const QString& t, DisplayValues& v) {
+                if (const auto c = conv::toColour(t))
+                    v.*field = *c;
+            },
+            [field](const DisplayValues& v) { return std::optional(number(v.*field)); }};
 }
 
-void takeCheck(const ISettingsStore& s, const keys::StoreKey& k, int& field)
+// A bar's value: a small integer in the bar's range.
+StoreSetting bar(const char* key, const char* fallback, Field field, Range range)
 {
-    if (const auto n = conv::toSmallInteger(get(s, k)); n && *n >= 0 && *n <= 2)
-        field = *n;
+    return {QLatin1String(key), QLatin1String(fallback), Part::Common,
+            [field, range](const QString& t, DisplayValues& v) {
+                if (const auto n = conv::toSmallInteger(t); n && range.holds(*n))
+                    v.*field = *n;
+            },
+            [field](const DisplayValues& v) { return std::optional(number(v.*field)); }, range};
+}
+
+// A check box's value: 0 off, 1 on, 2 greyed.
+StoreSetting check(const char* key, const char* fallback, Field field)
+{
+    return {QLatin1String(key), QLatin1String(fallback), Part::Common,
+            [field](const QString& t, DisplayValues& v) {
+                if (const auto n = conv::toSmallInteger(t); n && *n >= 0 && *n <= 2)
+                    v.*field = *n;
+            },
+            [field](const DisplayValues& v) { return std::optional(number(v.*field)); }};
 }
 
 // Three options from one number: 0 or not a number the first, 1 the second, else the third.
-int threeWay(const ISettingsStore& s, const keys::StoreKey& k)
+StoreSetting threeWay(const char* key, Field field)
 {
-    const auto n = conv::number(get(s, k));
-    return !n || *n == 0 ? 0
-           : *n == 1     ? 1
-                         : 2;
+    return {QLatin1String(key), QStringLiteral("2"), Part::Common,
+            [field](const QString& t, DisplayValues& v) {
+                const auto n = conv::number(t);
+                v.*field = !n || *n == 0 ? 0 : *n == 1 ? 1
+                                                       : 2;
+            },
+            [field](const DisplayValues& v) {
+                const int n = v.*field;
+                return std::optional(number(n == 0 || n == 1 ? n : 2));
+            }};
 }
 
-QString number(qint64 n) { return QString::number(n); }
+QList<StoreSetting> makeStoreSettings()
+{
+    using V = DisplayValues;
+    return {
+        threeWay("VerticalPosition", &V::verticalPosition),
+        threeWay("HorizontalPosition", &V::horizontalPosition),
+        {QStringLiteral("DualMonitor"), QStringLiteral("0"), Part::Common,
+         [](const QString& t, V& v) {
+             const auto n = conv::number(t);
+             v.dualMonitor = n && *n != 0;
+         },
+         [](const V& v) { return std::optional(number(v.dualMonitor ? 1 : 0)); }},
+        colour("FDay Color", "8421631", Part::Common, &V::todayColour),
+        bar("FDay Border", "2", &V::frameWidth, {1, 4}),
+        bar("Status Bar Border", "1", &V::statusBarBorder, {0, 3}),
+        {QStringLiteral("FDay Shape"), QStringLiteral("1"), Part::Common,
+         [](const QString& t, V& v) {
+             if (const auto n = conv::toSmallInteger(t); n && (*n == 0 || *n == 1 || *n == 3))
+                 v.todayMarker = *n;
+         },
+         [](const V& v) { return std::optional(number(v.todayMarker == 3 ? 3 : 1)); }},
+        // After the shape, so a blinking today wins over a stored frame shape.
+        {QStringLiteral("TodayLine"), QStringLiteral("1"), Part::Common,
+         [](const QString& t, V& v) {
+             if (const auto n = conv::number(t); !n || *n == 0)
+                 v.todayMarker = 0;
+         },
+         [](const V& v) { return std::optional(number(v.todayMarker == 0 ? 0 : 1)); }},
+        bar("MemoOffset", "0", &V::memoOffset, {-200, 200}),
+        bar("TodayShowTime", "20", &V::todayShowTime, {10, 60}),
+        check("TodayMemoEnable", "1", &V::todayMemo),
+        bar("DataSyncInterval", "30", &V::dataSyncInterval, {10, 1440}),
+        check("DataSync", "0", &V::dataSync),
+        {QStringLiteral("Daybrook BG"), QString(), Part::Common,
+         [](const QString& t, V& v) { v.background = t.isEmpty() ? QStringLiteral("None") : t; },
+         [](const V& v) { return std::optional(hasPicture(v.background) ? trimSpaces(v.background) : QString()); }},
+
+        // The week view: the weekday and memo colours exist once per style.
+        colour("WeekViewA1", "16744576", Part::FirstStyle, &V::weekWeekday),
+        colour("WeekViewB1", "8421631", Part::SecondStyle, &V::weekWeekday),
+        colour("WeekViewA3", "16761024", Part::FirstStyle, &V::weekMemo),
+        colour("WeekViewB3", "12632319", Part::SecondStyle, &V::weekMemo),
+        colour("WeekViewA0", "8438015", Part::WeekView, &V::weekSunday),
+        colour("WeekViewA2", "12632256", Part::WeekView, &V::weekSaturday),
+        // The description shows the stored size text as it is; a store takes its whole part.
+        {QStringLiteral("WeekViewFont"), QStringLiteral("굴림"), Part::WeekView,
+         [](const QString& t, V& v) { v.weekFace = t; }, [](const V& v) { return std::optional(v.weekFace); }},
+        {QStringLiteral("WeekViewFontSize"), QStringLiteral("9"), Part::WeekView,
+         [](const QString& t, V& v) { v.weekFontDescription = v.weekFace + QLatin1Char(',') + t; },
+         [](const V& v) -> std::optional<QString> {
+             // The size is what the description shows after its first comma, without a fraction.
+             if (const auto size = conv::wholeSizeOf(v.weekFontDescription))
+                 return number(qint64(*size));
+             return std::nullopt;
+         }},
+    };
+}
+
+bool inStyle(Part part, bool secondStyle)
+{
+    return part == (secondStyle ? Part::SecondStyle : Part::FirstStyle);
+}
+
+void take(const ISettingsStore& store, const StoreSetting& s, DisplayValues& v)
+{
+    s.take(store.get(s.key, s.fallback), v);
+}
+
+QList<QPair<QString, QString>> entries(const DisplayValues& v, const std::function<bool(Part)>& wanted)
+{
+    QList<QPair<QString, QString>> out;
+    for (const StoreSetting& s : storeSettings()) {
+        if (!wanted(s.part))
+            continue;
+        if (const std::optional<QString> text = s.give(v))
+            out.append({s.key, *text});
+    }
+    return out;
+}
 
 } // namespace
+
+const QList<StoreSetting>& storeSettings()
+{
+    static const QList<StoreSetting> settings = makeStoreSettings();
+    return settings;
+}
+
+Range barRange(const QString& key)
+{
+    for (const StoreSetting& s : storeSettings())
+        if (s.key == key && s.range)
+            return *s.range;
+    qFatal("no bar shows the store key %s", qPrintable(key));
+}
 
 bool hasPicture(const QString& background)
 {
@@ -129,81 +249,26 @@ QList<QPair<QString, QString>> presetEntries(const DisplayValues& v)
 
 void readWeekStyle(const ISettingsStore& store, bool secondStyle, DisplayValues& v)
 {
-    if (const auto c = conv::toColour(get(store, secondStyle ? keys::kWeekWeekdayB : keys::kWeekWeekdayA)))
-        v.weekWeekday = *c;
-    if (const auto c = conv::toColour(get(store, secondStyle ? keys::kWeekMemoB : keys::kWeekMemoA)))
-        v.weekMemo = *c;
+    for (const StoreSetting& s : storeSettings())
+        if (inStyle(s.part, secondStyle))
+            take(store, s, v);
 }
 
 void readStore(const ISettingsStore& store, bool secondStyle, DisplayValues& v)
 {
-    if (const auto c = conv::toColour(get(store, keys::kFDayColor)))
-        v.todayColour = *c;
-    takeSmall(store, keys::kFDayBorder, kFrameWidthRange, v.frameWidth);
-    takeSmall(store, keys::kStatusBarBorder, kStatusBarBorderRange, v.statusBarBorder);
-    if (const auto n = conv::toSmallInteger(get(store, keys::kFDayShape)); n && (*n == 0 || *n == 1 || *n == 3))
-        v.todayMarker = *n;
-    // After the shape, so a blinking today wins over a stored frame shape.
-    if (const auto n = conv::number(get(store, keys::kTodayLine)); !n || *n == 0)
-        v.todayMarker = 0;
-    v.verticalPosition = threeWay(store, keys::kVerticalPosition);
-    v.horizontalPosition = threeWay(store, keys::kHorizontalPosition);
-    {
-        const auto n = conv::number(get(store, keys::kDualMonitor));
-        v.dualMonitor = n && *n != 0;
-    }
-    takeSmall(store, keys::kMemoOffset, kMemoOffsetRange, v.memoOffset);
-    takeSmall(store, keys::kTodayShowTime, kTodayShowTimeRange, v.todayShowTime);
-    takeCheck(store, keys::kTodayMemoEnable, v.todayMemo);
-    takeCheck(store, keys::kDataSync, v.dataSync);
-    takeSmall(store, keys::kDataSyncInterval, kDataSyncIntervalRange, v.dataSyncInterval);
-    const QString picture = get(store, keys::kBackground);
-    v.background = picture.isEmpty() ? QStringLiteral("None") : picture;
-
-    if (const auto c = conv::toColour(get(store, keys::kWeekSunday)))
-        v.weekSunday = *c;
-    if (const auto c = conv::toColour(get(store, keys::kWeekSaturday)))
-        v.weekSaturday = *c;
-    readWeekStyle(store, secondStyle, v);
-    // The description shows the stored size text as it is; a store takes its whole part.
-    v.weekFace = get(store, keys::kWeekFont);
-    v.weekFontDescription = v.weekFace + QLatin1Char(',') + get(store, keys::kWeekFontSize);
+    for (const StoreSetting& s : storeSettings())
+        if (s.part == Part::Common || s.part == Part::WeekView || inStyle(s.part, secondStyle))
+            take(store, s, v);
 }
 
 QList<QPair<QString, QString>> storeEntries(const DisplayValues& v)
 {
-    auto three = [](int n) { return number(n == 0 || n == 1 ? n : 2); };
-    return {
-        {keys::kVerticalPosition.name, three(v.verticalPosition)},
-        {keys::kHorizontalPosition.name, three(v.horizontalPosition)},
-        {keys::kDualMonitor.name, number(v.dualMonitor ? 1 : 0)},
-        {keys::kFDayColor.name, number(v.todayColour)},
-        {keys::kFDayBorder.name, number(v.frameWidth)},
-        {keys::kStatusBarBorder.name, number(v.statusBarBorder)},
-        {keys::kFDayShape.name, number(v.todayMarker == 3 ? 3 : 1)},
-        {keys::kTodayLine.name, number(v.todayMarker == 0 ? 0 : 1)},
-        {keys::kMemoOffset.name, number(v.memoOffset)},
-        {keys::kTodayShowTime.name, number(v.todayShowTime)},
-        {keys::kTodayMemoEnable.name, number(v.todayMemo)},
-        {keys::kDataSyncInterval.name, number(v.dataSyncInterval)},
-        {keys::kDataSync.name, number(v.dataSync)},
-        {keys::kBackground.name, hasPicture(v.background) ? trimSpaces(v.background) : QString()},
-    };
+    return entries(v, [](Part p) { return p == Part::Common; });
 }
 
 QList<QPair<QString, QString>> weekViewEntries(const DisplayValues& v, bool secondStyle)
 {
-    QList<QPair<QString, QString>> out = {
-        {(secondStyle ? keys::kWeekWeekdayB : keys::kWeekWeekdayA).name, number(v.weekWeekday)},
-        {(secondStyle ? keys::kWeekMemoB : keys::kWeekMemoA).name, number(v.weekMemo)},
-        {keys::kWeekSunday.name, number(v.weekSunday)},
-        {keys::kWeekSaturday.name, number(v.weekSaturday)},
-        {keys::kWeekFont.name, v.weekFace},
-    };
-    // The size is what the description shows after its first comma, without a fraction.
-    if (const auto size = conv::wholeSizeOf(v.weekFontDescription))
-        out.append({keys::kWeekFontSize.name, number(qint64(*size))});
-    return out;
+    return entries(v, [secondStyle](Part p) { return p == Part::WeekView || inStyle(p, secondStyle); });
 }
 
 QStringList save(ISettingsStore& store, const QList<QPair<QString, QString>>& entries)

@@ -8,6 +8,7 @@
 #include <QtGlobal>
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace td::display {
 
@@ -61,16 +62,35 @@ struct DisplayValues {
     bool operator==(const DisplayValues&) const = default;
 };
 
-// The ranges the pages' bars accept; a stored value outside is not taken.
+// The range a page's bar accepts; a stored value outside is not taken.
 struct Range {
     int min, max;
     bool holds(int v) const { return v >= min && v <= max; }
 };
-inline constexpr Range kFrameWidthRange{1, 4};
-inline constexpr Range kStatusBarBorderRange{0, 3};
-inline constexpr Range kMemoOffsetRange{-200, 200};
-inline constexpr Range kTodayShowTimeRange{10, 60};
-inline constexpr Range kDataSyncIntervalRange{10, 1440};
+
+// One value of the settings store, declared once: its key, what the store gives
+// when the key is missing, the part of the window it belongs to, how a stored
+// text sets its field (a text it cannot use leaves the field as it was), the
+// text the field is stored as (nothing: the key is not written), and, for a
+// value a bar shows, the bar's range.
+struct StoreSetting {
+    enum class Part {
+        Common,
+        WeekView,    // the week view, both styles
+        FirstStyle,  // the week view's first style only
+        SecondStyle, // the week view's second style only
+    };
+    QString key;
+    QString fallback;
+    Part part;
+    std::function<void(const QString& stored, DisplayValues& v)> take;
+    std::function<std::optional<QString>(const DisplayValues& v)> give;
+    std::optional<Range> range = std::nullopt;
+};
+// Every value of the store, in the order a store writes them.
+const QList<StoreSetting>& storeSettings();
+// The range of the bar that shows key; a key without a bar is a programming error.
+Range barRange(const QString& key);
 
 // True when the background text names a picture: spaces trimmed, it is not "None".
 bool hasPicture(const QString& background);

@@ -2,6 +2,7 @@
 
 #include "Conversions.h"
 #include "DisplayControls.h"
+#include "DisplayValues.h"
 #include "ui/Controls.h"
 #include "ui/PageSize.h"
 #include "platform/Spaces.h"
@@ -38,11 +39,12 @@ QPushButton* button(const QString& name, int tag, QWidget* parent, QRect g)
     return b;
 }
 
-QScrollBar* hbar(const QString& name, int min, int max, int small, int large, int value, QWidget* parent, QRect g)
+QScrollBar* hbar(const QString& name, const QString& key, int small, int large, int value, QWidget* parent, QRect g)
 {
     auto* b = new QScrollBar(Qt::Horizontal, parent);
     nameControl(b, name);
-    b->setRange(min, max);
+    const display::Range range = display::barRange(key);
+    b->setRange(range.min, range.max);
     b->setSingleStep(small);
     b->setPageStep(large);
     b->setValue(value);
@@ -117,7 +119,7 @@ MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
     ChkTMemo = new QCheckBox(Frame13);
     nameControl(ChkTMemo, QStringLiteral("ChkTMemo"), 1608);
     ChkTMemo->setGeometry(12, 24, 490, 26);
-    HSTTimer = hbar(QStringLiteral("HSTTimer"), 10, 60, 5, 10, 20, Frame13, {12, 58, 300, 20});
+    HSTTimer = hbar(QStringLiteral("HSTTimer"), QStringLiteral("TodayShowTime"), 5, 10, 20, Frame13, {12, 58, 300, 20});
     LblTShow = valueLabel(QStringLiteral("LblTShow"), 20, Frame13, {322, 56, 56, 24});
     Label27 = unitLabel(QStringLiteral("Label27"), QStringLiteral("초"), 1609, Frame13, {386, 56, 60, 24});
     ui::speakAs(HSTTimer, ui::spoken::todayMemoTime, s_.isKorean());
@@ -126,7 +128,7 @@ MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
     ChkDSync = new QCheckBox(Frame16);
     nameControl(ChkDSync, QStringLiteral("ChkDSync"), 1611);
     ChkDSync->setGeometry(12, 24, 490, 26);
-    HSDSBar = hbar(QStringLiteral("HSDSBar"), 10, 1440, 5, 10, 20, Frame16, {12, 58, 300, 20});
+    HSDSBar = hbar(QStringLiteral("HSDSBar"), QStringLiteral("DataSyncInterval"), 5, 10, 20, Frame16, {12, 58, 300, 20});
     LblDSShow = valueLabel(QStringLiteral("LblDSShow"), 20, Frame16, {322, 56, 56, 24});
     Label36 = unitLabel(QStringLiteral("Label36"), QStringLiteral("분"), 1612, Frame16, {386, 56, 60, 24});
     ui::speakAs(HSDSBar, ui::spoken::syncInterval, s_.isKorean());

@@ -1,6 +1,7 @@
 #include "ScreenPage.h"
 
 #include "DisplayControls.h"
+#include "DisplayValues.h"
 #include "ui/Controls.h"
 #include "ui/PageSize.h"
 #include "platform/ValueBars.h"
@@ -26,12 +27,13 @@ QLabel* label(const QString& name, const QString& text, int tag, QWidget* parent
 
 // Value labels update when a change is complete: an arrow or track click, the
 // end of a drag, or code setting the value — not while the thumb moves.
-QScrollBar* bar(const QString& name, Qt::Orientation o, int min, int max, int small, int large, int value,
+QScrollBar* bar(const QString& name, Qt::Orientation o, const QString& key, int small, int large, int value,
                 QWidget* parent, QRect g)
 {
     auto* b = new QScrollBar(o, parent);
     nameControl(b, name);
-    b->setRange(min, max);
+    const display::Range range = display::barRange(key);
+    b->setRange(range.min, range.max);
     b->setSingleStep(small);
     b->setPageStep(large);
     b->setValue(value);
@@ -86,7 +88,7 @@ ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s
     Label8 = label(QStringLiteral("Label8"), QStringLiteral("틀 폭"), 1105, Frame3, {140, 24, 100, 22});
     Label8->setAlignment(Qt::AlignCenter);
     // The top of the vertical bars is the larger number.
-    VScroll1 = bar(QStringLiteral("VScroll1"), Qt::Vertical, 1, 4, 1, 1, 1, Frame3, {160, 50, 20, 100});
+    VScroll1 = bar(QStringLiteral("VScroll1"), Qt::Vertical, QStringLiteral("FDay Border"), 1, 1, 1, Frame3, {160, 50, 20, 100});
     putMaximumOnTop(VScroll1);
     LblFWidth = valueLabel(QStringLiteral("LblFWidth"), 1, Frame3, {190, 88, 40, 24});
     Label8->setBuddy(VScroll1);
@@ -96,11 +98,11 @@ ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s
     nameControl(Frame4, QStringLiteral("Frame4"), 1106);
     Frame4->setGeometry(275, 8, 255, 170);
     Label9 = label(QStringLiteral("Label9"), QString(), 1107, Frame4, {12, 24, 120, 22});
-    VScroll2 = bar(QStringLiteral("VScroll2"), Qt::Vertical, 0, 3, 1, 1, 1, Frame4, {150, 22, 20, 80});
+    VScroll2 = bar(QStringLiteral("VScroll2"), Qt::Vertical, QStringLiteral("Status Bar Border"), 1, 1, 1, Frame4, {150, 22, 20, 80});
     putMaximumOnTop(VScroll2);
     LblSBWidth = valueLabel(QStringLiteral("LblSBWidth"), 1, Frame4, {184, 50, 40, 24});
     Label40 = label(QStringLiteral("Label40"), QString(), 1108, Frame4, {12, 110, 120, 22});
-    HSMWidth = bar(QStringLiteral("HSMWidth"), Qt::Horizontal, -200, 200, 1, 10, 0, Frame4, {12, 136, 170, 20});
+    HSMWidth = bar(QStringLiteral("HSMWidth"), Qt::Horizontal, QStringLiteral("MemoOffset"), 1, 10, 0, Frame4, {12, 136, 170, 20});
     LblMWidth = valueLabel(QStringLiteral("LblMWidth"), 0, Frame4, {190, 134, 50, 24});
     Label9->setBuddy(VScroll2);
     Label40->setBuddy(HSMWidth);

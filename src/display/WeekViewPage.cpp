@@ -7,7 +7,6 @@
 #include "DisplayControls.h"
 #include "ui/Controls.h"
 #include "ui/PageSize.h"
-#include "settings/StoreKeys.h"
 #include "ui/Spoken.h"
 
 #include <QGroupBox>
