@@ -1,6 +1,7 @@
 #include "HolidayEntry.h"
 
 #include "platform/Cp949.h"
+#include "platform/Spaces.h"
 
 #include <algorithm>
 
@@ -58,11 +59,7 @@ Fields parse(const QString& entry)
 
     if (const qsizetype close = s.indexOf(QLatin1Char(')')); close >= 0) {
         // Skip ")" and the "[" after it; the last character is the closing "]".
-        QString t = s.mid(close + 2);
-        qsizetype b = 0, e = t.size();
-        while (b < e && t[b] == QLatin1Char(' ')) ++b;
-        while (e > b && t[e - 1] == QLatin1Char(' ')) --e;
-        t = t.mid(b, e - b);
+        const QString t = trimSpaces(s.mid(close + 2));
         if (!t.isEmpty())
             f.title = t.left(t.size() - 1);
     }

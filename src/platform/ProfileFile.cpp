@@ -1,6 +1,7 @@
 #include "ProfileFile.h"
 
 #include "Cp949.h"
+#include "Spaces.h"
 
 namespace td {
 namespace {
@@ -67,14 +68,6 @@ QByteArray valueOf(QByteArrayView line)
     if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0])
         v = v.sliced(1, v.size() - 2);
     return v.toByteArray();
-}
-
-QString trimSpaces(const QString& s)
-{
-    qsizetype b = 0, e = s.size();
-    while (b < e && s[b] == QLatin1Char(' ')) ++b;
-    while (e > b && s[e - 1] == QLatin1Char(' ')) --e;
-    return s.mid(b, e - b);
 }
 
 QString withoutTrailingSpaces(const QString& s)
