@@ -1,7 +1,7 @@
 #pragma once
-#include <QColor>
 #include <QString>
 
+class QColor;
 class QPalette;
 class QWidget;
 
