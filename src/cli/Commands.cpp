@@ -167,7 +167,7 @@ int undoCommand(CommandContext& c)
         if (files.isEmpty())
             c.err(RunMessages::nothingToUndo(c.korean));
         for (const QString& file : files) {
-            const std::optional<Journal> j = RunJournal::read(file, nullptr);
+            const std::optional<Journal> j = RunJournal::readHeader(file, nullptr);
             c.out(j ? j->made.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char('\t') + runText(c.korean, *j)
                           + QLatin1Char('\t') + j->dataFolder
                     : RunMessages::undoTipUnreadable(c.korean, file));
@@ -190,11 +190,16 @@ int undoCommand(CommandContext& c)
         break;
     }
     c.err(RunMessages::undone(c.korean, result));
-    c.out(say(c.korean, QStringLiteral("되돌림: %1\t%2..%3\t%4\t%5일 복원"), QStringLiteral("undone: %1\t%2..%3\t%4\t%5 day(s) restored"))
-              .arg(RunMessages::runKind(c.korean, result.label.kind), result.label.first.toString(Qt::ISODate),
-                   result.label.last.toString(Qt::ISODate), result.label.entry)
-              .arg(result.restoredDays));
-    return result.failedDays > 0 ? kFailure : kSuccess;
+    // "undone" only when every day is as before; otherwise how many are back and how many not.
+    const QString line = result.notBack() == 0
+                             ? say(c.korean, QStringLiteral("되돌림: %1\t%2..%3\t%4\t%5일 복원"), QStringLiteral("undone: %1\t%2..%3\t%4\t%5 day(s) restored"))
+                             : say(c.korean, QStringLiteral("일부 되돌림: %1\t%2..%3\t%4\t%5일 복원, %6일 남음"), QStringLiteral("undone in part: %1\t%2..%3\t%4\t%5 day(s) restored, %6 not"));
+    QString text = line.arg(RunMessages::runKind(c.korean, result.label.kind), result.label.first.toString(Qt::ISODate),
+                            result.label.last.toString(Qt::ISODate), result.label.entry)
+                       .arg(result.restoredDays);
+    c.out(result.notBack() == 0 ? text : text.arg(result.notBack()));
+    // A day left because it changed since is what Undo is for; one it could not read or write is a failure.
+    return result.failed.isEmpty() && result.unreadable.isEmpty() ? kSuccess : kFailure;
 }
 
 } // namespace

@@ -8,22 +8,37 @@
 #include <QDir>
 #include <QFile>
 #include <QIODevice>
-#include <QRegularExpression>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
+#include <QtEndian>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace td {
 namespace {
 
-const QByteArray kMagic = QByteArrayLiteral("TUNEDESK RUN JOURNAL 1\n");
+// The first format held the whole run in one buffer; it is still read for Undo.
+const QByteArray kMagicFirst = QByteArrayLiteral("TUNEDESK RUN JOURNAL 1\n");
+const QByteArray kMagic = QByteArrayLiteral("TUNEDESK RUN JOURNAL 2\n");
 const QByteArray kEnd = QByteArrayLiteral("END\n");
 constexpr int kDigestSize = 32;
+constexpr quint32 kMaxHeader = 1024 * 1024;
+// Bytes before come from a read of a day file, which takes no more than this.
+constexpr quint64 kMaxDayBytes = quint64(64) * 1024 * 1024;
+constexpr qint64 kChunk = 1024 * 1024;
+
+enum DayFlag : quint8 {
+    HasBefore = 1,
+    HasAfter = 2,
+    Companion = 4,
+    HasMode = 8,
+};
 
 const QRegularExpression& journalName()
 {
@@ -31,49 +46,265 @@ const QRegularExpression& journalName()
     return re;
 }
 
-IoStatus posixFailure(const QString& path) { return IoStatus::failure(path, QString::fromLocal8Bit(strerror(errno))); }
-
-// The whole file on disk, or nothing under its name: a temporary file synced
-// and renamed, then the folder synced so the name survives a power cut too.
-IoStatus writeSynced(const QString& folder, const QString& path, const QByteArray& bytes)
+const QRegularExpression& monthName()
 {
-    const QString tmp = joinPath(folder, QLatin1Char('.') + QFileInfo(path).fileName() + QStringLiteral(".tmp"));
-    const QByteArray tmpName = QFile::encodeName(tmp);
-    const int fd = ::open(tmpName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return posixFailure(path);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+    static const QRegularExpression re(QStringLiteral("^\\d{4}_\\d{1,2}$"));
+    return re;
+}
+
+IoStatus posixFailure(const QString& path, int err = errno) { return IoStatus::failure(path, QString::fromLocal8Bit(strerror(err))); }
+
+// Journals that could be neither removed nor set aside (a read-only journal
+// folder): passed over for the rest of the session, so they block no older run.
+QString identity(const QString& path)
+{
+    const QFileInfo info(path);
+    return path + QLatin1Char('\n') + QString::number(info.size()) + QLatin1Char('\n')
+           + QString::number(info.lastModified().toMSecsSinceEpoch());
+}
+QSet<QString>& passedOver()
+{
+    static QSet<QString> set;
+    return set;
+}
+
+IoStatus writeFd(int fd, const char* p, qint64 size, const QString& path)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, p, size_t(size));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            const IoStatus st = posixFailure(path);
-            ::close(fd);
-            ::unlink(tmpName.constData());
-            return st;
+        if (n <= 0)
+            return posixFailure(path, n < 0 ? errno : EIO);
+        p += n;
+        size -= n;
+    }
+    return IoStatus::success();
+}
+
+// Writes a journal through a running SHA-256; a day's bytes go from the plan
+// straight to the file, never copied into one buffer with the others.
+class JournalSink {
+public:
+    JournalSink(int fd, QString path) : fd_(fd), path_(std::move(path)) {}
+    void put(const char* p, qint64 size, bool hashed = true)
+    {
+        if (!st_.ok || size == 0)
+            return;
+        if (hashed)
+            hash_.addData(QByteArrayView(p, size));
+        if (buffer_.size() + size > kChunk)
+            drain();
+        if (size >= kChunk)
+            st_ = writeFd(fd_, p, size, path_);
+        else
+            buffer_.append(p, size);
+    }
+    void put(const QByteArray& bytes) { put(bytes.constData(), bytes.size()); }
+    template <typename T>
+    void number(T value)
+    {
+        const T big = qToBigEndian(value);
+        put(reinterpret_cast<const char*>(&big), sizeof big);
+    }
+    // "END" and the digest of everything before it.
+    IoStatus close()
+    {
+        const QByteArray sum = hash_.result();
+        put(kEnd.constData(), kEnd.size(), false);
+        put(sum.constData(), sum.size(), false);
+        drain();
+        return st_;
+    }
+
+private:
+    void drain()
+    {
+        if (st_.ok && !buffer_.isEmpty())
+            st_ = writeFd(fd_, buffer_.constData(), buffer_.size(), path_);
+        buffer_.clear();
+    }
+    int fd_;
+    QString path_;
+    QByteArray buffer_;
+    QCryptographicHash hash_{QCryptographicHash::Sha256};
+    IoStatus st_ = IoStatus::success();
+};
+
+// Reads a journal, optionally through a running SHA-256.
+class JournalSource {
+public:
+    JournalSource(QFile& file, QCryptographicHash* hash) : file_(file), hash_(hash) {}
+    bool get(char* p, qint64 size)
+    {
+        if (file_.read(p, size) != size)
+            return false;
+        if (hash_)
+            hash_->addData(QByteArrayView(p, size));
+        return true;
+    }
+    bool get(QByteArray& bytes, qint64 size)
+    {
+        bytes = QByteArray(size, Qt::Uninitialized);
+        return get(bytes.data(), size);
+    }
+    // Goes past size bytes (hashing them) without keeping them.
+    bool skip(qint64 size)
+    {
+        QByteArray chunk(std::min(size, kChunk), Qt::Uninitialized);
+        for (qint64 left = size; left > 0;) {
+            const qint64 n = std::min(left, kChunk);
+            if (!get(chunk.data(), n))
+                return false;
+            left -= n;
         }
-        done += n;
+        return true;
     }
-    if (::fsync(fd) != 0) {
-        const IoStatus st = posixFailure(path);
-        ::close(fd);
-        ::unlink(tmpName.constData());
-        return st;
+    template <typename T>
+    bool number(T& value)
+    {
+        T big;
+        if (!get(reinterpret_cast<char*>(&big), sizeof big))
+            return false;
+        value = qFromBigEndian(big);
+        return true;
     }
-    ::close(fd);
-    if (::rename(tmpName.constData(), QFile::encodeName(path).constData()) != 0) {
-        const IoStatus st = posixFailure(path);
-        ::unlink(tmpName.constData());
-        return st;
+    qint64 pos() const { return file_.pos(); }
+
+private:
+    QFile& file_;
+    QCryptographicHash* hash_;
+};
+
+QByteArray encodeHeader(const Journal& j)
+{
+    QByteArray header;
+    QDataStream out(&header, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_0);
+    out << j.label.kind << j.dataFolder << qint64(j.label.first.toJulianDay()) << qint64(j.label.last.toJulianDay())
+        << j.label.entry << qint64(j.made.toMSecsSinceEpoch()) << qint64(j.dayCount) << j.createdFolders;
+    return header;
+}
+
+// The header after the magic line: its length, its fields and its own digest.
+std::optional<Journal> readHeaderFields(JournalSource& in, JournalProblem* problem)
+{
+    auto refuse = [problem](JournalProblem why) {
+        if (problem)
+            *problem = why;
+        return std::nullopt;
+    };
+    quint32 size = 0;
+    QByteArray header, sum;
+    if (!in.number(size))
+        return refuse(JournalProblem::CutShort);
+    if (size > kMaxHeader)
+        return refuse(JournalProblem::Damaged);
+    if (!in.get(header, size) || !in.get(sum, kDigestSize))
+        return refuse(JournalProblem::CutShort);
+    const quint32 big = qToBigEndian(size);
+    if (RunJournal::digest(kMagic + QByteArray(reinterpret_cast<const char*>(&big), sizeof big) + header) != sum)
+        return refuse(JournalProblem::Damaged);
+    Journal j;
+    QDataStream fields(header);
+    fields.setVersion(QDataStream::Qt_6_0);
+    qint64 first = 0, last = 0, made = 0;
+    fields >> j.label.kind >> j.dataFolder >> first >> last >> j.label.entry >> made >> j.dayCount >> j.createdFolders;
+    j.label.first = QDate::fromJulianDay(first);
+    j.label.last = QDate::fromJulianDay(last);
+    j.made = QDateTime::fromMSecsSinceEpoch(made, Qt::UTC);
+    const bool monthsOk = std::all_of(j.createdFolders.cbegin(), j.createdFolders.cend(),
+                                      [](const QString& m) { return monthName().match(m).hasMatch(); });
+    if (fields.status() != QDataStream::Ok || !fields.atEnd() || j.dataFolder.isEmpty() || j.dayCount < 0 || !monthsOk)
+        return refuse(JournalProblem::Damaged);
+    return j;
+}
+
+// One day's record; its bytes before are kept only when keep is set. False for
+// a record that is not one of ours or runs past end.
+bool readDay(JournalSource& in, qint64 end, bool keep, JournalDay& d)
+{
+    qint64 day = 0;
+    quint8 flags = 0;
+    if (!in.number(day) || !in.number(flags) || flags > 15)
+        return false;
+    d = JournalDay{QDate::fromJulianDay(day), {}, {}, (flags & Companion) != 0, {}, 0};
+    if (!d.date.isValid())
+        return false;
+    if (flags & HasMode) {
+        quint32 mode = 0, group = 0;
+        if (!in.number(mode) || !in.number(group) || mode > 07777)
+            return false;
+        d.mode = mode;
+        d.group = group;
     }
-    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0)
-        return posixFailure(folder);
-    const int rc = ::fsync(dir);
-    const IoStatus st = rc == 0 ? IoStatus::success() : posixFailure(folder);
-    ::close(dir);
-    return st;
+    if (flags & HasBefore) {
+        quint64 size = 0;
+        if (!in.number(size) || size > kMaxDayBytes || in.pos() + qint64(size) > end)
+            return false;
+        QByteArray before("");
+        if (keep ? size > 0 && !in.get(before, qint64(size)) : !in.skip(qint64(size)))
+            return false;
+        d.before = std::move(before);
+    }
+    if (flags & HasAfter) {
+        QByteArray after;
+        if (!in.get(after, kDigestSize))
+            return false;
+        d.afterDigest = std::move(after);
+    }
+    return in.pos() <= end;
+}
+
+// A journal of the first format, read whole: its fields, then its days.
+std::optional<Journal> decodeFirstFormat(const QByteArray& bytes, JournalProblem* problem, QList<JournalDay>* days)
+{
+    auto refuse = [problem](JournalProblem why) {
+        if (problem)
+            *problem = why;
+        return std::nullopt;
+    };
+    const std::optional<QByteArray> body = RunJournal::openEnvelope(bytes, kMagicFirst, problem);
+    if (!body)
+        return std::nullopt;
+    Journal j;
+    QDataStream in(*body);
+    in.setVersion(QDataStream::Qt_6_0);
+    qint64 first = 0, last = 0, made = 0;
+    quint32 count = 0;
+    in >> j.label.kind >> j.dataFolder >> first >> last >> j.label.entry >> made >> count;
+    j.label.first = QDate::fromJulianDay(first);
+    j.label.last = QDate::fromJulianDay(last);
+    j.made = QDateTime::fromMSecsSinceEpoch(made, Qt::UTC);
+    j.dayCount = count;
+    for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        qint64 day = 0;
+        quint8 flags = 0;
+        in >> day >> flags;
+        JournalDay d{QDate::fromJulianDay(day), {}, {}, (flags & Companion) != 0, {}, 0};
+        if (flags & HasBefore) {
+            QByteArray before;
+            in >> before;
+            d.before = before.isNull() ? QByteArray("") : before;
+        }
+        if (flags & HasAfter) {
+            QByteArray after;
+            in >> after;
+            d.afterDigest = after;
+        }
+        if (!d.date.isValid() || flags > 7 || (d.afterDigest && d.afterDigest->size() != kDigestSize))
+            return refuse(JournalProblem::Damaged);
+        days->append(std::move(d));
+    }
+    if (!in.atEnd())
+        in >> j.createdFolders;
+    for (const QString& name : std::as_const(j.createdFolders)) {
+        if (!monthName().match(name).hasMatch())
+            return refuse(JournalProblem::Damaged);
+    }
+    if (in.status() != QDataStream::Ok || !in.atEnd() || j.dataFolder.isEmpty())
+        return refuse(JournalProblem::Damaged);
+    return j;
 }
 
 // Journal files by their run number, newest first.
@@ -113,7 +344,10 @@ QStringList RunJournal::files() const
 
 QString RunJournal::newestFor(const QString& dataFolder) const
 {
+    const QSet<QString>& skip = passedOver();
     for (const QString& path : files()) {
+        if (!skip.isEmpty() && skip.contains(identity(path)))
+            continue;
         const std::optional<QString> folder = folderOf(path);
         if (!folder || *folder == dataFolder)
             return path;
@@ -123,37 +357,64 @@ QString RunJournal::newestFor(const QString& dataFolder) const
 
 std::optional<QString> RunJournal::folderOf(const QString& path)
 {
+    const std::optional<Journal> j = readHeader(path, nullptr);
+    return j ? std::optional(j->dataFolder) : std::nullopt;
+}
+
+std::optional<Journal> RunJournal::readHeader(const QString& path, JournalProblem* problem, QString* detail)
+{
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (problem)
+            *problem = JournalProblem::Unreadable;
+        if (detail)
+            *detail = f.errorString();
         return std::nullopt;
-    const QByteArray head = f.read(64 * 1024);
-    if (!head.startsWith(kMagic))
+    }
+    const QByteArray magic = f.read(kMagic.size());
+    if (magic == kMagicFirst) {
+        // The first format has its fields up front but no digest of their own: told, not checked.
+        QDataStream in(f.read(64 * 1024));
+        in.setVersion(QDataStream::Qt_6_0);
+        Journal j;
+        qint64 first = 0, last = 0, made = 0;
+        quint32 count = 0;
+        in >> j.label.kind >> j.dataFolder >> first >> last >> j.label.entry >> made >> count;
+        j.label.first = QDate::fromJulianDay(first);
+        j.label.last = QDate::fromJulianDay(last);
+        j.made = QDateTime::fromMSecsSinceEpoch(made, Qt::UTC);
+        j.dayCount = count;
+        if (in.status() != QDataStream::Ok || j.dataFolder.isEmpty()) {
+            if (problem)
+                *problem = JournalProblem::Damaged;
+            return std::nullopt;
+        }
+        return j;
+    }
+    if (magic != kMagic) {
+        if (problem)
+            *problem = JournalProblem::NotAJournal;
         return std::nullopt;
-    QDataStream in(head.mid(kMagic.size()));
-    in.setVersion(QDataStream::Qt_6_0);
-    QString kind, folder;
-    in >> kind >> folder;
-    if (in.status() != QDataStream::Ok || folder.isEmpty())
-        return std::nullopt;
-    return folder;
+    }
+    JournalSource in(f, nullptr);
+    return readHeaderFields(in, problem);
 }
 
 IoStatus RunJournal::write(const QString& dataFolder, const RunLabel& label, const DayPlan& plan, QString* path)
 {
-    Journal j;
-    j.label = label;
-    j.dataFolder = dataFolder;
-    j.made = QDateTime::currentDateTimeUtc();
+    Journal j{label, dataFolder, QDateTime::currentDateTimeUtc(), 0, {}};
+    QList<const DayChange*> days;
     for (const DayChange& c : plan.days) {
         const DayChange::Kind kind = c.kind();
         if (kind == DayChange::Kind::Unchanged || kind == DayChange::Kind::Failed)
             continue;
-        j.days.append({c.date, c.before, c.after ? std::optional(digest(*c.after)) : std::nullopt, c.companion});
+        days << &c;
         const QString month = DayFiles::folderName(c.date);
         if (kind == DayChange::Kind::New && !j.createdFolders.contains(month)
             && !QFileInfo(QFileInfo(c.path).path()).isDir())
             j.createdFolders << month;
     }
+    j.dayCount = days.size();
     if (folder_.isEmpty() || !QDir().mkpath(folder_))
         return IoStatus::failure(folder_, QStringLiteral("cannot create the folder"));
 
@@ -163,7 +424,51 @@ IoStatus RunJournal::write(const QString& dataFolder, const RunLabel& label, con
     for (const QString& name : all)
         last = std::max(last, name.section(QLatin1Char('.'), 0, 0).mid(4).toInt());
     const QString file = joinPath(folder_, QStringLiteral("run-%1.journal").arg(last + 1, 6, 10, QLatin1Char('0')));
-    const IoStatus st = writeSynced(folder_, file, encode(j));
+
+    // The whole file on disk, or nothing under its name: a temporary file synced
+    // and renamed, then the folder synced so the name survives a power cut too.
+    const QByteArray tmp = QFile::encodeName(joinPath(folder_, QLatin1Char('.') + QFileInfo(file).fileName() + QStringLiteral(".tmp")));
+    const int fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return posixFailure(file);
+    JournalSink out(fd, file);
+    const QByteArray header = encodeHeader(j);
+    const quint32 size = qToBigEndian(quint32(header.size()));
+    const QByteArray head = kMagic + QByteArray(reinterpret_cast<const char*>(&size), sizeof size) + header;
+    out.put(head);
+    out.put(digest(head));
+    for (const DayChange* c : days) {
+        struct stat st;
+        const bool mode = c->before && ::stat(QFile::encodeName(c->path).constData(), &st) == 0;
+        out.number(qint64(c->date.toJulianDay()));
+        out.number(quint8((c->before ? HasBefore : 0) | (c->after ? HasAfter : 0) | (c->companion ? Companion : 0) | (mode ? HasMode : 0)));
+        if (mode) {
+            out.number(quint32(st.st_mode & 07777));
+            out.number(quint32(st.st_gid));
+        }
+        if (c->before) {
+            out.number(quint64(c->before->size()));
+            out.put(*c->before);
+        }
+        if (c->after)
+            out.put(digest(*c->after));
+    }
+    IoStatus st = out.close();
+    if (st.ok && ::fsync(fd) != 0)
+        st = posixFailure(file);
+    ::close(fd);
+    if (st.ok && ::rename(tmp.constData(), QFile::encodeName(file).constData()) != 0)
+        st = posixFailure(file);
+    if (!st.ok) {
+        ::unlink(tmp.constData());
+        return st;
+    }
+    const int folderFd = ::open(QFile::encodeName(folder_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0)
+        return posixFailure(folder_);
+    const int rc = ::fsync(folderFd);
+    st = rc == 0 ? IoStatus::success() : posixFailure(folder_);
+    ::close(folderFd);
     if (!st.ok)
         return st;
     if (path)
@@ -184,40 +489,29 @@ IoStatus RunJournal::write(const QString& dataFolder, const RunLabel& label, con
     return st;
 }
 
-bool RunJournal::retire(const QString& path)
+IoStatus RunJournal::retire(const QString& path)
 {
-    return QFile::remove(path);
+    if (::unlink(QFile::encodeName(path).constData()) == 0)
+        return IoStatus::success();
+    const IoStatus st = posixFailure(path);
+    passedOver().insert(identity(path));
+    return st;
 }
 
-bool RunJournal::setAside(const QString& path)
+IoStatus RunJournal::setAside(const QString& path)
 {
-    QFile::remove(path + QStringLiteral(".refused"));
-    return QFile::rename(path, path + QStringLiteral(".refused"));
+    const QString aside = path + QStringLiteral(".refused");
+    QFile::remove(aside);
+    if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData()) == 0)
+        return IoStatus::success();
+    const IoStatus st = posixFailure(aside);
+    passedOver().insert(identity(path));
+    return st;
 }
 
 QByteArray RunJournal::digest(const QByteArray& bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-}
-
-QByteArray RunJournal::encode(const Journal& j)
-{
-    QByteArray body;
-    {
-        QDataStream out(&body, QIODevice::WriteOnly);
-        out.setVersion(QDataStream::Qt_6_0);
-        out << j.label.kind << j.dataFolder << qint64(j.label.first.toJulianDay()) << qint64(j.label.last.toJulianDay())
-            << j.label.entry << qint64(j.made.toMSecsSinceEpoch()) << quint32(j.days.size());
-        for (const JournalDay& d : j.days) {
-            out << qint64(d.date.toJulianDay()) << quint8((d.before ? 1 : 0) | (d.afterDigest ? 2 : 0) | (d.companion ? 4 : 0));
-            if (d.before)
-                out << *d.before;
-            if (d.afterDigest)
-                out << *d.afterDigest;
-        }
-        out << j.createdFolders;
-    }
-    return sealEnvelope(kMagic, body);
 }
 
 std::optional<QByteArray> RunJournal::openEnvelope(const QByteArray& bytes, const QByteArray& magic, JournalProblem* problem)
@@ -244,68 +538,82 @@ QByteArray RunJournal::sealEnvelope(const QByteArray& magic, const QByteArray& b
     return file + kEnd + digest(file);
 }
 
-std::optional<Journal> RunJournal::decode(const QByteArray& bytes, JournalProblem* problem)
+bool JournalReader::open(JournalProblem* problem, QString* detail)
 {
     auto refuse = [problem](JournalProblem why) {
         if (problem)
             *problem = why;
-        return std::nullopt;
+        return false;
     };
-    const std::optional<QByteArray> body = openEnvelope(bytes, kMagic, problem);
-    if (!body)
-        return std::nullopt;
+    file_.setFileName(path_);
+    if (!file_.open(QIODevice::ReadOnly)) {
+        if (detail)
+            *detail = file_.errorString();
+        return refuse(JournalProblem::Unreadable);
+    }
+    const QByteArray magic = file_.read(kMagic.size());
+    if (magic == kMagicFirst) {
+        file_.seek(0);
+        QList<JournalDay> days;
+        const std::optional<Journal> j = decodeFirstFormat(file_.readAll(), problem, &days);
+        if (!j)
+            return false;
+        journal_ = *j;
+        firstFormat_ = std::move(days);
+        return true;
+    }
+    if (magic != kMagic)
+        return refuse(JournalProblem::NotAJournal);
+    const qint64 size = file_.size();
+    const qint64 trailer = kEnd.size() + kDigestSize;
+    if (size < kMagic.size() + trailer || !file_.seek(size - trailer))
+        return refuse(JournalProblem::CutShort);
+    const QByteArray tail = file_.read(trailer);
+    if (!tail.startsWith(kEnd))
+        return refuse(JournalProblem::CutShort);
 
-    Journal j;
-    QDataStream in(*body);
-    in.setVersion(QDataStream::Qt_6_0);
-    qint64 first = 0, last = 0, made = 0;
-    quint32 count = 0;
-    in >> j.label.kind >> j.dataFolder >> first >> last >> j.label.entry >> made >> count;
-    j.label.first = QDate::fromJulianDay(first);
-    j.label.last = QDate::fromJulianDay(last);
-    j.made = QDateTime::fromMSecsSinceEpoch(made, Qt::UTC);
-    for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
-        qint64 day = 0;
-        quint8 flags = 0;
-        in >> day >> flags;
-        JournalDay d{QDate::fromJulianDay(day), {}, {}, (flags & 4) != 0};
-        if (flags & 1) {
-            QByteArray before;
-            in >> before;
-            d.before = before.isNull() ? QByteArray("") : before;
-        }
-        if (flags & 2) {
-            QByteArray after;
-            in >> after;
-            d.afterDigest = after;
-        }
-        if (!d.date.isValid() || flags > 7 || (d.afterDigest && d.afterDigest->size() != kDigestSize))
-            return refuse(JournalProblem::Damaged);
-        j.days.append(std::move(d));
-    }
-    if (!in.atEnd())
-        in >> j.createdFolders;
-    static const QRegularExpression month(QStringLiteral("^\\d{4}_\\d{1,2}$"));
-    for (const QString& name : std::as_const(j.createdFolders)) {
-        if (!month.match(name).hasMatch())
+    // The digest of the whole file and the shape of every record, before a day is touched.
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    file_.seek(0);
+    JournalSource in(file_, &hash);
+    QByteArray start;
+    in.get(start, kMagic.size());
+    const std::optional<Journal> j = readHeaderFields(in, problem);
+    if (!j)
+        return false;
+    journal_ = *j;
+    daysStart_ = in.pos();
+    daysEnd_ = size - trailer;
+    JournalDay day;
+    for (qint64 i = 0; i < journal_.dayCount; ++i) {
+        if (!readDay(in, daysEnd_, false, day))
             return refuse(JournalProblem::Damaged);
     }
-    if (in.status() != QDataStream::Ok || !in.atEnd() || j.dataFolder.isEmpty())
+    if (in.pos() != daysEnd_ || hash.result() != tail.mid(kEnd.size()))
         return refuse(JournalProblem::Damaged);
-    return j;
+    left_ = journal_.dayCount;
+    return file_.seek(daysStart_) || refuse(JournalProblem::Unreadable);
 }
 
-std::optional<Journal> RunJournal::read(const QString& path, JournalProblem* problem, QString* detail)
+bool JournalReader::next(JournalDay& day, JournalProblem* problem)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (problem)
-            *problem = JournalProblem::Unreadable;
-        if (detail)
-            *detail = f.errorString();
-        return std::nullopt;
+    if (firstFormat_) {
+        if (firstFormatAt_ >= firstFormat_->size())
+            return false;
+        day = (*firstFormat_)[firstFormatAt_++];
+        return true;
     }
-    return decode(f.readAll(), problem);
+    if (left_ == 0)
+        return false;
+    JournalSource in(file_, nullptr);
+    if (!readDay(in, daysEnd_, true, day)) {
+        left_ = 0;
+        if (problem)
+            *problem = JournalProblem::Damaged;
+        return false;
+    }
+    --left_;
+    return true;
 }
 
 JournalLock::JournalLock(const QString& journalFolder)
@@ -315,7 +623,10 @@ JournalLock::JournalLock(const QString& journalFolder)
         status_ = IoStatus::failure(journalFolder, QStringLiteral("cannot create the folder"));
         return;
     }
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // A folder that cannot be written (read-only) still has its lock taken: flock needs no write access.
+    if (fd < 0 && (errno == EROFS || errno == EACCES || errno == EPERM))
+        fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         status_ = posixFailure(path);
         return;
@@ -326,6 +637,7 @@ JournalLock::JournalLock(const QString& journalFolder)
         const ssize_t n = ::pread(fd, pid, sizeof pid - 1, 0);
         ::close(fd);
         const QString who = QString::fromLatin1(pid, n > 0 ? int(n) : 0).trimmed();
+        inUse_ = err == EWOULDBLOCK;
         status_ = err == EWOULDBLOCK
                       ? IoStatus::failure(journalFolder, QStringLiteral("in use by another copy of Tunedesk (process %1)").arg(who.isEmpty() ? QStringLiteral("?") : who))
                       : IoStatus::failure(path, QString::fromLocal8Bit(strerror(err)));
@@ -480,32 +792,36 @@ UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFol
     r.journalPath = journal.newestFor(dataFolder);
     if (r.journalPath.isEmpty())
         return r;
-    const std::optional<Journal> j = RunJournal::read(r.journalPath, &r.problem, &r.detail);
-    if (j && j->dataFolder != dataFolder) {
+    JournalReader reader(r.journalPath);
+    const bool opened = reader.open(&r.problem, &r.detail);
+    if (opened && reader.journal().dataFolder != dataFolder) {
         r.problem = JournalProblem::OtherDataFolder;
-        r.detail = j->dataFolder;
+        r.detail = reader.journal().dataFolder;
     }
-    if (!j || j->dataFolder != dataFolder) {
+    if (!opened || r.problem == JournalProblem::OtherDataFolder) {
         r.status = UndoResult::Status::Refused;
-        journal.setAside(r.journalPath);
+        r.setAside = journal.setAside(r.journalPath);
         return r;
     }
+    const Journal& j = reader.journal();
     r.status = UndoResult::Status::Done;
-    r.label = j->label;
+    r.label = j.label;
 
-    auto fail = [&r](const QString& path) {
-        if (r.failedDays++ == 0)
-            r.firstFailure = path;
-    };
     QString flushPath;
-    for (const JournalDay& d : j->days) {
+    QSet<QString> months;
+    JournalDay d;
+    JournalProblem cut = JournalProblem::None;
+    while (reader.next(d, &cut)) {
         const QString folder = DayFiles::monthFolder(dataFolder, d.date);
         const QString path = d.companion ? DayFiles::companionFile(dataFolder, d.date) : DayFiles::dayFile(dataFolder, d.date);
+        months.insert(folder);
         std::optional<QByteArray> now;
         if (fs.fileExists(path)) {
+            // A day that cannot be read now (grown past the size limit, say) is not known
+            // to be as the run left it: it is named and left, and blocks no other day.
             QByteArray bytes;
-            if (!fs.readAll(path, bytes).ok) {
-                fail(path);
+            if (const IoStatus st = fs.readAll(path, bytes); !st.ok) {
+                r.unreadable << st;
                 continue;
             }
             now = std::move(bytes);
@@ -517,22 +833,28 @@ UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFol
             r.changedSince << path;
             continue;
         }
-        const IoStatus st = putDayFile(fs, folder, path, d.before);
-        if (!st.ok) {
-            fail(st.path);
+        if (const IoStatus st = putDayFile(fs, folder, path, d.before); !st.ok) {
+            r.failed << st;
             continue;
+        }
+        // A file the run deleted comes back with the mode and group it had.
+        if (!now && d.before && d.mode) {
+            const QByteArray native = QFile::encodeName(path);
+            if (::chown(native.constData(), uid_t(-1), gid_t(d.group)) != 0) {
+                // Not a member of that group: the file keeps the user's own.
+            }
+            ::chmod(native.constData(), mode_t(*d.mode));
         }
         ++r.restoredDays;
         if (flushPath.isEmpty())
             flushPath = folder;
     }
+    if (cut != JournalProblem::None)
+        r.failed << IoStatus::failure(r.journalPath, QStringLiteral("changed while Undo read it"));
     // A run killed part-way can leave the temporary file of the write in flight
     // beside the day files; hidden, it is no day file, and it goes with the run.
-    QSet<QString> months;
-    for (const JournalDay& d : j->days)
-        months.insert(DayFiles::monthFolder(dataFolder, d.date));
     static const QRegularExpression leftover(QStringLiteral("^\\.\\d{4}_\\d{1,2}\\.\\d{1,2}(_D)?\\.[A-Za-z0-9]{6}$"));
-    for (const QString& month : months) {
+    for (const QString& month : std::as_const(months)) {
         const QStringList names = QDir(month).entryList(QDir::Files | QDir::Hidden);
         for (const QString& name : names) {
             if (leftover.match(name).hasMatch())
@@ -540,7 +862,7 @@ UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFol
         }
     }
     // A month folder the run made, left empty, goes with it (rmdir takes only an empty one).
-    for (const QString& name : j->createdFolders) {
+    for (const QString& name : j.createdFolders) {
         const QString month = dataFolder + name;
         if (QDir(month).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)
             && QDir().rmdir(month))
@@ -548,16 +870,16 @@ UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFol
     }
 
     if (!flushPath.isEmpty()) {
-        const IoStatus st = fs.flush(flushPath);
-        if (!st.ok) {
-            r.failedDays += r.restoredDays;
-            if (r.firstFailure.isEmpty())
-                r.firstFailure = st.path;
-        }
+        // Nothing put back is known to be on disk: the journal stays for another try.
+        if (const IoStatus st = fs.flush(flushPath); !st.ok)
+            r.failed << st;
     }
-    // A journal with days that could not be put back stays, so Undo can try again.
-    if (r.failedDays == 0)
-        journal.retire(r.journalPath);
+    // A day that could not be written back (a full disk) may be later: the journal
+    // stays for that. Days changed since or unreadable never will, so they do not
+    // keep it, and the run before this one comes next.
+    r.journalKept = !r.failed.isEmpty();
+    if (!r.journalKept)
+        r.retired = journal.retire(r.journalPath);
     return r;
 }
 

@@ -2,6 +2,7 @@
 #include "DayPlan.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QStringList>
 
 namespace td {
@@ -36,13 +37,16 @@ struct JournalDay {
     std::optional<QByteArray> before;      // nullopt: there was no file
     std::optional<QByteArray> afterDigest; // SHA-256 of the bytes after; nullopt: no file after
     bool companion = false;                // the day's companion "_D" file, not its day file
+    std::optional<uint> mode;              // the file's permission bits before, where it had a file
+    uint group = 0;                        // and its group
 };
 
+// What a journal's header tells of its run, read without its days.
 struct Journal {
     RunLabel label;
     QString dataFolder;
     QDateTime made; // UTC
-    QList<JournalDay> days;
+    qint64 dayCount = 0;
     QStringList createdFolders; // month folders ("2004_3") the run found missing: Undo removes them when left empty
 };
 
@@ -80,18 +84,20 @@ public:
     // Writes the journal of a run about to apply plan (the days it changes),
     // synced before returning; then drops the oldest beyond kKeep of that data folder.
     IoStatus write(const QString& dataFolder, const RunLabel& label, const DayPlan& plan, QString* path = nullptr);
-    // Undone: the journal leaves the list.
-    bool retire(const QString& path);
-    // Refused: kept beside the list as "<file>.refused" for a look by hand.
-    bool setAside(const QString& path);
+    // Undone: the journal leaves the list. A journal that cannot be removed is
+    // passed over by newestFor for the rest of the session.
+    IoStatus retire(const QString& path);
+    // Refused: kept beside the list as "<file>.refused" for a look by hand; when
+    // the rename fails it is passed over for the rest of the session all the same.
+    IoStatus setAside(const QString& path);
 
-    // The file format: a magic line, length-prefixed fields and day records,
-    // then "END" and a SHA-256 of everything before it.
-    static QByteArray encode(const Journal& journal);
-    // Refuses a file cut short, damaged or edited; *problem says which.
-    static std::optional<Journal> decode(const QByteArray& bytes, JournalProblem* problem);
-    // *detail gets the system's reason when the file cannot be read.
-    static std::optional<Journal> read(const QString& path, JournalProblem* problem, QString* detail = nullptr);
+    // The file format: a magic line, a header (length, fields, its own SHA-256),
+    // one record a day with the bytes before streamed in, then "END" and a
+    // SHA-256 of everything before it. The header alone, checked by its digest,
+    // without reading the days; *detail gets the system's reason when the file
+    // cannot be read. A journal of the first format (no header of its own) is
+    // told by its first bytes, unchecked.
+    static std::optional<Journal> readHeader(const QString& path, JournalProblem* problem, QString* detail = nullptr);
     static QByteArray digest(const QByteArray& bytes);
     // The envelope every journal of ours shares: magic line, body, "END" and a
     // SHA-256 of what comes before it. The body, or nullopt with *problem set.
@@ -100,6 +106,27 @@ public:
 
 private:
     QString folder_;
+};
+
+// Reads a journal for Undo: open() checks the whole file first (its digest
+// computed while streaming through it, every record's shape), then next() gives
+// one day at a time, so no more than one day's bytes are held.
+class JournalReader {
+public:
+    explicit JournalReader(QString path) : path_(std::move(path)) {}
+    bool open(JournalProblem* problem, QString* detail = nullptr);
+    const Journal& journal() const { return journal_; }
+    // The next day in the order of the run; false after the last (or when the
+    // file changed under us since open(), then *problem is set).
+    bool next(JournalDay& day, JournalProblem* problem = nullptr);
+
+private:
+    QString path_;
+    QFile file_;
+    Journal journal_;
+    qint64 daysStart_ = 0, daysEnd_ = 0, left_ = 0;
+    std::optional<QList<JournalDay>> firstFormat_; // a journal of the first format, read whole
+    qsizetype firstFormatAt_ = 0;
 };
 
 // Held while a run or an undo writes day files and its journal: one at a time,
@@ -112,11 +139,14 @@ public:
     JournalLock(const JournalLock&) = delete;
     JournalLock& operator=(const JournalLock&) = delete;
     bool held() const { return fd_ >= 0; }
+    // Not held because another run or undo has it (not because of the file system).
+    bool inUse() const { return inUse_; }
     // Why it is not held: who holds it, or the system's reason.
     const IoStatus& status() const { return status_; }
 
 private:
     int fd_ = -1;
+    bool inUse_ = false;
     IoStatus status_ = IoStatus::success();
 };
 
@@ -144,18 +174,25 @@ struct UndoResult {
     IoStatus busy = IoStatus::success();           // who holds the journal, with Busy
     JournalProblem problem = JournalProblem::None; // why the journal was refused
     QString detail;                                // the system's reason, or the journal's data folder
+    IoStatus setAside = IoStatus::success();       // with Refused: how renaming it to ".refused" went
     RunLabel label;
-    int restoredDays = 0;
-    QStringList changedSince;   // day files changed since the run: left alone
-    QStringList removedFolders; // month folders the run created, left empty, removed
-    int failedDays = 0;
-    QString firstFailure;
+    int restoredDays = 0;                   // day files put back as they were
+    QStringList changedSince;               // day files changed since the run: left alone
+    QList<IoStatus> unreadable;             // day files that cannot be read now, so not known to be as the run left them: left alone
+    QList<IoStatus> failed;                 // day files that could not be put back (a full disk, say): Undo can try again
+    QStringList removedFolders;             // month folders the run created, left empty, removed
+    bool journalKept = false;               // kept for another try, because of the failed ones
+    IoStatus retired = IoStatus::success(); // how removing the undone journal went
+    // Day files of the run not as they were before it.
+    qsizetype notBack() const { return changedSince.size() + unreadable.size() + failed.size(); }
 };
 
 // Undoes the newest run of this data folder: every day file it touched back to
 // its bytes before (atomic writes, one flush), unless the file changed since the
-// run. A journal that is damaged is refused and set aside; no day file is
-// touched. Journals of other data folders are left for them.
+// run or cannot be read (then it is named and left). The journal is retired
+// unless a day could not be written back (a full disk): then it stays, so Undo
+// can try again. A journal that is damaged is refused and set aside; no day
+// file is touched. Journals of other data folders are left for them.
 UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFolder);
 
 } // namespace td

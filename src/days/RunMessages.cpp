@@ -24,6 +24,18 @@ QString namedPaths(bool korean, const QStringList& paths)
     return text;
 }
 
+// The first failures, each with its reason, the rest counted.
+QString namedFailures(bool korean, const QList<IoStatus>& failures)
+{
+    QStringList lines;
+    for (const IoStatus& st : failures.first(std::min<qsizetype>(kNamed, failures.size())))
+        lines << st.path + QStringLiteral(": ") + st.reason;
+    QString text = namedPaths(korean, lines);
+    if (failures.size() > kNamed)
+        text += kBreak + (korean ? QStringLiteral("외 %1개") : QStringLiteral("and %1 more")).arg(failures.size() - kNamed);
+    return text;
+}
+
 } // namespace
 
 QString RunMessages::preview(bool korean) { return korean ? QStringLiteral("미리보기") : QStringLiteral("Preview"); }
@@ -91,7 +103,7 @@ QString RunMessages::undoTip(bool korean, const Journal& j)
     return (korean ? QStringLiteral("되돌릴 실행: %1 %2 (%3 ~ %4, %5일), %6에 실행")
                    : QStringLiteral("Undoes: %1 %2 (%3 to %4, %5 day files), run at %6"))
         .arg(runKind(korean, j.label.kind), j.label.entry, dateText(j.label.first), dateText(j.label.last))
-        .arg(j.days.size())
+        .arg(j.dayCount)
         .arg(made);
 }
 
@@ -107,24 +119,49 @@ QString RunMessages::nothingToUndo(bool korean)
 
 QString RunMessages::undone(bool korean, const UndoResult& r)
 {
-    QString text = (korean ? QStringLiteral("%1 %2 실행을 되돌렸습니다. 날짜 파일 %3개를 이전 상태로 돌려놓았습니다.")
-                           : QStringLiteral("%1 %2 is undone: %3 day file(s) are as they were before the run."))
-                       .arg(runKind(korean, r.label.kind), r.label.entry)
-                       .arg(r.restoredDays);
+    const QString run = runKind(korean, r.label.kind) + QLatin1Char(' ') + r.label.entry;
+    QString text;
+    // Opens with what was put back; "undone" only when every day is as before.
+    if (r.notBack() == 0)
+        text = (korean ? QStringLiteral("%1 실행을 되돌렸습니다. 날짜 파일 %2개를 이전 상태로 돌려놓았습니다.")
+                       : QStringLiteral("%1 is undone: %2 day file(s) are as they were before the run."))
+                   .arg(run)
+                   .arg(r.restoredDays);
+    else if (r.restoredDays > 0)
+        text = (korean ? QStringLiteral("%1 실행을 일부만 되돌렸습니다. 날짜 파일 %2개를 이전 상태로 돌려놓았고, %3개는 돌려놓지 않았습니다.")
+                       : QStringLiteral("%1 is undone in part: %2 day file(s) are as they were before the run, %3 are not."))
+                   .arg(run)
+                   .arg(r.restoredDays)
+                   .arg(r.notBack());
+    else
+        text = (korean ? QStringLiteral("%1 실행을 되돌리지 못했습니다. 날짜 파일을 하나도 돌려놓지 않았습니다 (돌려놓지 않은 파일 %2개).")
+                       : QStringLiteral("%1 is not undone: no day file was put back (%2 are not as before)."))
+                   .arg(run)
+                   .arg(r.notBack());
     if (!r.changedSince.isEmpty()) {
         const QString left = korean ? QStringLiteral("실행 뒤에 바뀐 날짜 파일 %1개는 그대로 두었습니다:")
                                     : QStringLiteral("%1 day file(s) changed since the run and were left alone:");
         text += kBreak + left.arg(r.changedSince.size()) + namedPaths(korean, r.changedSince);
     }
+    if (!r.unreadable.isEmpty()) {
+        const QString left = korean ? QStringLiteral("지금 읽을 수 없는 날짜 파일 %1개는 그대로 두었습니다:")
+                                    : QStringLiteral("%1 day file(s) cannot be read now and were left alone:");
+        text += kBreak + left.arg(r.unreadable.size()) + namedFailures(korean, r.unreadable);
+    }
+    if (!r.failed.isEmpty()) {
+        const QString failed = korean ? QStringLiteral("%1개를 되돌리지 못했습니다:") : QStringLiteral("%1 could not be put back:");
+        text += kBreak + failed.arg(r.failed.size()) + namedFailures(korean, r.failed);
+    }
     if (!r.removedFolders.isEmpty()) {
         text += kBreak + (korean ? QStringLiteral("실행이 만들었다가 비게 된 월 폴더 %1개를 지웠습니다:") : QStringLiteral("%1 month folder(s) the run had created and left empty were removed:")).arg(r.removedFolders.size())
                 + namedPaths(korean, r.removedFolders);
     }
-    if (r.failedDays > 0) {
-        const QString failed = korean ? QStringLiteral("%1일을 되돌리지 못했습니다. 첫 실패: %2\r실행 기록은 남아 있어 다시 되돌릴 수 있습니다.")
-                                      : QStringLiteral("%1 day(s) could not be put back. First failure: %2\rThe journal is kept: Undo can try again.");
-        text += kBreak + failed.arg(r.failedDays).arg(r.firstFailure);
-    }
+    if (r.journalKept)
+        text += kBreak + (korean ? QStringLiteral("실행 기록은 남겨 두었습니다. 원인을 없앤 뒤 되돌리기를 다시 누르면 나머지를 되돌립니다.") : QStringLiteral("The journal is kept: once the cause is mended, Undo puts back the rest."));
+    else if (!r.retired.ok)
+        text += kBreak + (korean ? QStringLiteral("실행 기록 %1을(를) 지우지 못했습니다 (%2). 프로그램을 끝낼 때까지 건너뛰며, 다음 되돌리기는 그 앞의 실행을 되돌립니다.") : QStringLiteral("The journal %1 could not be removed (%2): it is passed over until the program ends, and the next Undo takes back the run before it.")).arg(r.journalPath, r.retired.reason);
+    else if (r.notBack() > 0)
+        text += kBreak + (korean ? QStringLiteral("이 실행의 기록은 지웠습니다. 다음 되돌리기는 그 앞의 실행을 되돌립니다.") : QStringLiteral("This run's journal is retired: the next Undo takes back the run before it."));
     return text;
 }
 
@@ -150,6 +187,12 @@ QString RunMessages::journalRefused(bool korean, const UndoResult& r)
     case JournalProblem::None:
         break;
     }
+    if (!r.setAside.ok)
+        return (korean ? QStringLiteral("실행 기록 %1을(를) 적용하지 않았습니다: %2.\r날짜 파일은 하나도 바꾸지 않았습니다. 이 기록을 %1.refused 로 옮기지 못했습니다 (%3). "
+                                        "프로그램을 끝낼 때까지 건너뛰며, 다음 되돌리기는 그 앞의 실행을 되돌립니다.")
+                       : QStringLiteral("The run journal %1 is not applied: %2.\rNo day file was changed. It could not be set aside as %1.refused (%3): "
+                                        "it is passed over until the program ends, and the next Undo takes back the run before it."))
+            .arg(r.journalPath, why, r.setAside.reason);
     return (korean ? QStringLiteral("실행 기록 %1을(를) 적용하지 않았습니다: %2.\r날짜 파일은 하나도 바꾸지 않았고, 이 기록은 %1.refused 로 옮겨 두었습니다.")
                    : QStringLiteral("The run journal %1 is not applied: %2.\rNo day file was changed; the journal was set aside as %1.refused."))
         .arg(r.journalPath, why);

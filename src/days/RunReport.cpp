@@ -86,7 +86,7 @@ void refreshUndo(const Services& s, QPushButton* undo)
         undo->setToolTip(RunMessages::nothingToUndo(korean));
         return;
     }
-    const std::optional<Journal> j = RunJournal::read(newest, nullptr);
+    const std::optional<Journal> j = RunJournal::readHeader(newest, nullptr);
     if (!j)
         undo->setToolTip(RunMessages::undoTipUnreadable(korean, newest));
     else

@@ -29,7 +29,7 @@ private slots:
         const RunLabel label{QStringLiteral("regular-register"), QDate(2020, 1, 1), QDate(2020, 1, 31), QStringLiteral("[x]")};
         QVERIFY(RunJournal(fx.services.journalFolder).write(data, label, DayPlan{}, &path));
         QVERIFY(fx.window.Form_Load());
-        const auto journal = RunJournal::read(path, nullptr);
+        const auto journal = RunJournal::readHeader(path, nullptr);
         QVERIFY(journal);
         QCOMPARE(fx.window.findChild<QPushButton*>(QStringLiteral("CmdUndo"))->toolTip(), RunMessages::undoTip(true, *journal));
     }

@@ -173,7 +173,7 @@ private slots:
         QCOMPARE(journal.files().size(), 1);
         const UndoResult r = undoLast(fs, journal, dir.path() + QLatin1Char('/'));
         QCOMPARE(int(r.status), int(UndoResult::Status::Done));
-        QVERIFY(r.changedSince.isEmpty() && r.failedDays == 0 && r.restoredDays > 100);
+        QVERIFY(r.changedSince.isEmpty() && r.notBack() == 0 && r.restoredDays > 100);
         QVERIFY(snapshot(dir.path()) == before);
         QVERIFY(journal.files().isEmpty());
 

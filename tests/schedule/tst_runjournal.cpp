@@ -3,12 +3,16 @@
 #include "days/DayEntry.h"
 #include "days/DayFiles.h"
 #include "days/RunJournal.h"
+#include "days/RunMessages.h"
 #include "schedule/DayRun.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QDataStream>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace td;
 using namespace td::test;
@@ -71,6 +75,10 @@ private slots:
     void undoGivesBackEveryByte()
     {
         Days fx;
+        // A day larger than the journal's chunks, and one the remove deletes, with a mode of its own.
+        const QString big = DayFiles::dayFile(fx.data, fx.range.days[7].date), deleted = DayFiles::dayFile(fx.data, fx.range.days[0].date);
+        writeFile(big, QByteArray(3 * 1024 * 1024 / 8, 'x').replace("x", "[memo]\r\n"));
+        QVERIFY(::chmod(QFile::encodeName(deleted).constData(), 0604) == 0);
         QList<Snapshot> steps{fx.files()};
         for (DayAction action : {DayAction::Register, DayAction::Remove}) {
             QVERIFY(fx.run(action).ok());
@@ -82,12 +90,14 @@ private slots:
             steps.removeLast();
             const UndoResult r = undoLast(fx.fs, fx.journal, fx.data);
             QCOMPARE(int(r.status), int(UndoResult::Status::Done));
-            QVERIFY(r.changedSince.isEmpty() && r.failedDays == 0);
+            QVERIFY(r.changedSince.isEmpty() && r.failed.isEmpty());
             QCOMPARE(fx.files(), steps.last());
         }
         QVERIFY(fx.journal.files().isEmpty());
         QCOMPARE(int(undoLast(fx.fs, fx.journal, fx.data).status), int(UndoResult::Status::NothingToUndo));
         QVERIFY(!QFileInfo::exists(fx.path("tunedesk"))); // never in the data folder
+        struct stat st;
+        QVERIFY(::stat(QFile::encodeName(deleted).constData(), &st) == 0 && (st.st_mode & 07777) == 0604);
     }
 
     // The preview's days and counts are what the run then does to the files.
@@ -152,6 +162,7 @@ private slots:
         // clang-format off
         QTest::newRow("cut short") << "cut" << int(JournalProblem::CutShort);
         QTest::newRow("one byte changed") << "flip" << int(JournalProblem::Damaged);
+        QTest::newRow("header edited") << "header" << int(JournalProblem::Damaged);
         // clang-format on
     }
     void badJournalIsRefused()
@@ -164,8 +175,8 @@ private slots:
         QByteArray bytes = readFile(file);
         if (how == "cut")
             bytes.truncate(bytes.size() / 2);
-        else if (how == "flip")
-            bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x20);
+        else
+            bytes[how == "flip" ? bytes.size() / 2 : 40] ^= 0x20;
         writeFile(file, bytes);
 
         const Snapshot after = fx.files();
@@ -176,6 +187,145 @@ private slots:
         QCOMPARE(fx.files(), after);
         QCOMPARE(readFile(file + ".refused"), bytes);
         QVERIFY(fx.journal.files().isEmpty());
+    }
+
+    // A day Undo cannot put back is named and left. One that cannot be read now blocks no
+    // other day and no older run: the journal goes. One a full disk kept from being written
+    // keeps the journal, so Undo puts it back once there is room.
+    void undoNamesWhatItCannotPutBack_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("message"); // opening, the day named ({day}), closing
+        QTest::addColumn<int>("journalsLeft");
+        // clang-format off
+        QTest::newRow("day grown past the size limit") << "grown" << QStringList{
+            "D-Day 삭제 [Exam D-xxx] 실행을 일부만 되돌렸습니다. 날짜 파일 7개를 이전 상태로 돌려놓았고, 1개는 돌려놓지 않았습니다.\r"
+            "지금 읽을 수 없는 날짜 파일 1개는 그대로 두었습니다:",
+            "\r{day}: larger than 64 MiB\r",
+            "\r이 실행의 기록은 지웠습니다. 다음 되돌리기는 그 앞의 실행을 되돌립니다."} << 1;
+        QTest::newRow("full disk") << "full" << QStringList{
+            "D-Day 삭제 [Exam D-xxx] 실행을 되돌리지 못했습니다. 날짜 파일을 하나도 돌려놓지 않았습니다 (돌려놓지 않은 파일 8개).\r"
+            "8개를 되돌리지 못했습니다:",
+            "\r{day}: No space left on device\r",
+            "\r실행 기록은 남겨 두었습니다. 원인을 없앤 뒤 되돌리기를 다시 누르면 나머지를 되돌립니다."} << 2;
+        // clang-format on
+    }
+    void undoNamesWhatItCannotPutBack()
+    {
+        QFETCH(QString, how);
+        QFETCH(QStringList, message);
+        QFETCH(int, journalsLeft);
+        Days fx;
+        std::optional<ScratchMount> disk;
+        if (how == "full") {
+            disk.emplace(fx.dir.path());
+            if (!disk->mounted())
+                QSKIP("mounting a tmpfs needs the superuser");
+            fx.writeDays(fx.data);
+        }
+        Snapshot before = fx.files();
+        QVERIFY(fx.run(DayAction::Register).ok());
+        QVERIFY(fx.run(DayAction::Remove).ok());
+        const QString day = DayFiles::dayFile(fx.data, fx.range.days[how == "full" ? 0 : 1].date);
+        const QString filler = fx.path(".filler");
+        if (how == "full") {
+            fillFileSystem(filler);
+        } else {
+            QFile grown(day);
+            QVERIFY(grown.resize(qint64(65) * 1024 * 1024));
+        }
+        Snapshot left = fx.files();
+
+        const UndoResult r = undoLast(fx.fs, fx.journal, fx.data);
+        QCOMPARE(int(r.status), int(UndoResult::Status::Done));
+        const QString text = RunMessages::undone(true, r);
+        QVERIFY2(text.startsWith(message[0]) && text.contains(message[1].replace("{day}", day)) && text.endsWith(message[2]),
+                 qPrintable(text));
+        QCOMPARE(fx.journal.files().size(), journalsLeft);
+        if (how == "full") {
+            QCOMPARE(fx.files(), left);
+            QVERIFY(QFile::remove(filler));
+            QVERIFY(RunMessages::undone(true, undoLast(fx.fs, fx.journal, fx.data)).startsWith("D-Day 삭제 [Exam D-xxx] 실행을 되돌렸습니다."));
+        } else {
+            before.remove(day);
+        }
+        // The run before it comes next.
+        QCOMPARE(undoLast(fx.fs, fx.journal, fx.data).label.kind, QString("dday-register"));
+        QVERIFY(fx.journal.files().isEmpty());
+        left = fx.files();
+        left.remove(day);
+        before.remove(day);
+        if (how == "full")
+            QCOMPARE(readFile(day), QByteArray("[Exam D-14]\r\n"));
+        QCOMPARE(left, before);
+    }
+
+    // With a journal folder that cannot be written (mounted read-only), a damaged journal is
+    // refused and said not to be set aside, and neither it nor an undone journal that
+    // cannot be removed keeps Undo from the runs before them.
+    void readOnlyJournalFolder()
+    {
+        Days fx;
+        ScratchMount disk(fx.journal.folder());
+        if (!disk.mounted())
+            QSKIP("mounting a tmpfs needs the superuser");
+        const Snapshot before = fx.files();
+        QVERIFY(fx.run(DayAction::Register).ok());
+        const QString older = fx.journal.files().value(0), damaged = fx.journal.folder() + "/run-000002.journal";
+        QByteArray bytes = readFile(older);
+        bytes[bytes.size() / 2] ^= 0x20;
+        writeFile(damaged, bytes);
+        QVERIFY(disk.remountReadOnly());
+
+        const UndoResult refused = undoLast(fx.fs, fx.journal, fx.data);
+        QCOMPARE(int(refused.status), int(UndoResult::Status::Refused));
+        QCOMPARE(RunMessages::journalRefused(true, refused),
+                 QString("실행 기록 %1을(를) 적용하지 않았습니다: 손상되었거나 고쳐졌습니다.\r날짜 파일은 하나도 바꾸지 않았습니다. "
+                         "이 기록을 %1.refused 로 옮기지 못했습니다 (Read-only file system). "
+                         "프로그램을 끝낼 때까지 건너뛰며, 다음 되돌리기는 그 앞의 실행을 되돌립니다.")
+                     .arg(damaged));
+        QCOMPARE(readFile(damaged), bytes);
+
+        const UndoResult undone = undoLast(fx.fs, fx.journal, fx.data);
+        QCOMPARE(undone.journalPath, older);
+        QCOMPARE(fx.files(), before);
+        QVERIFY2(RunMessages::undone(true, undone).endsWith(QString("\r실행 기록 %1을(를) 지우지 못했습니다 (Read-only file system). "
+                                                                    "프로그램을 끝낼 때까지 건너뛰며, 다음 되돌리기는 그 앞의 실행을 되돌립니다.")
+                                                                .arg(older)),
+                 qPrintable(RunMessages::undone(true, undone)));
+        QCOMPARE(int(undoLast(fx.fs, fx.journal, fx.data).status), int(UndoResult::Status::NothingToUndo));
+        QCOMPARE(fx.journal.files(), (QStringList{damaged, older}));
+    }
+
+    // A journal of the first format (every day in one envelope), left by an earlier
+    // version, is still undone.
+    void firstFormatIsStillUndone()
+    {
+        Days fx;
+        const Snapshot before = fx.files();
+        QVERIFY(fx.run(DayAction::Register).ok());
+        const QString file = fx.journal.files().value(0);
+        JournalReader reader(file);
+        QVERIFY(reader.open(nullptr));
+        const Journal j = reader.journal();
+        QByteArray body;
+        QDataStream out(&body, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_6_0);
+        out << j.label.kind << j.dataFolder << qint64(j.label.first.toJulianDay()) << qint64(j.label.last.toJulianDay())
+            << j.label.entry << qint64(j.made.toMSecsSinceEpoch()) << quint32(j.dayCount);
+        for (JournalDay d; reader.next(d);) {
+            out << qint64(d.date.toJulianDay()) << quint8((d.before ? 1 : 0) | (d.afterDigest ? 2 : 0) | (d.companion ? 4 : 0));
+            if (d.before)
+                out << *d.before;
+            if (d.afterDigest)
+                out << *d.afterDigest;
+        }
+        out << j.createdFolders;
+        writeFile(file, RunJournal::sealEnvelope("TUNEDESK RUN JOURNAL 1\n", body));
+
+        QCOMPARE(RunJournal::readHeader(file, nullptr)->dayCount, qint64(6));
+        QCOMPARE(int(undoLast(fx.fs, fx.journal, fx.data).status), int(UndoResult::Status::Done));
+        QCOMPARE(fx.files(), before);
     }
 
     // Each data folder keeps its own ten last runs, newest first; refused journals beyond ten
@@ -202,13 +352,13 @@ private slots:
         const QStringList files = fx.journal.files();
         QCOMPARE(files.size(), 20);
         for (int i = 0; i < files.size(); ++i)
-            QCOMPARE(RunJournal::read(files[i], nullptr)->label.entry, QString::number(23 - i));
+            QCOMPARE(RunJournal::readHeader(files[i], nullptr)->label.entry, QString::number(23 - i));
         for (int i = 0; i < 10; ++i)
             QCOMPARE(undoLast(fx.fs, fx.journal, fx.data).label.entry, QString::number(22 - 2 * i));
         QCOMPARE(fx.files(), before);
         QCOMPARE(fx.journal.files().size(), 10);
         QCOMPARE(int(undoLast(fx.fs, fx.journal, fx.data).status), int(UndoResult::Status::NothingToUndo));
-        QCOMPARE(RunJournal::read(fx.journal.newestFor(other), nullptr)->label.entry, QString("23"));
+        QCOMPARE(RunJournal::readHeader(fx.journal.newestFor(other), nullptr)->label.entry, QString("23"));
         const QStringList left = QDir(fx.journal.folder()).entryList({QStringLiteral("*.refused"), QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden);
         QCOMPARE(left.size(), 10);
         QCOMPARE(left.first(), QStringLiteral("run-000003.journal.refused"));

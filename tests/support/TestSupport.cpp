@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 namespace td::test {
@@ -112,6 +115,37 @@ AsUnprivilegedUser::~AsUnprivilegedUser()
 {
     if (switched_ && (::seteuid(0) != 0 || ::setegid(0) != 0))
         qFatal("cannot return to the superuser");
+}
+
+ScratchMount::ScratchMount(const QString& folder, const char* options) : point_(QFile::encodeName(folder))
+{
+    QDir().mkpath(folder);
+    mounted_ = ::geteuid() == 0 && ::mount("tmpfs", point_.constData(), "tmpfs", 0, options) == 0;
+}
+
+ScratchMount::~ScratchMount()
+{
+    if (mounted_)
+        ::umount2(point_.constData(), MNT_DETACH);
+}
+
+bool ScratchMount::remountReadOnly()
+{
+    return mounted_ && ::mount(nullptr, point_.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
+void fillFileSystem(const QString& filler)
+{
+    const int fd = ::open(QFile::encodeName(filler).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    QVERIFY(fd >= 0);
+    const QByteArray block(65536, 'f');
+    for (qsizetype size = block.size(); size > 0;) {
+        if (::write(fd, block.constData(), size_t(size)) < 0) {
+            QCOMPARE(errno, ENOSPC);
+            size /= 2;
+        }
+    }
+    ::close(fd);
 }
 
 QByteArray readFile(const QString& path)

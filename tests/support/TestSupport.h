@@ -106,6 +106,25 @@ private:
     bool switched_ = false;
 };
 
+// A small tmpfs mounted on a folder while it lives (the superuser only: mounted()
+// says whether it is), to fill up or to make read-only.
+class ScratchMount {
+public:
+    explicit ScratchMount(const QString& folder, const char* options = "size=4m");
+    ~ScratchMount();
+    ScratchMount(const ScratchMount&) = delete;
+    ScratchMount& operator=(const ScratchMount&) = delete;
+    bool mounted() const { return mounted_; }
+    bool remountReadOnly();
+
+private:
+    QByteArray point_;
+    bool mounted_ = false;
+};
+
+// Fills the file system of the file up to its last free byte.
+void fillFileSystem(const QString& filler);
+
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray cp949(const QString& text);
