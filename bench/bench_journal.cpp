@@ -90,12 +90,12 @@ int main(int argc, char** argv)
     const RunLabel label{QStringLiteral("dday-register"), QDate(2004, 3, 1), QDate(2004, 3, 5), QStringLiteral("[Exam D-xxx]")};
 
     // Five days of 50 MB of notes, CP949 with CR LF.
-    QByteArray line = "[note] 회의 준비, 자료 정리\r\n";
-    QByteArray note;
-    note.reserve(kDayBytes + line.size());
-    while (note.size() < kDayBytes)
-        note += line;
     const auto writeDays = [&] {
+        const QByteArray line = "[note] 회의 준비, 자료 정리\r\n";
+        QByteArray note;
+        note.reserve(kDayBytes + line.size());
+        while (note.size() < kDayBytes)
+            note += line;
         for (const MatchedDay& d : range.days) {
             QDir().mkpath(DayFiles::monthFolder(data, d.date));
             QFile f(DayFiles::dayFile(data, d.date));
@@ -104,8 +104,6 @@ int main(int argc, char** argv)
         }
     };
     writeDays();
-    note.clear();
-    note.squeeze();
 
     std::printf("folder: %s\n%d day files of %.0f MB each; peak resident memory above the child's start, in MB\n\n",
                 qPrintable(root.path()), kDays, kDayBytes / 1e6);
