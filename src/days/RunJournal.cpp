@@ -693,7 +693,7 @@ DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPl
         lock.emplace(journal->folder());
         if (!lock->held()) {
             result.journalFailure = lock->status();
-            result.busy = true;
+            result.busy = lock->inUse(); // otherwise the lock file itself failed: said as the journal's failure
             return result;
         }
     }
