@@ -34,21 +34,6 @@ using namespace td::test;
 
 namespace {
 
-// Fills the file system of the file up to its last free byte.
-void fill(const QString& filler)
-{
-    const int fd = ::open(QFile::encodeName(filler).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    QVERIFY(fd >= 0);
-    const QByteArray block(65536, 'f');
-    for (qsizetype size = block.size(); size > 0;) {
-        if (::write(fd, block.constData(), size_t(size)) < 0) {
-            QCOMPARE(errno, ENOSPC);
-            size /= 2;
-        }
-    }
-    ::close(fd);
-}
-
 // Every file under the folder but the filler, hidden ones too, with its bytes.
 QMap<QString, QByteArray> snapshot(const QString& folder, const QString& filler)
 {
@@ -201,7 +186,7 @@ private slots:
 
         const QMap<QString, QByteArray> before = snapshot(folder, filler);
         if (tmpfs) {
-            fill(filler);
+            fillFileSystem(filler);
             act();
             QFile::remove(filler);
         } else {
