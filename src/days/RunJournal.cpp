@@ -68,25 +68,11 @@ QSet<QString>& passedOver()
     return set;
 }
 
-IoStatus writeFd(int fd, const char* p, qint64 size, const QString& path)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, p, size_t(size));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return posixFailure(path, n < 0 ? errno : EIO);
-        p += n;
-        size -= n;
-    }
-    return IoStatus::success();
-}
-
 // Writes a journal through a running SHA-256; a day's bytes go from the plan
 // straight to the file, never copied into one buffer with the others.
 class JournalSink {
 public:
-    JournalSink(int fd, QString path) : fd_(fd), path_(std::move(path)) {}
+    explicit JournalSink(AtomicFile& file) : file_(file) {}
     void put(const char* p, qint64 size, bool hashed = true)
     {
         if (!st_.ok || size == 0)
@@ -96,7 +82,7 @@ public:
         if (buffer_.size() + size > kChunk)
             drain();
         if (size >= kChunk)
-            st_ = writeFd(fd_, p, size, path_);
+            st_ = file_.append(QByteArrayView(p, size));
         else
             buffer_.append(p, size);
     }
@@ -121,11 +107,10 @@ private:
     void drain()
     {
         if (st_.ok && !buffer_.isEmpty())
-            st_ = writeFd(fd_, buffer_.constData(), buffer_.size(), path_);
+            st_ = file_.append(buffer_);
         buffer_.clear();
     }
-    int fd_;
-    QString path_;
+    AtomicFile& file_;
     QByteArray buffer_;
     QCryptographicHash hash_{QCryptographicHash::Sha256};
     IoStatus st_ = IoStatus::success();
@@ -400,7 +385,8 @@ std::optional<Journal> RunJournal::readHeader(const QString& path, JournalProble
     return readHeaderFields(in, problem);
 }
 
-IoStatus RunJournal::write(const QString& dataFolder, const RunLabel& label, const DayPlan& plan, QString* path)
+IoStatus RunJournal::write(IFileSystem& fs, const QString& dataFolder, const RunLabel& label, const DayPlan& plan,
+                           QString* path)
 {
     Journal j{label, dataFolder, QDateTime::currentDateTimeUtc(), 0, {}};
     QList<const DayChange*> days;
@@ -427,11 +413,8 @@ IoStatus RunJournal::write(const QString& dataFolder, const RunLabel& label, con
 
     // The whole file on disk, or nothing under its name: a temporary file synced
     // and renamed, then the folder synced so the name survives a power cut too.
-    const QByteArray tmp = QFile::encodeName(joinPath(folder_, QLatin1Char('.') + QFileInfo(file).fileName() + QStringLiteral(".tmp")));
-    const int fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return posixFailure(file);
-    JournalSink out(fd, file);
+    const std::unique_ptr<AtomicFile> atomic = fs.beginAtomic(file);
+    JournalSink out(*atomic);
     const QByteArray header = encodeHeader(j);
     const quint32 size = qToBigEndian(quint32(header.size()));
     const QByteArray head = kMagic + QByteArray(reinterpret_cast<const char*>(&size), sizeof size) + header;
@@ -454,21 +437,8 @@ IoStatus RunJournal::write(const QString& dataFolder, const RunLabel& label, con
             out.put(digest(*c->after));
     }
     IoStatus st = out.close();
-    if (st.ok && ::fsync(fd) != 0)
-        st = posixFailure(file);
-    ::close(fd);
-    if (st.ok && ::rename(tmp.constData(), QFile::encodeName(file).constData()) != 0)
-        st = posixFailure(file);
-    if (!st.ok) {
-        ::unlink(tmp.constData());
-        return st;
-    }
-    const int folderFd = ::open(QFile::encodeName(folder_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0)
-        return posixFailure(folder_);
-    const int rc = ::fsync(folderFd);
-    st = rc == 0 ? IoStatus::success() : posixFailure(folder_);
-    ::close(folderFd);
+    if (st.ok)
+        st = atomic->commit(Durability::Synced);
     if (!st.ok)
         return st;
     if (path)
@@ -723,7 +693,7 @@ DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPl
         return k != DayChange::Kind::Unchanged && k != DayChange::Kind::Failed;
     });
     if (journal && changes) {
-        const IoStatus st = journal->write(dataFolder, label, live);
+        const IoStatus st = journal->write(fs, dataFolder, label, live);
         if (!st.ok) {
             result.journalFailure = st;
             return result;

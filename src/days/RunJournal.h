@@ -83,7 +83,8 @@ public:
     static std::optional<QString> folderOf(const QString& path);
     // Writes the journal of a run about to apply plan (the days it changes),
     // synced before returning; then drops the oldest beyond kKeep of that data folder.
-    IoStatus write(const QString& dataFolder, const RunLabel& label, const DayPlan& plan, QString* path = nullptr);
+    IoStatus write(IFileSystem& fs, const QString& dataFolder, const RunLabel& label, const DayPlan& plan,
+                   QString* path = nullptr);
     // Undone: the journal leaves the list. A journal that cannot be removed is
     // passed over by newestFor for the rest of the session.
     IoStatus retire(const QString& path);

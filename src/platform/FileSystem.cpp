@@ -67,7 +67,7 @@ IoStatus mayReplace(const QString& path, bool* exists, struct stat* st, Links li
 
 // Writes every byte straight to the file, past Qt's buffer: a short write is
 // retried, so a failure carries the system's reason (a full disk, a size limit).
-IoStatus writeWhole(int fd, const QByteArray& bytes, const QString& path)
+IoStatus writeWhole(int fd, QByteArrayView bytes, const QString& path)
 {
     const char* p = bytes.constData();
     size_t left = size_t(bytes.size());
@@ -224,6 +224,93 @@ IoStatus QtFileSystem::writeAtomic(const QString& path, const QByteArray& bytes,
         return IoStatus::failure(path, systemReason(errno));
     tmp.setAutoRemove(false);
     return IoStatus::success();
+}
+
+namespace {
+
+// What the seam gives a file system without streams of its own: the pieces kept,
+// then one atomic write.
+class GatheredFile : public AtomicFile {
+public:
+    GatheredFile(IFileSystem& fs, QString path) : fs_(fs), path_(std::move(path)) {}
+    IoStatus append(QByteArrayView bytes) override
+    {
+        bytes_.append(bytes);
+        return IoStatus::success();
+    }
+    IoStatus commit(Durability durability) override { return fs_.writeAtomic(path_, bytes_, durability); }
+
+private:
+    IFileSystem& fs_;
+    QString path_;
+    QByteArray bytes_;
+};
+
+class StreamedFile : public AtomicFile {
+public:
+    explicit StreamedFile(QString path) : path_(std::move(path))
+    {
+        const QFileInfo target(path_);
+        tmp_ = QFile::encodeName(target.path() + QLatin1String("/.") + target.fileName() + QLatin1String(".tmp"));
+        fd_ = ::open(tmp_.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd_ < 0)
+            st_ = IoStatus::failure(path_, systemReason(errno));
+    }
+    ~StreamedFile() override
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (!committed_)
+            ::unlink(tmp_.constData());
+    }
+    IoStatus append(QByteArrayView bytes) override
+    {
+        if (st_.ok)
+            st_ = writeWhole(fd_, bytes, path_);
+        return st_;
+    }
+    IoStatus commit(Durability durability) override
+    {
+        if (st_.ok && durability == Durability::Synced && ::fsync(fd_) != 0)
+            st_ = IoStatus::failure(path_, systemReason(errno));
+        if (fd_ >= 0 && ::close(fd_) != 0 && st_.ok)
+            st_ = IoStatus::failure(path_, systemReason(errno));
+        fd_ = -1;
+        if (st_.ok && ::rename(tmp_.constData(), QFile::encodeName(path_).constData()) != 0)
+            st_ = IoStatus::failure(path_, systemReason(errno));
+        if (!st_.ok)
+            return st_;
+        committed_ = true;
+        // The name, too, survives a power cut.
+        if (durability == Durability::Synced) {
+            const QString folder = QFileInfo(path_).path();
+            const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (dir < 0 || ::fsync(dir) != 0)
+                st_ = IoStatus::failure(folder, systemReason(errno));
+            if (dir >= 0)
+                ::close(dir);
+        }
+        return st_;
+    }
+
+private:
+    QString path_;
+    QByteArray tmp_;
+    int fd_ = -1;
+    bool committed_ = false;
+    IoStatus st_ = IoStatus::success();
+};
+
+} // namespace
+
+std::unique_ptr<AtomicFile> IFileSystem::beginAtomic(const QString& path)
+{
+    return std::make_unique<GatheredFile>(*this, path);
+}
+
+std::unique_ptr<AtomicFile> QtFileSystem::beginAtomic(const QString& path)
+{
+    return std::make_unique<StreamedFile>(path);
 }
 
 IoStatus QtFileSystem::remove(const QString& path)

@@ -2,8 +2,10 @@
 #include "IoStatus.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace td {
 
@@ -11,6 +13,17 @@ namespace td {
 enum class Durability {
     Synced,   // forced to disk before the rename: settings files written at OK
     Deferred, // renamed without a per-file sync; the caller flushes once at the end of a run
+};
+
+// A file written piece by piece that appears under its name only when committed:
+// a reader never sees part of it. Dropped uncommitted, it leaves nothing.
+class AtomicFile {
+public:
+    virtual ~AtomicFile() = default;
+    // After a failure nothing more is written, and commit fails too.
+    virtual IoStatus append(QByteArrayView bytes) = 0;
+    // Puts the file in place; Synced forces the file and its name to disk first.
+    virtual IoStatus commit(Durability durability) = 0;
 };
 
 // The file operations of the tool. Every write replaces the file atomically:
@@ -26,6 +39,9 @@ public:
     // Refuses a file over 64 MiB; a failure marks a path with nothing on it as missing.
     virtual IoStatus readAll(const QString& path, QByteArray& bytes) const = 0;
     virtual IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability durability) = 0;
+    // A file of our own too large to hold in memory (a run's journal), its owner's
+    // alone. Here: gathered in memory and written whole at commit.
+    virtual std::unique_ptr<AtomicFile> beginAtomic(const QString& path);
     virtual IoStatus remove(const QString& path) = 0;
     // Creates the last folder level only; an existing folder is success.
     virtual IoStatus makeDir(const QString& path) = 0;
@@ -46,6 +62,8 @@ public:
     bool dirExists(const QString& path) const override;
     IoStatus readAll(const QString& path, QByteArray& bytes) const override;
     IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability durability) override;
+    // Streamed into "." + name + ".tmp" beside it (what a killed write leaves), renamed at commit.
+    std::unique_ptr<AtomicFile> beginAtomic(const QString& path) override;
     IoStatus remove(const QString& path) override;
     IoStatus makeDir(const QString& path) override;
     IoStatus flush(const QString& path) override;

@@ -27,7 +27,7 @@ private slots:
         const QString data = Services::dataFolderFor(QString(), fx.services.programFolder);
         QString path;
         const RunLabel label{QStringLiteral("regular-register"), QDate(2020, 1, 1), QDate(2020, 1, 31), QStringLiteral("[x]")};
-        QVERIFY(RunJournal(fx.services.journalFolder).write(data, label, DayPlan{}, &path));
+        QVERIFY(RunJournal(fx.services.journalFolder).write(fx.fs, data, label, DayPlan{}, &path));
         QVERIFY(fx.window.Form_Load());
         const auto journal = RunJournal::readHeader(path, nullptr);
         QVERIFY(journal);

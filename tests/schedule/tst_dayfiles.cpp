@@ -2,11 +2,13 @@
 
 #include "days/DayEntry.h"
 #include "days/DayFiles.h"
+#include "days/RunJournal.h"
 #include "schedule/DayRun.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
@@ -183,6 +185,27 @@ private slots:
         // The first day is as the run wanted only when the flush alone failed.
         QCOMPARE(QFileInfo::exists(DayFiles::dayFile(data, first)) != removing, firstDone);
         QCOMPARE(QFileInfo::exists(DayFiles::dayFile(data, last)), !removing);
+    }
+
+    // The journal is on disk, synced, before the first day file is touched; one that
+    // cannot be written stops the run with every day as it was and leaves no part behind.
+    void journalGoesFirst()
+    {
+        for (const bool journalFails : {false, true}) {
+            Fixture fx;
+            QTemporaryDir state;
+            RunJournal journal(state.path());
+            const QString data = fx.services.DataFolder, path = DayFiles::dayFile(data, QDate(2004, 3, 5));
+            writeFile(path, "[B]\r\n");
+            fx.fs.failWriteAt = journalFails ? 1 : 0;
+            const DayRange range{30, {MatchedDay{QDate(2004, 3, 1), 0, 0}, MatchedDay{QDate(2004, 3, 5), 4, 0}}};
+            const DayRunResult r = runDays(fx.fs, data, range, DayAction::Register, fixed("[A]"), {}, &journal);
+            QCOMPARE(r.journalFailure.ok, !journalFails);
+            QCOMPARE(fx.fs.writeLog.size(), journalFails ? 1 : 3);
+            QVERIFY2(fx.fs.writeLog.first().startsWith("commit synced " + state.path()), qPrintable(fx.fs.writeLog.join('\n')));
+            QCOMPARE(readFile(path), journalFails ? QByteArray("[B]\r\n") : QByteArray("[A]\n[B]\r\n"));
+            QCOMPARE(QDir(state.path()).entryList(QDir::Files | QDir::Hidden).size(), journalFails ? 1 : 2); // the lock
+        }
     }
 
     // A day the run may not write, or too large to read, shows in the plan as failing, fails

@@ -66,8 +66,38 @@ IoStatus FailingFileSystem::readAll(const QString& path, QByteArray& bytes) cons
 
 IoStatus FailingFileSystem::writeAtomic(const QString& path, const QByteArray& bytes, Durability d)
 {
+    writeLog << QStringLiteral("write ") + path;
     const IoStatus st = injected(writes, failWriteAt, path, "write");
     return st.ok ? QtFileSystem::writeAtomic(path, bytes, d) : st;
+}
+
+namespace {
+
+class LoggedFile : public AtomicFile {
+public:
+    LoggedFile(FailingFileSystem& fs, std::unique_ptr<AtomicFile> file, QString path)
+        : fs_(fs), file_(std::move(file)), path_(std::move(path))
+    {
+    }
+    IoStatus append(QByteArrayView bytes) override { return file_->append(bytes); }
+    IoStatus commit(Durability d) override
+    {
+        fs_.writeLog << (d == Durability::Synced ? QStringLiteral("commit synced ") : QStringLiteral("commit deferred ")) + path_;
+        const IoStatus st = injected(fs_.writes, fs_.failWriteAt, path_, "write");
+        return st.ok ? file_->commit(d) : st;
+    }
+
+private:
+    FailingFileSystem& fs_;
+    std::unique_ptr<AtomicFile> file_;
+    QString path_;
+};
+
+} // namespace
+
+std::unique_ptr<AtomicFile> FailingFileSystem::beginAtomic(const QString& path)
+{
+    return std::make_unique<LoggedFile>(*this, QtFileSystem::beginAtomic(path), path);
 }
 
 IoStatus FailingFileSystem::remove(const QString& path)

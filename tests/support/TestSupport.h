@@ -70,9 +70,13 @@ class FailingFileSystem : public QtFileSystem {
 public:
     int failReadAt = 0, failWriteAt = 0, failRemoveAt = 0, failMakeDirAt = 0, failFlushAt = 0;
     int reads = 0, writes = 0, removes = 0, makeDirs = 0, flushes = 0;
+    // Every write in the order made: "write PATH", a streamed file's "commit synced PATH"
+    // or "commit deferred PATH" (a commit counts as a write).
+    QStringList writeLog;
 
     IoStatus readAll(const QString& path, QByteArray& bytes) const override;
     IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability d) override;
+    std::unique_ptr<AtomicFile> beginAtomic(const QString& path) override;
     IoStatus remove(const QString& path) override;
     IoStatus makeDir(const QString& path) override;
     IoStatus flush(const QString& path) override;
