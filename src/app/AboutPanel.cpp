@@ -3,6 +3,7 @@
 #include "frmSplash.h"
 
 #include "ui/Controls.h"
+#include "ui/FontFit.h"
 #include "ui/PageSize.h"
 
 #include <QLinearGradient>
@@ -140,7 +141,7 @@ AboutPanel::AboutPanel(QWidget* parent) : QWidget(parent)
 void AboutPanel::setBlockTop(int twipsTop)
 {
     top_ = twipsTop;
-    Picture2->move(0, twips(top_));
+    Picture2->move(0, ui::designed(Picture2, twips(top_)));
 }
 
 void AboutPanel::scrollStep()

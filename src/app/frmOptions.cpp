@@ -12,6 +12,7 @@
 #include "holidays/HolidayPage.h"
 #include "i18n/LanguageApplier.h"
 #include "ui/Controls.h"
+#include "ui/FontFit.h"
 #include "ui/PageSize.h"
 #include "ui/Spoken.h"
 #include "schedule/DDayPage.h"
@@ -29,6 +30,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QShortcut>
+#include <cmath>
 
 namespace td {
 namespace {
@@ -179,13 +181,18 @@ QString frmOptions::captionFor(int minor, int revision)
 void frmOptions::showPanel(int index, bool shown)
 {
     QWidget* panel = picOptions[index];
-    panel->move(twips(shown ? kShownLeft : kParkedLeft), panel->y());
+    panel->move(panelLeft(shown), panel->y());
     panel->setEnabled(shown);
 }
 
 bool frmOptions::isPanelShown(int index) const
 {
-    return picOptions[index]->x() == twips(kShownLeft);
+    return picOptions[index]->x() == panelLeft(true);
+}
+
+int frmOptions::panelLeft(bool shown) const
+{
+    return int(std::lround(twips(shown ? kShownLeft : kParkedLeft) * ui::designScale(this)));
 }
 
 bool frmOptions::Form_Load()
@@ -211,6 +218,14 @@ bool frmOptions::Form_Load()
     holidayPage->Main_ReadProfile();
     holidaysStored_ = holidayPage->entries();
     setWindowTitle(caption_);
+    // With every caption and value in place, a large font grows the window to fit them. The
+    // page list and the title have sizes of their own: they grow with the font too.
+    for (QWidget* w : std::initializer_list<QWidget*>{LstOption, LblOptTitle}) {
+        QFont f = w->font();
+        f.setPointSizeF(f.pointSizeF() * ui::fontGrowth(this));
+        w->setFont(f);
+    }
+    ui::fitDesignToFont(this);
     nameAndOrderControls();
     return true;
 }

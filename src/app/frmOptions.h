@@ -40,7 +40,7 @@ public:
     // "Tune Desk for Daybrook build" + minor + revision.
     static QString captionFor(int minor, int revision);
 
-    // Panel geometry in twips: shown at 1140, parked at -20000.
+    // Panel geometry in twips: shown at 1140, parked at -20000 (grown with a large font).
     static constexpr int kShownLeft = 1140;
     static constexpr int kParkedLeft = -20000;
     void showPanel(int index, bool shown);
@@ -91,6 +91,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    int panelLeft(bool shown) const;
     // The OK stores: display values, then the holiday list. False when one failed (told).
     bool storeAll();
 

@@ -6,6 +6,7 @@
 #include "Conversions.h"
 #include "DisplayControls.h"
 #include "ui/Controls.h"
+#include "ui/FontFit.h"
 #include "ui/PageSize.h"
 #include "ui/Spoken.h"
 
@@ -90,7 +91,7 @@ WeekViewPage::WeekViewPage(Services& services, QWidget* parent) : QWidget(parent
 
 bool WeekViewPage::secondStyleShown() const
 {
-    return ImgWkView2->x() != twips(kParkedLeft);
+    return ImgWkView2->x() != ui::designed(ImgWkView2, twips(kParkedLeft));
 }
 
 void WeekViewPage::setValues(const display::DisplayValues& v)
@@ -136,7 +137,7 @@ void WeekViewPage::LblListButton_Click()
         emit storeFailed(failed);
         return;
     }
-    ImgWkView2->move(twips(leavingSecond ? kParkedLeft : kShownLeft), ImgWkView2->y());
+    ImgWkView2->move(ui::designed(ImgWkView2, twips(leavingSecond ? kParkedLeft : kShownLeft)), ImgWkView2->y());
     describeStyle();
     display::readWeekStyle(s_.store, !leavingSecond, v);
     setValues(v);

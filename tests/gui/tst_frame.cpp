@@ -5,11 +5,13 @@
 #include "days/RunJournal.h"
 #include "days/RunMessages.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 
 #include <sys/stat.h>
 
@@ -35,6 +37,55 @@ private slots:
     }
 
     // With no folder stored, the data lives in the program folder, ending in one separator.
+    // A large font grows the window until every caption fits and no control runs into another;
+    // at the design font every control keeps its designed pixels.
+    void largeFontGrowsTheWindow_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::newRow("design font") << 9;
+        QTest::newRow("16 pt") << 16;
+    }
+    void largeFontGrowsTheWindow()
+    {
+        QFETCH(int, points);
+        const QFont before = QApplication::font();
+        QFont big = before;
+        big.setPointSize(points);
+        QApplication::setFont(big);
+        auto restore = qScopeGuard([&] { QApplication::setFont(before); });
+        WindowFixture fx;
+        QVERIFY(fx.open());
+        QWidget& w = fx.window;
+        if (points == 9)
+            QCOMPARE(QRect(fx.window.picOptions[0]->pos(), w.size()), QRect(76, 30, 624, 476));
+        QVERIFY(w.width() >= 624 && w.height() >= 476);
+        for (int page = 0; page < fx.window.LstOption->count(); ++page) {
+            fx.window.LstOption->setCurrentRow(page);
+            QVERIFY(fx.window.isPanelShown(page));
+            QList<QWidget*> shown;
+            for (QWidget* c : w.findChildren<QWidget*>())
+                if (c->isVisible() && !c->isWindow() && !c->objectName().isEmpty()
+                    && QRect(QPoint(0, 0), w.size()).intersects(QRect(c->mapTo(&w, QPoint(0, 0)), c->size())))
+                    shown << c;
+            for (QWidget* c : shown) {
+                const QString at = QStringLiteral("page %1, %2").arg(page).arg(c->objectName());
+                QVERIFY2(QRect(QPoint(0, 0), w.size()).contains(QRect(c->mapTo(&w, QPoint(0, 0)), c->size())), qPrintable(at));
+                const QFontMetrics fm = c->fontMetrics();
+                if (auto* l = qobject_cast<QLabel*>(c); l && !l->text().isEmpty() && !l->wordWrap())
+                    QVERIFY2(l->width() >= l->sizeHint().width() && l->height() >= fm.height(), qPrintable(at));
+                if (auto* b = qobject_cast<QAbstractButton*>(c); b && !b->text().isEmpty())
+                    QVERIFY2(b->width() >= fm.size(Qt::TextShowMnemonic, b->text()).width() && b->height() >= fm.height(),
+                             qPrintable(at));
+                // Controls may sit inside one another (a frame round its samples), never half over one another.
+                for (QWidget* d : shown) {
+                    const QRect a = c->geometry(), o = d->geometry();
+                    if (d != c && d->parentWidget() == c->parentWidget() && a.intersects(o))
+                        QVERIFY2(a.contains(o) || o.contains(a), qPrintable(at + QStringLiteral(" over ") + d->objectName()));
+                }
+            }
+        }
+    }
+
     void dataFolderDefaultsToTheProgramFolder()
     {
         QCOMPARE(Services::dataFolderFor(QString(), QStringLiteral("/opt/td")), QStringLiteral("/opt/td/"));
