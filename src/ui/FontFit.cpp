@@ -54,7 +54,8 @@ bool placesItsOwnParts(const QWidget* w)
            || qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QLineEdit*>(w);
 }
 
-template <typename F> void forEachDesigned(QWidget* w, F&& f)
+template <typename F>
+void forEachDesigned(QWidget* w, F&& f)
 {
     for (QObject* o : w->children()) {
         auto* child = qobject_cast<QWidget*>(o);
