@@ -100,6 +100,8 @@ int runHeadless(int argc, char* argv[], const td::cli::CommandLine& line, bool k
     context.daybrookFolder = folder;
     context.journalFolder = td::RunJournal::defaultFolder();
     context.korean = korean;
+    td::QtInstanceLock instance(td::QtInstanceLock::defaultPath());
+    context.instance = &instance;
     context.out = [](const QString& text) { printLine(stdout, text); };
     context.err = [](const QString& text) { printLine(stderr, text); };
     // Progress only on a terminal: a script or a timer gets the messages alone.

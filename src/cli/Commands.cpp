@@ -9,7 +9,9 @@
 #include "holidays/HolidayFile.h"
 #include "holidays/LunarCalendar.h"
 #include "platform/Paths.h"
+#include "settings/SettingsJournal.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -148,34 +150,40 @@ int importCommand(CommandContext& c)
     return result.ok() ? kSuccess : kFailure;
 }
 
+const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+QString runMark(bool korean) { return say(korean, QStringLiteral("실행"), QStringLiteral("run")); }
+
 QString runText(bool korean, const Journal& j)
 {
     return RunMessages::runKind(korean, j.label.kind) + QLatin1Char('\t') + j.label.first.toString(Qt::ISODate)
            + QStringLiteral("..") + j.label.last.toString(Qt::ISODate) + QLatin1Char('\t') + j.label.entry;
 }
 
-int undoCommand(CommandContext& c)
+// A settings write put back from here, with the window's message.
+int undoSettings(CommandContext& c)
 {
-    if (c.journalFolder.isEmpty()) {
-        c.err(RunMessages::nothingToUndo(c.korean));
+    // The open window holds the settings in its controls: its OK would write them
+    // back over what undo restores. There, "Undo settings" on its page does it.
+    if (c.instance && !c.instance->tryAcquire()) {
+        c.err(say(c.korean, QStringLiteral("Tunedesk 창이 열려 있어 설정을 되돌리지 않았습니다. 창의 기타설정에서 \"%1\" 단추를 누르십시오."),
+                  QStringLiteral("A Tunedesk window is open, so no settings were undone: use \"%1\" on its Misc. page."))
+                  .arg(SettingsMessages::button(c.korean)));
         return kFailure;
     }
-    RunJournal journal(c.journalFolder);
-    if (c.line.isSet(QStringLiteral("list"))) {
-        // Newest first, as Undo takes them.
-        const QStringList files = journal.files();
-        if (files.isEmpty())
-            c.err(RunMessages::nothingToUndo(c.korean));
-        for (const QString& file : files) {
-            const std::optional<Journal> j = RunJournal::readHeader(file, nullptr);
-            c.out(j ? j->made.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char('\t') + runText(c.korean, *j)
-                          + QLatin1Char('\t') + j->dataFolder
-                    : RunMessages::undoTipUnreadable(c.korean, file));
-        }
-        return kSuccess;
-    }
-    const QString dataFolder = c.dataFolder();
-    const UndoResult result = undoLast(c.fs, journal, dataFolder);
+    const SettingsUndo u = SettingsJournal(c.fs, c.journalFolder).undoLast();
+    c.err(SettingsMessages::undone(c.korean, u));
+    if (u.status != SettingsUndo::Status::Done)
+        return kFailure;
+    c.out(say(c.korean, QStringLiteral("되돌림: 설정\t%1\t%2\t파일 %3개 복원"), QStringLiteral("undone: settings\t%1\t%2\t%3 file(s) restored"))
+              .arg(SettingsMessages::kindName(c.korean, u.record.kind), u.record.made.toLocalTime().toString(kTimeFormat))
+              .arg(u.restored.size()));
+    return u.failed.isEmpty() ? kSuccess : kFailure;
+}
+
+int undoRun(CommandContext& c, RunJournal& journal)
+{
+    const UndoResult result = undoLast(c.fs, journal, c.dataFolder());
     switch (result.status) {
     case UndoResult::Status::NothingToUndo:
         c.err(RunMessages::nothingToUndo(c.korean));
@@ -202,6 +210,55 @@ int undoCommand(CommandContext& c)
     return result.failed.isEmpty() && result.unreadable.isEmpty() ? kSuccess : kFailure;
 }
 
+// Undo takes back the newest journaled write of either kind: a run of this data
+// folder or a settings write, by the time each was made.
+int undoCommand(CommandContext& c)
+{
+    if (c.journalFolder.isEmpty()) {
+        c.err(RunMessages::nothingToUndo(c.korean));
+        return kFailure;
+    }
+    RunJournal runs(c.journalFolder);
+    const SettingsJournal settings(c.fs, c.journalFolder);
+    auto runMade = [](const QString& file) {
+        const std::optional<Journal> j = RunJournal::readHeader(file, nullptr);
+        return j ? j->made : QFileInfo(file).lastModified().toUTC();
+    };
+    if (c.line.isSet(QStringLiteral("list"))) {
+        // Newest first, as undo takes them, each marked with its kind.
+        QList<std::pair<QDateTime, QString>> lines;
+        for (const QString& file : runs.files()) {
+            const std::optional<Journal> j = RunJournal::readHeader(file, nullptr);
+            lines.append({runMade(file), j ? j->made.toLocalTime().toString(kTimeFormat) + QLatin1Char('\t') + runMark(c.korean) + QLatin1Char('\t')
+                                                 + runText(c.korean, *j) + QLatin1Char('\t') + j->dataFolder
+                                           : RunMessages::undoTipUnreadable(c.korean, file)});
+        }
+        for (const QString& file : settings.files()) {
+            QFile f(file);
+            const std::optional<SettingsRecord> r = f.open(QIODevice::ReadOnly) ? SettingsJournal::decode(f.readAll(), nullptr) : std::nullopt;
+            QStringList names;
+            if (r)
+                for (const SettingsFile& s : r->files)
+                    names << s.path;
+            lines.append({SettingsMessages::made(file),
+                          r ? r->made.toLocalTime().toString(kTimeFormat) + QLatin1Char('\t') + say(c.korean, QStringLiteral("설정"), QStringLiteral("settings"))
+                                  + QLatin1Char('\t') + SettingsMessages::kindName(c.korean, r->kind) + QLatin1Char('\t') + names.join(QLatin1Char(' '))
+                            : SettingsMessages::tip(c.korean, file)});
+        }
+        std::stable_sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        if (lines.isEmpty())
+            c.err(RunMessages::nothingToUndo(c.korean));
+        for (const auto& line : lines)
+            c.out(line.second);
+        return kSuccess;
+    }
+    const QString newestRun = runs.newestFor(c.dataFolder());
+    const QString newestSettings = settings.files().value(0);
+    if (!newestSettings.isEmpty() && (newestRun.isEmpty() || SettingsMessages::made(newestSettings) > runMade(newestRun)))
+        return undoSettings(c);
+    return undoRun(c, runs);
+}
+
 } // namespace
 
 QString CommandContext::dataFolder() const
@@ -217,7 +274,7 @@ const QList<Command>& commands()
     static const QList<Command> list = {
         {QStringLiteral("export"), QStringLiteral("export --from Y-M --to Y-M [--holidays] [--data-folder DIR] FILE"), QStringLiteral("달들의 날짜 자료를 통합 문서(.xlsx)나 iCalendar 파일(.ics)로 내보냅니다"), QStringLiteral("export months of day notes to a workbook (.xlsx) or an iCalendar file (.ics)"), {QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("holidays"), QStringLiteral("data-folder")}, 1, 1, exportCommand},
         {QStringLiteral("import"), QStringLiteral("import [--from Y-M --to Y-M] [--dry-run] [--data-folder DIR] FILE.ics"), QStringLiteral("iCalendar 파일의 일정을 날짜 파일에 넣습니다 (되돌리기 가능)"), QStringLiteral("bring the events of an iCalendar file into the day files (can be undone)"), {QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("dry-run"), QStringLiteral("data-folder")}, 1, 1, importCommand},
-        {QStringLiteral("undo"), QStringLiteral("undo [--list] [--data-folder DIR]"), QStringLiteral("마지막으로 기록된 작업을 되돌립니다; --list는 기록을 보입니다"), QStringLiteral("undo the newest journaled run; --list shows the journal"), {QStringLiteral("list"), QStringLiteral("data-folder")}, 0, 0, undoCommand},
+        {QStringLiteral("undo"), QStringLiteral("undo [--list] [--data-folder DIR]"), QStringLiteral("마지막으로 기록된 실행이나 설정 저장을 되돌립니다; --list는 기록을 보입니다"), QStringLiteral("undo the newest journaled run or settings write; --list shows the journal"), {QStringLiteral("list"), QStringLiteral("data-folder")}, 0, 0, undoCommand},
     };
     return list;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "CommandLine.h"
 #include "platform/FileSystem.h"
+#include "platform/InstanceLock.h"
 #include "platform/SettingsStore.h"
 
 #include <QDate>
@@ -24,6 +25,7 @@ struct CommandContext {
     std::function<void(const QString&)> out; // one result line
     std::function<void(const QString&)> err; // messages; a lone CR between lines becomes a line break
     std::function<void(int)> progress;       // percent done; may be empty
+    IInstanceLock* instance = nullptr;       // the window's lock: settings are not undone while it is open
 
     // --data-folder (with a separator added when missing), else "DataSaveDir"
     // as stored, else Daybrook's folder: the window's rule.

@@ -1,5 +1,6 @@
 #include "SettingsJournal.h"
 
+#include "days/RunMessages.h"
 #include "platform/Paths.h"
 
 #include <QDataStream>
@@ -165,7 +166,15 @@ SettingsUndo SettingsJournal::undoLast()
     const QStringList all = files();
     if (all.isEmpty())
         return u;
-    u.journalPath = all.first();
+    const JournalLock lock(folder_);
+    if (!lock.held()) {
+        u.status = SettingsUndo::Status::Busy;
+        u.busy = lock.status();
+        return u;
+    }
+    u.journalPath = files().value(0); // again, now that no other undo can take it
+    if (u.journalPath.isEmpty())
+        return u;
     QByteArray bytes;
     if (const IoStatus st = fs_.readAll(u.journalPath, bytes); !st.ok) {
         u.problem = JournalProblem::Unreadable;
@@ -237,6 +246,13 @@ QString SettingsMessages::kindName(bool korean, const QString& kind)
     return kind;
 }
 
+QDateTime SettingsMessages::made(const QString& journalPath)
+{
+    QFile f(journalPath);
+    const std::optional<SettingsRecord> r = f.open(QIODevice::ReadOnly) ? SettingsJournal::decode(f.readAll(), nullptr) : std::nullopt;
+    return r ? r->made : QFileInfo(journalPath).lastModified().toUTC();
+}
+
 QString SettingsMessages::tip(bool korean, const QString& journalPath)
 {
     if (journalPath.isEmpty())
@@ -254,6 +270,8 @@ QString SettingsMessages::undone(bool korean, const SettingsUndo& u)
     switch (u.status) {
     case SettingsUndo::Status::NothingToUndo:
         return tip(korean, QString());
+    case SettingsUndo::Status::Busy:
+        return RunMessages::journalBusy(korean, u.busy);
     case SettingsUndo::Status::Refused: {
         QString why;
         switch (u.problem) {

@@ -27,9 +27,11 @@ struct SettingsUndo {
         Done,
         NothingToUndo,
         Refused,
+        Busy, // a run or undo holds the journal: nothing was touched
     };
     Status status = Status::NothingToUndo;
     QString journalPath;
+    IoStatus busy = IoStatus::success(); // who holds the journal, with Busy
     JournalProblem problem = JournalProblem::None;
     QString detail;
     SettingsRecord record;
@@ -60,7 +62,8 @@ public:
 
     // Puts back the files of the newest write, byte for byte, unless a file
     // changed since the write (then it is left alone and named). A journal cut
-    // short or damaged is refused and set aside; nothing is touched.
+    // short or damaged is refused and set aside; nothing is touched. Holds the
+    // journal's lock, as a run's undo does.
     SettingsUndo undoLast();
 
 private:
@@ -76,6 +79,9 @@ struct SettingsMessages {
     static QString kindName(bool korean, const QString& kind);
     static QString tip(bool korean, const QString& journalPath); // what the button would undo
     static QString undone(bool korean, const SettingsUndo& undo);
+    // When it was made, for the newest-first order of both kinds of journal; a
+    // journal that cannot be read counts from its file's time.
+    static QDateTime made(const QString& journalPath);
 };
 
 } // namespace td

@@ -1,7 +1,8 @@
 """The command line of the real program, run with no display: usage and exit
 statuses, the headless export read back with openpyxl and python3-icalendar, an
 import with its dry run and undo compared byte for byte, and the commands beside
-a running window. Usage: test_cli.py PROGRAM MANPAGE"""
+a running window, undo of settings writes made by the program's own core
+(SETTINGS_WRITE). Usage: test_cli.py PROGRAM MANPAGE SETTINGS_WRITE"""
 import fcntl
 import os
 import re
@@ -13,7 +14,7 @@ import tempfile
 import time
 import unittest
 
-PROGRAM, MANPAGE = sys.argv[1], sys.argv[2]
+PROGRAM, MANPAGE, SETTINGS_WRITE = sys.argv[1], sys.argv[2], sys.argv[3]
 HERE = os.path.dirname(os.path.abspath(__file__))
 READERS = os.path.join(os.path.dirname(HERE), "export")
 
@@ -172,7 +173,7 @@ class Cli(unittest.TestCase):
         self.assertEqual(after["2004_3/2004_3.7"], "[새 일정]\r\n".encode("cp949"))
         status, out, err = self.run_program("undo", "--list")
         self.assertEqual((status, err), (0, ""))
-        self.assertRegex(out, r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\tICS 가져오기\t2000-01-01\.\.\d{4}-12-31\tin\.ics\t" + data + "\n$")
+        self.assertRegex(out, r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\t실행\tICS 가져오기\t2000-01-01\.\.\d{4}-12-31\tin\.ics\t" + data + "\n$")
 
         # The journal belongs to the data folder it was made for: another folder has
         # nothing to undo, and the journal is kept for its own.
@@ -198,6 +199,40 @@ class Cli(unittest.TestCase):
         self.assertEqual(self.snapshot("data"), before)
         self.assertEqual(self.run_program("undo", "--list"), (0, "", "되돌릴 실행이 없습니다.\n"))
 
+    def settings_write(self, kind):
+        subprocess.run([SETTINGS_WRITE, kind], env=self.env, check=True, timeout=60)
+
+    def test_undo_takes_runs_and_settings_writes_newest_first(self):
+        # A position reset, an import, a configuration reset (which drops DataSaveDir too):
+        # undo takes them back newest first, each through its own journal.
+        store = self.path("config/Daybrook/Daybrook.conf")
+        with open(self.path("in.ics"), "w", newline="") as f:
+            f.write(ICS)
+        original, data = self.read(store), self.snapshot("data")
+        self.settings_write("position")
+        positioned = self.read(store)
+        self.assertEqual(self.run_program("import", "in.ics")[0], 0)
+        imported = self.snapshot("data")
+        self.settings_write("configuration")
+        self.assertNotIn(b"DataSaveDir", self.read(store))
+        status, out, err = self.run_program("undo", "--list")
+        self.assertEqual((status, err), (0, ""))
+        self.assertEqual([line.split("\t")[1:3] for line in out.splitlines()],
+                         [["설정", "설정 초기화"], ["실행", "ICS 가져오기"], ["설정", "위치 초기화"]])
+
+        stamp = r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d"
+        for kind, store_after, data_after in (("설정 초기화", positioned, imported), (None, positioned, data),
+                                              ("위치 초기화", original, data)):
+            status, out, err = self.run_program("undo")
+            self.assertEqual(status, 0, err)
+            if kind:
+                self.assertRegex(out, f"^되돌림: 설정\t{kind}\t{stamp}\t파일 1개 복원\n$")
+                self.assertRegex(err, f"^{kind} \\({stamp}\\)을\\(를\\) 되돌렸습니다. 파일 1개를 이전 상태로 돌려놓았습니다.\n{store}\n$")
+            else:
+                self.assertTrue(out.startswith("되돌림: ICS 가져오기\t"), out)
+            self.assertEqual((self.read(store), self.snapshot("data")), (store_after, data_after))
+        self.assertEqual(self.run_program("undo"), (1, "", "되돌릴 실행이 없습니다.\n"))
+
     def test_beside_a_window_and_a_held_journal(self):
         env = dict(self.env, QT_QPA_PLATFORM="offscreen")
         window = subprocess.Popen([PROGRAM], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -216,6 +251,12 @@ class Cli(unittest.TestCase):
         self.assertEqual(self.run_program("import", "in.ics")[0], 0)
         self.assertEqual(self.run_program("undo")[0], 0)
         self.assertEqual(self.snapshot("data"), before)
+        # Settings are not undone behind the window's back: its OK would write them over again.
+        self.settings_write("position")
+        store = self.read(self.path("config/Daybrook/Daybrook.conf"))
+        self.assertEqual(self.run_program("undo"), (1, "", "Tunedesk 창이 열려 있어 설정을 되돌리지 않았습니다. "
+                                                           "창의 기타설정에서 \"설정 되돌리기\" 단추를 누르십시오.\n"))
+        self.assertEqual(self.read(self.path("config/Daybrook/Daybrook.conf")), store)
         self.assertEqual(self.run_program(env=env), (0, "", "tunedesk: 이미 실행 중인 Tunedesk 창을 앞으로 가져왔습니다.\n"))
         self.assertIsNone(window.poll())
         window.send_signal(signal.SIGTERM)

@@ -107,7 +107,7 @@ private slots:
     }
 
     // OK-like stores and both resets, each journaled before it writes, are undone newest first,
-    // byte for byte, ten deep. A reset's question names what goes and that it can come back; a file
+    // byte for byte, ten deep, never while the journal's lock is held. A reset's question names what goes and that it can come back; a file
     // edited since is left and named; a damaged journal is refused and set aside.
     void settingsWritesAreUndone()
     {
@@ -147,6 +147,15 @@ private slots:
                                                        "바뀔 값: Startup Left = 없음, Startup Top = 없음 → 100, 100\r"
                                                        "기타설정의 \"설정 되돌리기\"로 되돌릴 수 있습니다."));
         QCOMPARE(journal.files().size(), 10);
+        {
+            // A run or undo holding the journal's lock: nothing is touched, the journal stays.
+            const JournalLock held(state.path());
+            const auto now = files();
+            const SettingsUndo busy = journal.undoLast();
+            QVERIFY(busy.status == SettingsUndo::Status::Busy && busy.busy.reason.contains(QStringLiteral("in use")));
+            QCOMPARE(files(), now);
+            QCOMPARE(journal.files().size(), 10);
+        }
         for (int i = 11; i >= 2; --i) {
             const SettingsUndo u = journal.undoLast();
             QVERIFY(u.status == SettingsUndo::Status::Done && u.changedSince.isEmpty() && u.failed.isEmpty());
