@@ -28,13 +28,12 @@ void planDay(const IFileSystem& fs, DayChange& c, const DayOps& ops, DayText rea
     c.after.reset();
     c.failure.clear();
     QString text;
-    if (fs.fileExists(c.path)) {
-        QByteArray bytes;
-        const IoStatus st = fs.readAll(c.path, bytes);
-        if (!st.ok) {
-            c.failure = st.reason;
-            return;
-        }
+    QByteArray bytes;
+    // One read, no stat first: a read that finds nothing there is a day without a file.
+    if (const IoStatus st = fs.readAll(c.path, bytes); !st.ok && !st.missing) {
+        c.failure = st.reason;
+        return;
+    } else if (st.ok) {
         text = reading == DayText::AllLines ? DayFiles::allLines(bytes) : DayFiles::joinLines(bytes);
         c.before = std::move(bytes);
     }

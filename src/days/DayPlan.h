@@ -48,6 +48,9 @@ struct DayPlan {
     // since is planned again from what is there then.
     DayOps ops;
     DayText reading = DayText::ReadingRule;
+    // Made a moment before the run, never shown: the run need not read every day
+    // again before its journal (each day is still read right before it is written).
+    bool fresh = false;
 
     // How many days of each kind.
     int count(DayChange::Kind kind) const;

@@ -632,14 +632,13 @@ namespace {
 // What is on a day's path now: nullopt for no file.
 IoStatus currentBytes(const IFileSystem& fs, const QString& path, std::optional<QByteArray>& now)
 {
+    // One read, no stat first: a read that finds nothing there is a day without a file.
     now.reset();
-    if (!fs.fileExists(path))
-        return IoStatus::success();
     QByteArray bytes;
     const IoStatus st = fs.readAll(path, bytes);
     if (st.ok)
         now = std::move(bytes);
-    return st;
+    return st.missing ? IoStatus::success() : st;
 }
 
 } // namespace
@@ -671,7 +670,8 @@ DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPl
     // The plan may have waited on the user for minutes: what the files hold now
     // is what the run works from, and what the journal keeps.
     DayPlan live = plan;
-    for (DayChange& c : live.days) {
+    for (qsizetype i = 0; !live.fresh && i < live.days.size(); ++i) {
+        DayChange& c = live.days[i];
         if (c.kind() == DayChange::Kind::Failed)
             continue;
         std::optional<QByteArray> now;

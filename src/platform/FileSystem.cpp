@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
@@ -118,11 +118,14 @@ IoStatus keepAccess(int fd, const struct stat& old, const QString& path)
 }
 
 // The mode a new file gets from open(2): 0666 less the umask.
-mode_t newFileMode()
+// Six letters or digits, as a temporary file's name ends.
+QString randomSuffix()
 {
-    const mode_t mask = ::umask(0); // the only way to read it; one UI thread, so no race
-    ::umask(mask);
-    return 0666 & ~mask;
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString out(6, Qt::Uninitialized);
+    for (QChar& c : out)
+        c = QLatin1Char(letters[QRandomGenerator::global()->bounded(62)]);
+    return out;
 }
 
 } // namespace
@@ -205,25 +208,30 @@ IoStatus QtFileSystem::writeAtomic(const QString& path, const QByteArray& bytes,
         return IoStatus::success();
     }
 
-    // Same folder, so the rename is atomic; no fsync per file.
-    const QFileInfo target(path);
-    QTemporaryFile tmp(target.absolutePath() + QLatin1String("/.") + target.fileName() + QLatin1String(".XXXXXX"));
-    if (!tmp.open())
-        return IoStatus::failure(path, tmp.errorString());
-    if (const IoStatus st = writeWhole(tmp.handle(), bytes, path); !st)
-        return st;
-    // A new file gets what open(2) would give it.
-    if (exists) {
-        if (const IoStatus st = keepAccess(tmp.handle(), old, path); !st)
-            return st;
-    } else if (::fchmod(tmp.handle(), newFileMode()) != 0) {
-        return IoStatus::failure(path, systemReason(errno));
+    // Same folder, so the rename is atomic; no fsync per file. A new file is made
+    // as open(2) makes it (0666 less the umask); a rewrite keeps what the file had.
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString prefix = path.left(slash + 1) + QLatin1Char('.') + path.mid(slash + 1) + QLatin1Char('.');
+    QByteArray tmp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        tmp = QFile::encodeName(prefix + randomSuffix());
+        fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
+        if (fd < 0 && errno != EEXIST)
+            return IoStatus::failure(path, systemReason(errno));
     }
-    tmp.close();
-    if (::rename(QFile::encodeName(tmp.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
-        return IoStatus::failure(path, systemReason(errno));
-    tmp.setAutoRemove(false);
-    return IoStatus::success();
+    if (fd < 0)
+        return IoStatus::failure(path, systemReason(EEXIST));
+    IoStatus st = writeWhole(fd, bytes, path);
+    if (st && exists)
+        st = keepAccess(fd, old, path);
+    if (::close(fd) != 0 && st)
+        st = IoStatus::failure(path, systemReason(errno));
+    if (st && ::rename(tmp.constData(), QFile::encodeName(path).constData()) != 0)
+        st = IoStatus::failure(path, systemReason(errno));
+    if (!st)
+        ::unlink(tmp.constData());
+    return st;
 }
 
 namespace {

@@ -30,7 +30,8 @@ DayRunResult runDays(IFileSystem& fs, const QString& dataFolder, const DayRange&
                      const std::function<void(double)>& progress, RunJournal* journal, const RunLabel* label,
                      const std::function<bool()>& stop)
 {
-    const DayPlan plan = planRun(fs, dataFolder, range, action, entryFor);
+    DayPlan plan = planRun(fs, dataFolder, range, action, entryFor);
+    plan.fresh = true;
     const QDate first = range.days.isEmpty() ? QDate() : range.days.first().date.addDays(-range.days.first().index);
     DayRunResult result = executePlan(
         fs, dataFolder, plan, journal, label ? *label : RunLabel{}, [&](int i) {
