@@ -89,11 +89,6 @@ WeekViewPage::WeekViewPage(Services& services, QWidget* parent) : QWidget(parent
     connect(CmdWFont, &QPushButton::clicked, this, &WeekViewPage::CmdWFont_Click);
 }
 
-bool WeekViewPage::secondStyleShown() const
-{
-    return ImgWkView2->x() != ui::designed(ImgWkView2, twips(kParkedLeft));
-}
-
 void WeekViewPage::setValues(const display::DisplayValues& v)
 {
     LblSun[0]->setBackColor(v.weekSunday);
@@ -137,7 +132,8 @@ void WeekViewPage::LblListButton_Click()
         emit storeFailed(failed);
         return;
     }
-    ImgWkView2->move(ui::designed(ImgWkView2, twips(leavingSecond ? kParkedLeft : kShownLeft)), ImgWkView2->y());
+    secondStyle_ = !leavingSecond;
+    ImgWkView2->move(ui::designed(ImgWkView2, twips(secondStyle_ ? kShownLeft : kParkedLeft)), ImgWkView2->y());
     describeStyle();
     display::readWeekStyle(s_.store, !leavingSecond, v);
     setValues(v);

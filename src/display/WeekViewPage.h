@@ -23,7 +23,7 @@ public:
 
     static constexpr int kShownLeft = 150;     // twips
     static constexpr int kParkedLeft = -20000; // twips
-    bool secondStyleShown() const;
+    bool secondStyleShown() const { return secondStyle_; }
 
     // Shows the week-view part of v (its weekday and memo colours are those of
     // the style shown); gives what is shown.
@@ -45,6 +45,7 @@ signals:
 private:
     void describeStyle();
     Services& s_;
+    bool secondStyle_ = false; // the second style's picture covers the first
 
     QGroupBox* Frame12;
     QLabel* ImgWkView1;
