@@ -241,6 +241,18 @@ bool readDay(JournalSource& in, qint64 end, bool keep, JournalDay& d)
     return in.pos() <= end;
 }
 
+// The fields a journal of the first format opens with.
+void firstFormatFields(QDataStream& in, Journal& j)
+{
+    qint64 first = 0, last = 0, made = 0;
+    quint32 count = 0;
+    in >> j.label.kind >> j.dataFolder >> first >> last >> j.label.entry >> made >> count;
+    j.label.first = QDate::fromJulianDay(first);
+    j.label.last = QDate::fromJulianDay(last);
+    j.made = QDateTime::fromMSecsSinceEpoch(made, Qt::UTC);
+    j.dayCount = count;
+}
+
 // A journal of the first format, read whole: its fields, then its days.
 std::optional<Journal> decodeFirstFormat(const QByteArray& bytes, JournalProblem* problem, QList<JournalDay>* days)
 {
@@ -255,13 +267,8 @@ std::optional<Journal> decodeFirstFormat(const QByteArray& bytes, JournalProblem
     Journal j;
     QDataStream in(*body);
     in.setVersion(QDataStream::Qt_6_0);
-    qint64 first = 0, last = 0, made = 0;
-    quint32 count = 0;
-    in >> j.label.kind >> j.dataFolder >> first >> last >> j.label.entry >> made >> count;
-    j.label.first = QDate::fromJulianDay(first);
-    j.label.last = QDate::fromJulianDay(last);
-    j.made = QDateTime::fromMSecsSinceEpoch(made, Qt::UTC);
-    j.dayCount = count;
+    firstFormatFields(in, j);
+    const quint32 count = quint32(j.dayCount);
     for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
         qint64 day = 0;
         quint8 flags = 0;
@@ -362,13 +369,7 @@ std::optional<Journal> RunJournal::readHeader(const QString& path, JournalProble
         QDataStream in(f.read(64 * 1024));
         in.setVersion(QDataStream::Qt_6_0);
         Journal j;
-        qint64 first = 0, last = 0, made = 0;
-        quint32 count = 0;
-        in >> j.label.kind >> j.dataFolder >> first >> last >> j.label.entry >> made >> count;
-        j.label.first = QDate::fromJulianDay(first);
-        j.label.last = QDate::fromJulianDay(last);
-        j.made = QDateTime::fromMSecsSinceEpoch(made, Qt::UTC);
-        j.dayCount = count;
+        firstFormatFields(in, j);
         if (in.status() != QDataStream::Ok || j.dataFolder.isEmpty()) {
             if (problem)
                 *problem = JournalProblem::Damaged;
