@@ -1,6 +1,9 @@
 #include "DisplayControls.h"
 
+#include "DisplayValues.h"
 #include "platform/CommonDialog.h"
+#include "ui/Controls.h"
+#include "ui/Widgets.h"
 #include "ui/Spoken.h"
 
 #include <QAccessibleWidget>
@@ -10,6 +13,7 @@
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
@@ -242,6 +246,31 @@ QPixmap weekViewPicture(int style)
         p.drawRect(160, 98, 162, 18);
     }
     return pm;
+}
+
+QScrollBar* valueBar(QWidget* parent, const QString& name, Qt::Orientation o, const QString& key, int small,
+                     int large, int value, QRect g)
+{
+    auto* b = new QScrollBar(o, parent);
+    nameControl(b, name);
+    const display::Range range = display::barRange(key);
+    b->setRange(range.min, range.max);
+    b->setSingleStep(small);
+    b->setPageStep(large);
+    b->setValue(value);
+    b->setTracking(false);
+    b->setGeometry(g);
+    return b;
+}
+
+QLabel* valueLabel(QWidget* parent, const QString& name, int value, QRect g)
+{
+    auto* l = ui::makeLabel(parent, name, QString::number(value));
+    l->setGeometry(g);
+    l->setAlignment(Qt::AlignCenter);
+    l->setFrameShape(QFrame::Panel);
+    l->setFrameShadow(QFrame::Sunken);
+    return l;
 }
 
 } // namespace td

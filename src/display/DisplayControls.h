@@ -4,6 +4,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+class QScrollBar;
+
 namespace td {
 
 // The colour a stored colour value paints with: RGB values as they are, system
@@ -87,5 +89,13 @@ private:
 
 // Our own pictures of Daybrook's week view in its two styles (310 x 119 and 333 x 127).
 QPixmap weekViewPicture(int style);
+
+// The bar that shows a settings-store value, in the range its key declares. Its
+// value label follows when a change is complete (an arrow or track click, the end
+// of a drag, code setting the value), not while the thumb moves.
+QScrollBar* valueBar(QWidget* parent, const QString& name, Qt::Orientation o, const QString& key, int small,
+                     int large, int value, QRect g);
+// The sunken label that shows a bar's value.
+QLabel* valueLabel(QWidget* parent, const QString& name, int value, QRect g);
 
 } // namespace td

@@ -3,6 +3,7 @@
 #include "Conversions.h"
 #include "DisplayControls.h"
 #include "DisplayValues.h"
+#include "ui/Widgets.h"
 #include "ui/Controls.h"
 #include "ui/PageSize.h"
 #include "platform/Spaces.h"
@@ -39,35 +40,9 @@ QPushButton* button(const QString& name, int tag, QWidget* parent, QRect g)
     return b;
 }
 
-QScrollBar* hbar(const QString& name, const QString& key, int small, int large, int value, QWidget* parent, QRect g)
-{
-    auto* b = new QScrollBar(Qt::Horizontal, parent);
-    nameControl(b, name);
-    const display::Range range = display::barRange(key);
-    b->setRange(range.min, range.max);
-    b->setSingleStep(small);
-    b->setPageStep(large);
-    b->setValue(value);
-    b->setTracking(false); // the value label follows at the end of a drag
-    b->setGeometry(g);
-    return b;
-}
-
-QLabel* valueLabel(const QString& name, int value, QWidget* parent, QRect g)
-{
-    auto* l = new QLabel(QString::number(value), parent);
-    nameControl(l, name);
-    l->setGeometry(g);
-    l->setAlignment(Qt::AlignCenter);
-    l->setFrameShape(QFrame::Panel);
-    l->setFrameShadow(QFrame::Sunken);
-    return l;
-}
-
 QLabel* unitLabel(const QString& name, const QString& text, int tag, QWidget* parent, QRect g)
 {
-    auto* l = new QLabel(text, parent);
-    nameControl(l, name, tag);
+    QLabel* l = ui::makeLabel(parent, name, text, tag);
     l->setGeometry(g);
     return l;
 }
@@ -119,8 +94,8 @@ MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
     ChkTMemo = new QCheckBox(Frame13);
     nameControl(ChkTMemo, QStringLiteral("ChkTMemo"), 1608);
     ChkTMemo->setGeometry(12, 24, 490, 26);
-    HSTTimer = hbar(QStringLiteral("HSTTimer"), QStringLiteral("TodayShowTime"), 5, 10, 20, Frame13, {12, 58, 300, 20});
-    LblTShow = valueLabel(QStringLiteral("LblTShow"), 20, Frame13, {322, 56, 56, 24});
+    HSTTimer = valueBar(Frame13, QStringLiteral("HSTTimer"), Qt::Horizontal, QStringLiteral("TodayShowTime"), 5, 10, 20, {12, 58, 300, 20});
+    LblTShow = valueLabel(Frame13, QStringLiteral("LblTShow"), 20, {322, 56, 56, 24});
     Label27 = unitLabel(QStringLiteral("Label27"), QStringLiteral("초"), 1609, Frame13, {386, 56, 60, 24});
     ui::speakAs(HSTTimer, ui::spoken::todayMemoTime, s_.isKorean());
 
@@ -128,8 +103,8 @@ MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
     ChkDSync = new QCheckBox(Frame16);
     nameControl(ChkDSync, QStringLiteral("ChkDSync"), 1611);
     ChkDSync->setGeometry(12, 24, 490, 26);
-    HSDSBar = hbar(QStringLiteral("HSDSBar"), QStringLiteral("DataSyncInterval"), 5, 10, 20, Frame16, {12, 58, 300, 20});
-    LblDSShow = valueLabel(QStringLiteral("LblDSShow"), 20, Frame16, {322, 56, 56, 24});
+    HSDSBar = valueBar(Frame16, QStringLiteral("HSDSBar"), Qt::Horizontal, QStringLiteral("DataSyncInterval"), 5, 10, 20, {12, 58, 300, 20});
+    LblDSShow = valueLabel(Frame16, QStringLiteral("LblDSShow"), 20, {322, 56, 56, 24});
     Label36 = unitLabel(QStringLiteral("Label36"), QStringLiteral("분"), 1612, Frame16, {386, 56, 60, 24});
     ui::speakAs(HSDSBar, ui::spoken::syncInterval, s_.isKorean());
 

@@ -6,6 +6,7 @@
 #include "ui/PageSize.h"
 #include "platform/ValueBars.h"
 #include "ui/Spoken.h"
+#include "ui/Widgets.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -19,35 +20,8 @@ namespace {
 
 QLabel* label(const QString& name, const QString& text, int tag, QWidget* parent, QRect g)
 {
-    auto* l = new QLabel(text, parent);
-    nameControl(l, name, tag);
+    QLabel* l = ui::makeLabel(parent, name, text, tag);
     l->setGeometry(g);
-    return l;
-}
-
-// Value labels update when a change is complete: an arrow or track click, the
-// end of a drag, or code setting the value — not while the thumb moves.
-QScrollBar* bar(const QString& name, Qt::Orientation o, const QString& key, int small, int large, int value,
-                QWidget* parent, QRect g)
-{
-    auto* b = new QScrollBar(o, parent);
-    nameControl(b, name);
-    const display::Range range = display::barRange(key);
-    b->setRange(range.min, range.max);
-    b->setSingleStep(small);
-    b->setPageStep(large);
-    b->setValue(value);
-    b->setTracking(false);
-    b->setGeometry(g);
-    return b;
-}
-
-QLabel* valueLabel(const QString& name, int value, QWidget* parent, QRect g)
-{
-    auto* l = label(name, QString::number(value), 0, parent, g);
-    l->setAlignment(Qt::AlignCenter);
-    l->setFrameShape(QFrame::Panel);
-    l->setFrameShadow(QFrame::Sunken);
     return l;
 }
 
@@ -88,9 +62,9 @@ ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s
     Label8 = label(QStringLiteral("Label8"), QStringLiteral("틀 폭"), 1105, Frame3, {140, 24, 100, 22});
     Label8->setAlignment(Qt::AlignCenter);
     // The top of the vertical bars is the larger number.
-    VScroll1 = bar(QStringLiteral("VScroll1"), Qt::Vertical, QStringLiteral("FDay Border"), 1, 1, 1, Frame3, {160, 50, 20, 100});
+    VScroll1 = valueBar(Frame3, QStringLiteral("VScroll1"), Qt::Vertical, QStringLiteral("FDay Border"), 1, 1, 1, {160, 50, 20, 100});
     putMaximumOnTop(VScroll1);
-    LblFWidth = valueLabel(QStringLiteral("LblFWidth"), 1, Frame3, {190, 88, 40, 24});
+    LblFWidth = valueLabel(Frame3, QStringLiteral("LblFWidth"), 1, {190, 88, 40, 24});
     Label8->setBuddy(VScroll1);
 
     // Spacing: status bar border and memo offset.
@@ -98,12 +72,12 @@ ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s
     nameControl(Frame4, QStringLiteral("Frame4"), 1106);
     Frame4->setGeometry(275, 8, 255, 170);
     Label9 = label(QStringLiteral("Label9"), QString(), 1107, Frame4, {12, 24, 120, 22});
-    VScroll2 = bar(QStringLiteral("VScroll2"), Qt::Vertical, QStringLiteral("Status Bar Border"), 1, 1, 1, Frame4, {150, 22, 20, 80});
+    VScroll2 = valueBar(Frame4, QStringLiteral("VScroll2"), Qt::Vertical, QStringLiteral("Status Bar Border"), 1, 1, 1, {150, 22, 20, 80});
     putMaximumOnTop(VScroll2);
-    LblSBWidth = valueLabel(QStringLiteral("LblSBWidth"), 1, Frame4, {184, 50, 40, 24});
+    LblSBWidth = valueLabel(Frame4, QStringLiteral("LblSBWidth"), 1, {184, 50, 40, 24});
     Label40 = label(QStringLiteral("Label40"), QString(), 1108, Frame4, {12, 110, 120, 22});
-    HSMWidth = bar(QStringLiteral("HSMWidth"), Qt::Horizontal, QStringLiteral("MemoOffset"), 1, 10, 0, Frame4, {12, 136, 170, 20});
-    LblMWidth = valueLabel(QStringLiteral("LblMWidth"), 0, Frame4, {190, 134, 50, 24});
+    HSMWidth = valueBar(Frame4, QStringLiteral("HSMWidth"), Qt::Horizontal, QStringLiteral("MemoOffset"), 1, 10, 0, {12, 136, 170, 20});
+    LblMWidth = valueLabel(Frame4, QStringLiteral("LblMWidth"), 0, {190, 134, 50, 24});
     Label9->setBuddy(VScroll2);
     Label40->setBuddy(HSMWidth);
 
