@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
+#include "sync/Keyring.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -24,6 +25,8 @@ struct CommandContext {
     std::function<void(const QString&)> out; // one result line
     std::function<void(const QString&)> err; // messages; a lone CR between lines becomes a line break
     std::function<void(int)> progress;       // percent done; may be empty
+    ISettingsStore* syncStore = nullptr;     // the sync account the page saved; null: none
+    sync::IKeyring* keyring = nullptr;       // the sync password; null: none
 
     // --data-folder (with a separator added when missing), else "DataSaveDir"
     // as stored, else Daybrook's folder: the window's rule.
