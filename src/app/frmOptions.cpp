@@ -16,6 +16,7 @@
 #include "ui/Spoken.h"
 #include "schedule/DDayPage.h"
 #include "schedule/RegularPage.h"
+#include "sync/SyncPage.h"
 #include "settings/Resets.h"
 #include "settings/SettingsJournal.h"
 
@@ -102,7 +103,7 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
     titleFont.setBold(true);
     LblOptTitle->setFont(titleFont);
 
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < int(picOptions.size()); ++i) {
         auto* panel = new QWidget(this);
         nameControl(panel, QStringLiteral("picOptions"), 0, i);
         panel->setGeometry(twips(kParkedLeft), kTop, kPageSize.width(), kPageSize.height());
@@ -110,6 +111,8 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
         panel->setAutoFillBackground(true); // the about panel covers the page below it
         picOptions[i] = panel;
     }
+    // The about panel covers whichever page is shown, the later sync page too.
+    picOptions[kAboutPanel]->raise();
 
     const int footY = kTop + kPageSize.height() + 10;
     LblPrompt = new QLabel(QStringLiteral("[Tunedesk.exe]"), this);
@@ -133,7 +136,8 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
     miscPage = new MiscPage(s_, picOptions[7]);
     display = new DisplaySettings(s_, presetsPage, screenPage, weekViewPage, miscPage);
     display->setParent(this);
-    aboutPanel = new AboutPanel(picOptions[8]);
+    syncPage = new SyncPage(s_, picOptions[kSyncPanel]);
+    aboutPanel = new AboutPanel(picOptions[kAboutPanel]);
 
     Timer1.setInterval(60);
     connect(&Timer1, &QTimer::timeout, this, &frmOptions::Timer1_Timer);
@@ -210,6 +214,7 @@ bool frmOptions::Form_Load()
     display->Main_ReadColor(presetsPage->currentPreset());
     holidayPage->Main_ReadProfile();
     holidaysStored_ = holidayPage->entries();
+    syncPage->load();
     setWindowTitle(caption_);
     nameAndOrderControls();
     return true;
@@ -219,12 +224,13 @@ void frmOptions::LstOption_Click()
 {
     const int selected = LstOption->currentRow();
     const int n = LstOption->count();
-    for (int i = 0; i <= n && i < int(picOptions.size()); ++i) {
-        if (i == selected) {
-            showPanel(i, true);
-            LblOptTitle->setText(LstOption->item(i)->text());
+    for (int row = 0; row <= n; ++row) {
+        const int panel = row == n ? kAboutPanel : panelOf(row);
+        if (row == selected) {
+            showPanel(panel, true);
+            LblOptTitle->setText(LstOption->item(row)->text());
         } else {
-            showPanel(i, false);
+            showPanel(panel, false);
         }
     }
 }
@@ -344,15 +350,15 @@ void frmOptions::LblEgg_MouseDown(int button, int shift, int, int)
 void frmOptions::openAboutPanel()
 {
     // Once open, the title is the panel's own: saving it again would lose the page's.
-    if (isPanelShown(8))
+    if (isPanelShown(kAboutPanel))
         return;
     Timer1.start();
     SavedTitle = LblOptTitle->text();
     LblOptTitle->setText(QStringLiteral("데이브룩 스토리"));
-    showPanel(8, true);
+    showPanel(kAboutPanel, true);
     // The page under the panel is covered: the keyboard must not reach its controls.
-    for (int i = 0; i < 8; ++i)
-        if (isPanelShown(i))
+    for (int i = 0; i < int(picOptions.size()); ++i)
+        if (i != kAboutPanel && isPanelShown(i))
             picOptions[i]->setEnabled(false);
     aboutPanel->CmdBy->setFocus(Qt::OtherFocusReason);
 }
@@ -364,11 +370,11 @@ void frmOptions::Timer1_Timer()
 
 void frmOptions::CmdBy_Click()
 {
-    showPanel(8, false);
+    showPanel(kAboutPanel, false);
     Timer1.stop();
     LblOptTitle->setText(SavedTitle);
-    for (int i = 0; i < 8; ++i)
-        if (isPanelShown(i))
+    for (int i = 0; i < int(picOptions.size()); ++i)
+        if (i != kAboutPanel && isPanelShown(i))
             picOptions[i]->setEnabled(true);
     LstOption->setFocus(Qt::OtherFocusReason);
 }

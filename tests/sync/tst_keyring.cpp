@@ -36,7 +36,7 @@ private slots:
         QProcess daemon;
         daemon.setProcessEnvironment(env);
         daemon.start(QStringLiteral("gnome-keyring-daemon"), {QStringLiteral("--foreground"), QStringLiteral("--unlock"),
-                                                               QStringLiteral("--components=secrets")});
+                                                              QStringLiteral("--components=secrets")});
         QVERIFY2(daemon.waitForStarted(), "gnome-keyring-daemon is missing");
         daemon.write("keyring-pw");
         daemon.closeWriteChannel();
