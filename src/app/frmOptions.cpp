@@ -103,7 +103,8 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
     titleFont.setBold(true);
     LblOptTitle->setFont(titleFont);
 
-    for (int i = 0; i < int(picOptions.size()); ++i) {
+    // The about panel is made last, so it lies over whichever page is shown.
+    for (int i : {0, 1, 2, 3, 4, 5, 6, 7, kSyncPanel, kAboutPanel}) {
         auto* panel = new QWidget(this);
         nameControl(panel, QStringLiteral("picOptions"), 0, i);
         panel->setGeometry(twips(kParkedLeft), kTop, kPageSize.width(), kPageSize.height());
@@ -111,8 +112,6 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
         panel->setAutoFillBackground(true); // the about panel covers the page below it
         picOptions[i] = panel;
     }
-    // The about panel covers whichever page is shown, the later sync page too.
-    picOptions[kAboutPanel]->raise();
 
     const int footY = kTop + kPageSize.height() + 10;
     LblPrompt = new QLabel(QStringLiteral("[Tunedesk.exe]"), this);
