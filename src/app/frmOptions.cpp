@@ -17,6 +17,7 @@
 #include "ui/Spoken.h"
 #include "schedule/DDayPage.h"
 #include "schedule/RegularPage.h"
+#include "sync/SyncPage.h"
 #include "settings/Resets.h"
 #include "settings/SettingsJournal.h"
 
@@ -104,7 +105,8 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
     titleFont.setBold(true);
     LblOptTitle->setFont(titleFont);
 
-    for (int i = 0; i < 9; ++i) {
+    // The about panel is made last, so it lies over whichever page is shown.
+    for (int i : {0, 1, 2, 3, 4, 5, 6, 7, kSyncPanel, kAboutPanel}) {
         auto* panel = new QWidget(this);
         nameControl(panel, QStringLiteral("picOptions"), 0, i);
         panel->setGeometry(twips(kParkedLeft), kTop, kPageSize.width(), kPageSize.height());
@@ -135,7 +137,8 @@ frmOptions::frmOptions(Services& services, LanguageFile& lng, QString caption)
     miscPage = new MiscPage(s_, picOptions[7]);
     display = new DisplaySettings(s_, presetsPage, screenPage, weekViewPage, miscPage);
     display->setParent(this);
-    aboutPanel = new AboutPanel(picOptions[8]);
+    syncPage = new SyncPage(s_, picOptions[kSyncPanel]);
+    aboutPanel = new AboutPanel(picOptions[kAboutPanel]);
 
     Timer1.setInterval(60);
     connect(&Timer1, &QTimer::timeout, this, &frmOptions::Timer1_Timer);
@@ -217,6 +220,7 @@ bool frmOptions::Form_Load()
     display->Main_ReadColor(presetsPage->currentPreset());
     holidayPage->Main_ReadProfile();
     holidaysStored_ = holidayPage->entries();
+    syncPage->load();
     setWindowTitle(caption_);
     // With every caption and value in place, a large font grows the window to fit them. The
     // page list and the title have sizes of their own: they grow with the font too.
@@ -234,12 +238,13 @@ void frmOptions::LstOption_Click()
 {
     const int selected = LstOption->currentRow();
     const int n = LstOption->count();
-    for (int i = 0; i <= n && i < int(picOptions.size()); ++i) {
-        if (i == selected) {
-            showPanel(i, true);
-            LblOptTitle->setText(LstOption->item(i)->text());
+    for (int row = 0; row <= n; ++row) {
+        const int panel = row == n ? kAboutPanel : panelOf(row);
+        if (row == selected) {
+            showPanel(panel, true);
+            LblOptTitle->setText(LstOption->item(row)->text());
         } else {
-            showPanel(i, false);
+            showPanel(panel, false);
         }
     }
 }
@@ -359,15 +364,15 @@ void frmOptions::LblEgg_MouseDown(int button, int shift, int, int)
 void frmOptions::openAboutPanel()
 {
     // Once open, the title is the panel's own: saving it again would lose the page's.
-    if (isPanelShown(8))
+    if (isPanelShown(kAboutPanel))
         return;
     Timer1.start();
     SavedTitle = LblOptTitle->text();
     LblOptTitle->setText(QStringLiteral("데이브룩 스토리"));
-    showPanel(8, true);
+    showPanel(kAboutPanel, true);
     // The page under the panel is covered: the keyboard must not reach its controls.
-    for (int i = 0; i < 8; ++i)
-        if (isPanelShown(i))
+    for (int i = 0; i < int(picOptions.size()); ++i)
+        if (i != kAboutPanel && isPanelShown(i))
             picOptions[i]->setEnabled(false);
     aboutPanel->CmdBy->setFocus(Qt::OtherFocusReason);
 }
@@ -379,11 +384,11 @@ void frmOptions::Timer1_Timer()
 
 void frmOptions::CmdBy_Click()
 {
-    showPanel(8, false);
+    showPanel(kAboutPanel, false);
     Timer1.stop();
     LblOptTitle->setText(SavedTitle);
-    for (int i = 0; i < 8; ++i)
-        if (isPanelShown(i))
+    for (int i = 0; i < int(picOptions.size()); ++i)
+        if (i != kAboutPanel && isPanelShown(i))
             picOptions[i]->setEnabled(true);
     LstOption->setFocus(Qt::OtherFocusReason);
 }

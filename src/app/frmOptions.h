@@ -22,10 +22,11 @@ class HolidayPage;
 class RegularPage;
 class DDayPage;
 class ExportPage;
+class SyncPage;
 class AboutPanel;
 class EggLabel;
 
-// The options window: the frame of the eight pages (and the about panel), the
+// The options window: the frame of the nine pages (and the about panel), the
 // page list, OK and Cancel, and the load and OK sequences.
 class frmOptions : public QWidget {
     Q_OBJECT
@@ -40,6 +41,12 @@ public:
     // "Tune Desk for Daybrook build" + minor + revision.
     static QString captionFor(int minor, int revision);
 
+    // The about panel keeps panel 8; the ninth page (sync) came later and is panel 9.
+    static constexpr int kAboutPanel = 8;
+    static constexpr int kSyncPanel = 9;
+    // The panel of an entry of the page list.
+    static int panelOf(int row) { return row == 8 ? kSyncPanel : row; }
+
     // Panel geometry in twips: shown at 1140, parked at -20000 (grown with a large font).
     static constexpr int kShownLeft = 1140;
     static constexpr int kParkedLeft = -20000;
@@ -51,7 +58,7 @@ public:
     void nameAndOrderControls();
 
     QListWidget* LstOption;
-    std::array<QWidget*, 9> picOptions{};
+    std::array<QWidget*, 10> picOptions{};
     QLabel* LblOptTitle;
     QLabel* LblPrompt;
     EggLabel* LblEgg;
@@ -69,6 +76,7 @@ public:
     WeekViewPage* weekViewPage = nullptr;
     DDayPage* ddayPage = nullptr;
     MiscPage* miscPage = nullptr;
+    SyncPage* syncPage = nullptr;
     DisplaySettings* display = nullptr;
 
     bool KoreanFont = false;

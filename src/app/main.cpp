@@ -13,6 +13,8 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "sync/Keyring.h"
+#include "sync/SyncSettings.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -96,7 +98,11 @@ int runHeadless(int argc, char* argv[], const td::cli::CommandLine& line, bool k
     }
     td::QtFileSystem fs;
     td::QtSettingsStore store(td::QtSettingsStore::defaultPath());
+    td::QtSettingsStore syncStore(td::QtSettingsStore::defaultPath(), QString::fromLatin1(td::sync::SyncSettings::kSection));
+    td::sync::SystemKeyring keyring;
     td::cli::CommandContext context(line, fs, store);
+    context.syncStore = &syncStore;
+    context.keyring = &keyring;
     context.daybrookFolder = folder;
     context.journalFolder = td::RunJournal::defaultFolder();
     context.korean = korean;
@@ -174,6 +180,10 @@ int main(int argc, char* argv[])
     services.currentLanguage = language;
     td::installQtTranslation(services.currentLanguage);
     services.journalFolder = td::RunJournal::defaultFolder();
+    td::QtSettingsStore syncStore(td::QtSettingsStore::defaultPath(), QString::fromLatin1(td::sync::SyncSettings::kSection));
+    td::sync::SystemKeyring keyring;
+    services.syncStore = &syncStore;
+    services.keyring = &keyring;
     services.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     td::LanguageFile lng(fs, boxes, languageFolder(language), services.currentLanguage);
     td::QtInstanceLock lock(td::QtInstanceLock::defaultPath());

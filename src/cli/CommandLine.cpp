@@ -27,6 +27,9 @@ const QList<OptionText>& optionTexts()
         {{QStringLiteral("holidays")}, nullptr, "iCalendar 파일에 공휴일과 기념일 포함", "take the holidays into the iCalendar file", false},
         {{QStringLiteral("dry-run")}, nullptr, "미리 보기만 보이고 아무것도 쓰지 않습니다", "show the preview only, write nothing", false},
         {{QStringLiteral("list")}, nullptr, "되돌릴 수 있는 작업 목록을 보입니다", "list the runs that can be undone", false},
+        {{QStringLiteral("url")}, "URL", "CalDAV 달력이나 서버의 주소 (기본: 동기화 페이지에 저장한 계정)", "a CalDAV calendar's or server's URL (default: the account saved on the Sync page)", false},
+        {{QStringLiteral("user")}, "NAME", "서버의 사용자 이름", "the user name on the server", false},
+        {{QStringLiteral("password-file")}, "FILE", "암호를 첫 줄에 담은 파일, 주인만 읽을 수 있어야 함 (기본: 키링)", "a file holding the password on its first line, readable by its owner only (default: the keyring)", false},
     };
     return texts;
 }

@@ -10,6 +10,9 @@
 #include "holidays/LunarCalendar.h"
 #include "platform/Paths.h"
 #include "settings/SettingsJournal.h"
+#include "sync/PasswordFile.h"
+#include "sync/SyncEngine.h"
+#include "sync/SyncSettings.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -259,6 +262,84 @@ int undoCommand(CommandContext& c)
     return undoRun(c, runs);
 }
 
+int syncCommand(CommandContext& c)
+{
+    const sync::SyncSettings saved = c.syncStore ? sync::SyncSettings::load(*c.syncStore) : sync::SyncSettings();
+    const bool urlGiven = c.line.isSet(QStringLiteral("url"));
+    const QString urlText = urlGiven ? c.line.value(QStringLiteral("url")) : saved.url;
+    if (urlText.isEmpty()) {
+        c.err(say(c.korean, QStringLiteral("동기화할 계정이 없습니다. 동기화 페이지에서 계정을 정하거나 --url을 주십시오."),
+                  QStringLiteral("No account to sync with: set one up on the Sync page, or give --url.")));
+        return kFailure;
+    }
+    const QUrl url(urlText, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty() || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))) {
+        const QString text = say(c.korean, QStringLiteral("URL은 http:// 나 https:// 로 시작해야 합니다: %1"),
+                                 QStringLiteral("The URL must be an http:// or https:// address: %1"))
+                                 .arg(urlText);
+        if (!urlGiven) {
+            c.err(text);
+            return kFailure;
+        }
+        usageError(c, text);
+        return kUsage;
+    }
+    sync::SyncAccount account;
+    account.url = url;
+    account.user = c.line.isSet(QStringLiteral("user")) ? c.line.value(QStringLiteral("user")) : saved.user;
+    // The calendar and the pinned certificate chosen on the page belong to its server.
+    if (urlText == saved.url) {
+        account.calendarUrl = QUrl(saved.calendar);
+        account.pinnedSha256 = saved.pinnedSha256;
+    }
+    if (c.line.isSet(QStringLiteral("password-file"))) {
+        QString message;
+        if (!sync::PasswordFile::read(c.line.value(QStringLiteral("password-file")), account.password, message, c.korean)) {
+            c.err(message);
+            return kFailure;
+        }
+    } else if (c.keyring) {
+        // No password kept: a server that asks for one says so (401).
+        QString why;
+        if (c.keyring->read(sync::keyringAccount(account.user, urlText), account.password, why) == sync::IKeyring::Status::Unavailable) {
+            c.err(say(c.korean, QStringLiteral("키링에서 암호를 읽을 수 없습니다 (%1). --password-file로 암호 파일을 주십시오."),
+                      QStringLiteral("The password cannot be read from the keyring (%1); give --password-file."))
+                      .arg(why));
+            return kFailure;
+        }
+    }
+    const bool dryRun = c.line.isSet(QStringLiteral("dry-run"));
+    std::optional<RunJournal> journal;
+    if (!dryRun && !c.journalFolder.isEmpty())
+        journal.emplace(c.journalFolder);
+    sync::SyncEngine engine(c.fs, c.dataFolder(), account, journal ? &*journal : nullptr, c.korean, c.today);
+    sync::SyncPlan plan;
+    sync::SyncOutcome out = engine.plan(plan);
+    if (out.ok() && dryRun) {
+        c.out(sync::formatPlan(plan, c.korean).chopped(1));
+        return kSuccess;
+    }
+    if (out.ok())
+        out = engine.execute(plan, [&c](int done, int total) {
+            if (c.progress && total > 0)
+                c.progress(done * 100 / total);
+            return true;
+        });
+    c.err(sync::syncMessage(out, c.korean));
+    if (!out.ok())
+        return kFailure;
+    c.out(say(c.korean, QStringLiteral("동기화함: %1	보냄 %2, 받음 %3, 여기서 지움 %4, 서버에서 지움 %5, 충돌 %6, 합친 일정 %7"),
+              QStringLiteral("synced: %1	sent %2, fetched %3, deleted here %4, deleted on the server %5, conflicts %6, folded %7"))
+              .arg(plan.calendar.toDisplayString(QUrl::RemoveUserInfo))
+              .arg(out.sent)
+              .arg(out.fetched)
+              .arg(out.deletedLocal)
+              .arg(out.deletedRemote)
+              .arg(out.conflicts)
+              .arg(out.folded));
+    return kSuccess;
+}
+
 } // namespace
 
 QString CommandContext::dataFolder() const
@@ -275,6 +356,7 @@ const QList<Command>& commands()
         {QStringLiteral("export"), QStringLiteral("export --from Y-M --to Y-M [--holidays] [--data-folder DIR] FILE"), QStringLiteral("달들의 날짜 자료를 통합 문서(.xlsx)나 iCalendar 파일(.ics)로 내보냅니다"), QStringLiteral("export months of day notes to a workbook (.xlsx) or an iCalendar file (.ics)"), {QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("holidays"), QStringLiteral("data-folder")}, 1, 1, exportCommand},
         {QStringLiteral("import"), QStringLiteral("import [--from Y-M --to Y-M] [--dry-run] [--data-folder DIR] FILE.ics"), QStringLiteral("iCalendar 파일의 일정을 날짜 파일에 넣습니다 (되돌리기 가능)"), QStringLiteral("bring the events of an iCalendar file into the day files (can be undone)"), {QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("dry-run"), QStringLiteral("data-folder")}, 1, 1, importCommand},
         {QStringLiteral("undo"), QStringLiteral("undo [--list] [--data-folder DIR]"), QStringLiteral("마지막으로 기록된 실행이나 설정 저장을 되돌립니다; --list는 기록을 보입니다"), QStringLiteral("undo the newest journaled run or settings write; --list shows the journal"), {QStringLiteral("list"), QStringLiteral("data-folder")}, 0, 0, undoCommand},
+        {QStringLiteral("sync"), QStringLiteral("sync [--url URL] [--user NAME] [--password-file FILE] [--data-folder DIR] [--dry-run]"), QStringLiteral("날짜 메모를 CalDAV 달력과 양방향으로 동기화합니다 (되돌리기 가능)"), QStringLiteral("sync the day notes both ways with a CalDAV calendar (can be undone)"), {QStringLiteral("url"), QStringLiteral("user"), QStringLiteral("password-file"), QStringLiteral("dry-run"), QStringLiteral("data-folder")}, 0, 0, syncCommand},
     };
     return list;
 }

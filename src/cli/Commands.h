@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 #include "platform/SettingsStore.h"
+#include "sync/Keyring.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -26,6 +27,8 @@ struct CommandContext {
     std::function<void(const QString&)> err; // messages; a lone CR between lines becomes a line break
     std::function<void(int)> progress;       // percent done; may be empty
     IInstanceLock* instance = nullptr;       // the window's lock: settings are not undone while it is open
+    ISettingsStore* syncStore = nullptr;     // the sync account the page saved; null: none
+    sync::IKeyring* keyring = nullptr;       // the sync password; null: none
 
     // --data-folder (with a separator added when missing), else "DataSaveDir"
     // as stored, else Daybrook's folder: the window's rule.

@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -587,8 +588,28 @@ bool JournalReader::next(JournalDay& day, JournalProblem* problem)
     return true;
 }
 
-JournalLock::JournalLock(const QString& journalFolder)
+namespace {
+// The locks this process holds, by folder: the descriptor and how many hold it.
+struct HeldLock {
+    int fd = -1;
+    int holders = 0;
+};
+std::mutex heldMutex;
+QHash<QString, HeldLock>& heldLocks()
 {
+    static QHash<QString, HeldLock> held;
+    return held;
+}
+} // namespace
+
+JournalLock::JournalLock(const QString& journalFolder) : folder_(QDir(journalFolder).absolutePath())
+{
+    const std::lock_guard<std::mutex> guard(heldMutex);
+    if (const auto it = heldLocks().find(folder_); it != heldLocks().end()) {
+        ++it->holders;
+        fd_ = it->fd;
+        return;
+    }
     const QString path = joinPath(journalFolder, QStringLiteral("lock"));
     if (!QDir().mkpath(journalFolder)) {
         status_ = IoStatus::failure(journalFolder, QStringLiteral("cannot create the folder"));
@@ -620,12 +641,19 @@ JournalLock::JournalLock(const QString& journalFolder)
         // The lock holds without the note; the other copy just cannot name us.
     }
     fd_ = fd;
+    heldLocks().insert(folder_, {fd, 1});
 }
 
 JournalLock::~JournalLock()
 {
-    if (fd_ >= 0)
-        ::close(fd_); // releases the flock
+    if (fd_ < 0)
+        return;
+    const std::lock_guard<std::mutex> guard(heldMutex);
+    const auto it = heldLocks().find(folder_);
+    if (it != heldLocks().end() && --it->holders > 0)
+        return;
+    heldLocks().remove(folder_);
+    ::close(fd_); // releases the flock
 }
 
 namespace {

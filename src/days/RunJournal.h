@@ -132,7 +132,9 @@ private:
 
 // Held while a run or an undo writes day files and its journal: one at a time,
 // whichever copy of the tool, whatever its runtime folder. An exclusive flock on a
-// file in the journal folder, released by the system when its holder dies.
+// file in the journal folder, released by the system when its holder dies. Within
+// one process a second holder of the same folder shares the lock (a sync holds it
+// over its whole work, and its day files go through a run that takes it again).
 class JournalLock {
 public:
     explicit JournalLock(const QString& journalFolder);
@@ -148,6 +150,7 @@ public:
 private:
     int fd_ = -1;
     bool inUse_ = false;
+    QString folder_;
     IoStatus status_ = IoStatus::success();
 };
 

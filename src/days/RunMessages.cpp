@@ -89,6 +89,7 @@ QString RunMessages::runKind(bool korean, const QString& kind)
         {"dday-register", "D-Day 등록", "D-Day registered"},
         {"dday-remove", "D-Day 삭제", "D-Day removed"},
         {"ics-import", "ICS 가져오기", "ICS imported"},
+        {"caldav-sync", "CalDAV 동기화", "CalDAV sync"},
     };
     for (const Name& n : names) {
         if (kind == QLatin1String(n.kind))

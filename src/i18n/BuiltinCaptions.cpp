@@ -7,10 +7,10 @@ QStringList BuiltinCaptions::pages(bool korean)
     if (korean)
         return {QStringLiteral("자동설정"), QStringLiteral("화면표시"), QStringLiteral("공휴일입력"),
                 QStringLiteral("반복일정"), QStringLiteral("자료변환"), QStringLiteral("주간보기"),
-                QStringLiteral("D-Day"), QStringLiteral("기타설정")};
+                QStringLiteral("D-Day"), QStringLiteral("기타설정"), QStringLiteral("동기화")};
     return {QStringLiteral("DefaultSet"), QStringLiteral("Display"), QStringLiteral("Holiday"),
             QStringLiteral("Regular"), QStringLiteral("Data"), QStringLiteral("WeekView"),
-            QStringLiteral("D-Day"), QStringLiteral("Misc.")};
+            QStringLiteral("D-Day"), QStringLiteral("Misc."), QStringLiteral("Sync")};
 }
 
 QStringList BuiltinCaptions::displayModes(bool korean)

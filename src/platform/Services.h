@@ -11,6 +11,10 @@
 #include <QUrl>
 #include <functional>
 
+namespace td::sync {
+class IKeyring;
+}
+
 namespace td {
 
 // Everything a page needs from the outside world, wired in main (real) or in a test (fakes).
@@ -28,8 +32,11 @@ struct Services {
     QString currentLanguage = QStringLiteral("Korean");
     std::function<QDate()> today = [] { return QDate::currentDate(); };
     std::function<bool(const QUrl&)> openUrl = [](const QUrl&) { return false; };
-    QString DataFolder;    // Daybrook's day files; set at load, refreshed by the export
-    QString journalFolder; // the generators' run journals, for Undo; empty: none kept
+    QString DataFolder;                  // Daybrook's day files; set at load, refreshed by the export
+    QString journalFolder;               // the generators' run journals, for Undo; empty: none kept
+    ISettingsStore* syncStore = nullptr; // the sync account, a group of our own beside Daybrook's
+    sync::IKeyring* keyring = nullptr;   // the sync password
+    QString syncStateFolder;             // the sync state; empty: its default folder
 
     // Daybrook's data folder: "DataSaveDir" as stored, else the program folder
     // with a separator (added only when missing). Set at load, refreshed by the export.

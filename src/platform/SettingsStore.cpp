@@ -10,8 +10,7 @@
 
 namespace td {
 namespace {
-const QString kSection = QStringLiteral("Options");
-QString qualified(const QString& key) { return kSection + QLatin1Char('/') + key; }
+QString qualified(const QString& section, const QString& key) { return section + QLatin1Char('/') + key; }
 
 // A section or key name as the INI file spells it: %XX and %UXXXX stand for one character.
 QString unescapedName(QStringView s)
@@ -90,7 +89,7 @@ QString unescapedValue(QStringView s)
 
 // The text of key in the section of the file's contents; nothing when the
 // section or the key is missing.
-std::optional<QString> rawValue(const QByteArray& contents, const QString& key)
+std::optional<QString> rawValue(const QByteArray& contents, const QString& section, const QString& key)
 {
     const QString text = QString::fromUtf8(contents);
     std::optional<QString> found;
@@ -99,7 +98,7 @@ std::optional<QString> rawValue(const QByteArray& contents, const QString& key)
         line = line.trimmed();
         if (line.startsWith(u'[')) {
             const qsizetype end = line.indexOf(u']');
-            inSection = end > 0 && unescapedName(line.mid(1, end - 1).trimmed()) == kSection;
+            inSection = end > 0 && unescapedName(line.mid(1, end - 1).trimmed()) == section;
             continue;
         }
         if (!inSection || line.startsWith(u';') || line.startsWith(u'#'))
@@ -134,8 +133,8 @@ FileId fileId(const QString& path)
 
 } // namespace
 
-QtSettingsStore::QtSettingsStore(const QString& iniPath)
-    : path_(iniPath), settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat))
+QtSettingsStore::QtSettingsStore(const QString& iniPath, const QString& section)
+    : path_(iniPath), section_(section), settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat))
 {
 }
 
@@ -149,23 +148,23 @@ QString QtSettingsStore::get(const QString& key, const QString& defaultValue) co
     settings_->sync();
     QFile file(settings_->fileName());
     if (!file.open(QIODevice::ReadOnly))
-        return file.exists() ? settings_->value(qualified(key), defaultValue).toString() : defaultValue;
-    return rawValue(file.readAll(), key).value_or(defaultValue);
+        return file.exists() ? settings_->value(qualified(section_, key), defaultValue).toString() : defaultValue;
+    return rawValue(file.readAll(), section_, key).value_or(defaultValue);
 }
 
 bool QtSettingsStore::save(const QString& key, const QString& value)
 {
-    return store([&](QSettings& s) { s.setValue(qualified(key), value); }, false);
+    return store([&](QSettings& s) { s.setValue(qualified(section_, key), value); }, false);
 }
 
 bool QtSettingsStore::removeSection()
 {
     bool held = false;
     const auto remove = [&](QSettings& s) {
-        s.beginGroup(kSection);
+        s.beginGroup(section_);
         held = !s.allKeys().isEmpty();
         s.endGroup();
-        s.remove(kSection);
+        s.remove(section_);
     };
     const bool removed = store(remove, true);
     return removed || !held; // a section that is not there needs no removing
@@ -174,7 +173,7 @@ bool QtSettingsStore::removeSection()
 QStringList QtSettingsStore::keys() const
 {
     QSettings settings(path_, QSettings::IniFormat);
-    settings.beginGroup(kSection);
+    settings.beginGroup(section_);
     return settings.childKeys();
 }
 

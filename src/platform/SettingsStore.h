@@ -25,8 +25,9 @@ public:
 
 class QtSettingsStore : public ISettingsStore {
 public:
-    // iniPath: the store file, normally defaultPath().
-    explicit QtSettingsStore(const QString& iniPath);
+    // iniPath: the store file, normally defaultPath(); section: Daybrook's "Options",
+    // or a group of our own beside it.
+    explicit QtSettingsStore(const QString& iniPath, const QString& section = QStringLiteral("Options"));
     ~QtSettingsStore() override;
 
     QString get(const QString& key, const QString& defaultValue) const override;
@@ -42,6 +43,7 @@ private:
     bool store(const std::function<void(QSettings&)>& change, bool mayEmpty);
 
     QString path_;
+    QString section_;
     std::unique_ptr<QSettings> settings_;
 };
 

@@ -8,6 +8,7 @@
 #include "platform/Spaces.h"
 
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 #include <map>
@@ -177,13 +178,14 @@ SyncOutcome SyncEngine::locate(QUrl& calendar, QUrl& home)
     return {};
 }
 
-bool SyncEngine::openState(const QUrl& calendar, SyncOutcome& out)
+bool SyncEngine::openState(const QUrl& calendar, SyncOutcome& out, bool make)
 {
-    if (state_ && stateCalendar_ == calendar)
+    if (state_ && stateCalendar_ == calendar && !(make && stateInMemory_))
         return true;
     const QString folder = account_.stateFolder.isEmpty() ? SyncState::defaultFolder() : account_.stateFolder;
     const QString path = SyncState::fileFor(folder, calendar.toString(QUrl::RemoveUserInfo), account_.user);
-    state_ = std::make_unique<SyncState>(path);
+    stateInMemory_ = !make && !QFileInfo::exists(path);
+    state_ = std::make_unique<SyncState>(stateInMemory_ ? QStringLiteral(":memory:") : path);
     stateCalendar_ = calendar;
     if (state_->ok())
         return true;
@@ -329,7 +331,7 @@ SyncOutcome SyncEngine::plan(SyncPlan& plan, const SyncProgress& progress)
             path += QLatin1Char('/');
         plan.calendar.setPath(path + QStringLiteral("daybrook/"));
     }
-    if (!openState(plan.calendar, out))
+    if (!openState(plan.calendar, out, false))
         return out;
     const QHash<QDate, DayState> state = exists ? state_->days() : QHash<QDate, DayState>();
     const QHash<QString, QByteArray> folded = state_->folded();
@@ -513,13 +515,23 @@ SyncOutcome SyncEngine::execute(const SyncPlan& plan, const SyncProgress& progre
     progress_ = progress;
     cancelled_ = false;
     SyncOutcome out;
+    std::optional<JournalLock> lock;
+    if (journal_) {
+        lock.emplace(journal_->folder());
+        if (!lock->held()) {
+            out.problem = SyncProblem::Busy;
+            out.where = lock->status().path;
+            out.detail = lock->status().reason;
+            return out;
+        }
+    }
     if (plan.makeCalendar) {
         QUrl made;
         const DavReply r = client_->makeCalendar(plan.calendar.resolved(QUrl(QStringLiteral(".."))), kCalendarName, made);
         if (!r.ok())
             return fromReply(r, plan.calendar);
     }
-    if (!openState(plan.calendar, out))
+    if (!openState(plan.calendar, out, true))
         return out;
     total_ = plan.changes() + int(plan.foreign.size());
     foreign_ = &plan.foreign;
@@ -546,6 +558,18 @@ SyncOutcome SyncEngine::execute(const SyncPlan& plan, const SyncProgress& progre
     }
     state_->commit();
     return out;
+}
+
+DayPlan SyncEngine::localChanges(const SyncPlan& plan) const
+{
+    QHash<QDate, QString> after;
+    QList<QDate> dates;
+    for (const SyncDay& d : plan.days)
+        if (writesLocal(d.action)) {
+            dates.append(d.date);
+            after.insert(d.date, d.resultText.value_or(QString()));
+        }
+    return planDays(fs_, dataFolder_, dates, [after](const QDate& d, const QString&) { return after.value(d); });
 }
 
 bool SyncEngine::tick(SyncOutcome& out)

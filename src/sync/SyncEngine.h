@@ -91,6 +91,7 @@ enum class SyncProblem {
     Cancelled,
     LocalFiles, // day files that could not be read or written (a full disk)
     Journal,    // the run journal could not be written: no day file was touched
+    Busy,       // another run, undo or sync holds the journal's lock: nothing was done
     State,      // the sync state database
 };
 
@@ -126,8 +127,13 @@ public:
     // The calendars of the account's server.
     SyncOutcome calendars(QList<DavCalendar>& list);
 
+    // Writes nothing, on either side or in the sync state.
     SyncOutcome plan(SyncPlan& plan, const SyncProgress& progress = {});
+    // Holds the journal's lock throughout, as runs and Undo do.
     SyncOutcome execute(const SyncPlan& plan, const SyncProgress& progress = {});
+
+    // What the plan does to the day files, as the preview of a run shows it.
+    DayPlan localChanges(const SyncPlan& plan) const;
 
     // Requests sent to the server by this engine so far.
     int requests() const { return client_->requests(); }
@@ -143,7 +149,9 @@ private:
     QList<QDate> localDays() const;
     SyncOutcome fromReply(const DavReply& reply, const QUrl& where) const;
     SyncOutcome locate(QUrl& calendar, QUrl& home);
-    bool openState(const QUrl& calendar, SyncOutcome& out);
+    // A plan reads the state without making it: a calendar never synced gets an
+    // empty one in memory, and only a run makes the database.
+    bool openState(const QUrl& calendar, SyncOutcome& out, bool make);
     void decide(SyncDay& day, const std::optional<QByteArray>& base, const std::optional<QString>& server,
                 bool serverSameAsBase) const;
     QUrl eventUrl(const QUrl& calendar, const SyncDay& day) const;
@@ -161,6 +169,7 @@ private:
     std::unique_ptr<CalDavClient> client_;
     std::unique_ptr<SyncState> state_;
     QUrl stateCalendar_;
+    bool stateInMemory_ = false;
     SyncProgress progress_;
     bool cancelled_ = false;
     int done_ = 0, total_ = 0;

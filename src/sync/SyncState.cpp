@@ -44,7 +44,8 @@ QString SyncState::fileFor(const QString& folder, const QString& calendarUrl, co
 
 SyncState::SyncState(const QString& path) : connection_(QStringLiteral("sync-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (path != QLatin1String(":memory:"))
+        QDir().mkpath(QFileInfo(path).absolutePath());
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
     db.setDatabaseName(path);
     if (!db.open()) {

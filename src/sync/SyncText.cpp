@@ -1,4 +1,5 @@
 #include "SyncEngine.h"
+#include "days/RunMessages.h"
 #include "export/IcsExport.h"
 
 namespace td::sync {
@@ -109,6 +110,7 @@ QString syncMessage(const SyncOutcome& o, bool korean)
                   "The run journal %1 cannot be written, so no day file was changed: %2")
                    .arg(o.where, o.detail)
                + tail;
+    case SyncProblem::Busy: return RunMessages::journalBusy(korean, IoStatus::failure(o.where, o.detail));
     case SyncProblem::State:
         return tr(korean, "동기화 상태 %1을(를) 저장할 수 없습니다: %2", "The sync state %1 cannot be kept: %2").arg(o.where, o.detail) + tail;
     }

@@ -72,6 +72,8 @@ inline constexpr SpokenCaption secondStyle{1937, u"둘째 모양 편집 중", u"
 // Page 7
 inline constexpr SpokenCaption todayMemoTime{1938, u"오늘 메모 표시 시간(초)", u"Today memo time (seconds)"};
 inline constexpr SpokenCaption syncInterval{1939, u"자료 동기화 간격(분)", u"Sync interval (minutes)"};
+// Page 8 (sync): the calendar list has no label of its own as a combo box's name
+inline constexpr SpokenCaption syncCalendar{1811, u"동기화할 달력", u"Calendar to sync"};
 // The about panel
 inline constexpr SpokenCaption credits{1940, u"데이브룩 스토리", u"Daybrook story"};
 } // namespace spoken

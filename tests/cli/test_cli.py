@@ -2,12 +2,14 @@
 statuses, the headless export read back with openpyxl and python3-icalendar, an
 import with its dry run and undo compared byte for byte, and the commands beside
 a running window, undo of settings writes made by the program's own core
-(SETTINGS_WRITE). Usage: test_cli.py PROGRAM MANPAGE SETTINGS_WRITE"""
+(SETTINGS_WRITE), and a sync against a Radicale started here.
+Usage: test_cli.py PROGRAM MANPAGE SETTINGS_WRITE"""
 import fcntl
 import os
 import re
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -22,6 +24,7 @@ USAGE = """사용법: tunedesk [--daybrook-dir DIR]
         tunedesk export --from Y-M --to Y-M [--holidays] [--data-folder DIR] FILE
         tunedesk import [--from Y-M --to Y-M] [--dry-run] [--data-folder DIR] FILE.ics
         tunedesk undo [--list] [--data-folder DIR]
+        tunedesk sync [--url URL] [--user NAME] [--password-file FILE] [--data-folder DIR] [--dry-run]
         tunedesk --help | --version
 """
 DONE_EXPORT = "Daybrook 데이타 변환이 완료 되었습니다.\n"
@@ -123,7 +126,7 @@ class Cli(unittest.TestCase):
         for option in sorted(options):
             with self.subTest(option=option):
                 self.assertIn(option, manual)
-        for command in ("export", "import", "undo", "TUNEDESK_DAYBROOK_DIR"):
+        for command in ("export", "import", "undo", "sync", "TunedeskSync", "TUNEDESK_DAYBROOK_DIR"):
             self.assertIn(command, manual)
 
     def test_export_workbook_and_calendar(self):
@@ -272,6 +275,74 @@ class Cli(unittest.TestCase):
             self.assertEqual(self.run_program("import", "in.ics"), (1, "", NOTES + busy))
             self.assertEqual(self.run_program("undo"), (1, "", busy))
         self.assertEqual(self.snapshot("data"), before)
+
+    def radicale(self):
+        """A Radicale of the test's own on a free port; its base URL."""
+        with socket.socket() as probe:
+            probe.bind(("127.0.0.1", 0))
+            port = probe.getsockname()[1]
+        with open(self.path("users"), "w") as f:
+            f.write("daybrook:s3cret\n")
+        with open(self.path("radicale.conf"), "w") as f:
+            f.write(f"[server]\nhosts = 127.0.0.1:{port}\n[auth]\ntype = htpasswd\nhtpasswd_filename = {self.path('users')}\n"
+                    f"htpasswd_encryption = plain\n[storage]\nfilesystem_folder = {self.path('dav')}\n[logging]\nlevel = warning\n")
+        server = subprocess.Popen(["/usr/bin/python3", "-m", "radicale", "--config", self.path("radicale.conf")],
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(server.wait)
+        self.addCleanup(server.kill)
+        for _ in range(200):
+            with socket.socket() as s:
+                if s.connect_ex(("127.0.0.1", port)) == 0:
+                    return f"http://127.0.0.1:{port}/"
+            time.sleep(0.05)
+        self.fail("radicale did not start")
+
+    def test_sync(self):
+        url = self.radicale()
+        password = self.path("password")
+        with open(password, "w") as f:
+            f.write("s3cret\n")
+        os.chmod(password, 0o644)
+        before = self.snapshot("data")
+        account = ("--url", url, "--user", "daybrook", "--password-file", password)
+        self.assertEqual(self.run_program("sync", "--url", "ftp://x/"),
+                         (2, "", "tunedesk: URL은 http:// 나 https:// 로 시작해야 합니다: ftp://x/\n" + USAGE))
+        self.assertEqual(self.run_program("sync", "notes.ics"), (2, "", "tunedesk: sync 명령에 인자가 너무 많습니다: notes.ics\n" + USAGE))
+        self.assertEqual(self.run_program("sync"), (1, "", "동기화할 계정이 없습니다. 동기화 페이지에서 계정을 정하거나 --url을 주십시오.\n"))
+        status, out, err = self.run_program("sync", *account)
+        self.assertEqual((status, out), (1, ""))
+        self.assertIn(password, err)  # readable by others: refused
+        os.chmod(password, 0o600)
+        # The dry run prints the plan and writes nothing anywhere: no day, no event, no state.
+        calendar = f"{url}daybrook/daybrook/"
+        self.assertEqual(self.run_program("sync", "--dry-run", *account),
+                         (0, f"달력: {calendar} (새로 만듦)\n보낼 날 2, 받을 날 0, 여기서 지울 날 0, 서버에서 지울 날 0, 충돌 0, "
+                             f"합칠 일정 0, 보관할 수 없는 날 0\n2004-03-05  보내기  [Old]\n2004-03-06  보내기  a\n", ""))
+        self.assertEqual(self.snapshot("data"), before)
+        self.assertFalse(os.path.exists(self.path("state/tunedesk")))
+        self.assertFalse(os.path.exists(self.path("dav/collection-root/daybrook/daybrook")))
+        done = "동기화를 마쳤습니다. 보냄 {}, 받음 0, 여기서 지움 0, 서버에서 지움 0, 충돌 0, 합친 일정 0.\n"
+        result = "동기화함: " + calendar + "\t보냄 {}, 받음 0, 여기서 지움 0, 서버에서 지움 0, 충돌 0, 합친 일정 0\n"
+        self.assertEqual(self.run_program("sync", *account), (0, result.format(2), done.format(2)))
+        events = lambda: sorted(n for n in os.listdir(self.path("dav/collection-root/daybrook/daybrook")) if n.endswith(".ics"))
+        self.assertEqual(events(), ["20040305-tunedesk.ics", "20040306-tunedesk.ics"])
+        # The account saved by the page, its password from the file: nothing left to do.
+        with open(self.path("config/Daybrook/Daybrook.conf"), "a") as f:
+            f.write(f"\n[TunedeskSync]\nUrl={url}\nUser=daybrook\n")
+        self.assertEqual(self.run_program("sync", "--password-file", password), (0, result.format(0), done.format(0)))
+        self.assertEqual(self.snapshot("data"), before)
+        # A run holding the journal's lock keeps the sync out.
+        journal = self.path("state/tunedesk/journal")
+        os.makedirs(journal, exist_ok=True)
+        with open(os.path.join(journal, "lock"), "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            lock.write("4242\n")
+            lock.flush()
+            self.day("data", 2004, 3, 8, "[New]\r\n")
+            self.assertEqual(self.run_program("sync", "--password-file", password),
+                             (1, "", f"다른 실행이나 되돌리기가 진행 중이라 아무것도 바꾸지 않았습니다.\n"
+                                     f"{journal}: in use by another copy of Tunedesk (process 4242)\n"))
+        self.assertEqual(len(events()), 2)
 
     def test_language_file_errors_name_the_file(self):
         program = self.path("program")

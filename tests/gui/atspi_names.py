@@ -151,7 +151,7 @@ def walk(child):
 
     frame = wait_for("the options window on the accessibility bus", window, 30)
     pages = wait_for("the page list", lambda: next(
-        (n for n in descendants(frame) if n.getRole() == pyatspi.ROLE_LIST and n.childCount == 8), None), 10)
+        (n for n in descendants(frame) if n.getRole() == pyatspi.ROLE_LIST and n.childCount == 9), None), 10)
     if not pages.name:
         print("FAIL: the page list has no name")
     area = extents(frame)

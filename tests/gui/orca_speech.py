@@ -198,11 +198,11 @@ def listen(speech, child):
     faults = []
     speech.settle(seconds=3)
     import pyatspi
-    pages = next((n for n in walk(frame) if n.getRole() == pyatspi.ROLE_LIST and n.childCount == 8), None)
+    pages = next((n for n in walk(frame) if n.getRole() == pyatspi.ROLE_LIST and n.childCount == 9), None)
     if pages is None:
         return fail(["no page list on the accessibility bus"], [])
     heard_by_page, wanted_by_page = [], []
-    for page in range(8):
+    for page in range(9):
         # A click on the page's entry (where a user starts), then the keyboard alone.
         e = pages[page].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         subprocess.run(["xdotool", "mousemove", str(e.x + e.width // 2), str(e.y + e.height // 2), "click", "1"],
@@ -226,7 +226,7 @@ def listen(speech, child):
             print("\n".join("  heard: " + h for h in heard))
     for page, wanted in enumerate(wanted_by_page):
         # Speech may trail a key press: what came right after the page counts for it.
-        text = "\n".join(heard_by_page[page] + (heard_by_page[page + 1][:4] if page < 7 else []))
+        text = "\n".join(heard_by_page[page] + (heard_by_page[page + 1][:4] if page < 8 else []))
         for name, value, _ in wanted:
             if not name or name not in text:
                 faults.append("page %d: %r never spoken" % (page, name))

@@ -164,7 +164,7 @@ private slots:
         QTest::qWait(150);
         QCOMPARE(fx.window.aboutPanel->blockTop(), stopped);
         // The keyboard's way in: the focus goes to the panel, and the covered page takes no key.
-        fx.window.LstOption->setCurrentRow(7);
+        fx.window.LstOption->setCurrentRow(8);
         fx.window.LstOption->setFocus();
         QTest::keyClick(fx.window.LstOption, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(fx.window.isPanelShown(8));
@@ -172,7 +172,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), fx.window.aboutPanel->CmdBy);
         for (int i = 0; i < 6; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QVERIFY2(!fx.window.picOptions[7]->isAncestorOf(QApplication::focusWidget()),
+            QVERIFY2(!fx.window.picOptions[frmOptions::kSyncPanel]->isAncestorOf(QApplication::focusWidget()),
                      qPrintable(QApplication::focusWidget()->objectName()));
         }
     }

@@ -37,13 +37,13 @@ using namespace td::test;
 
 namespace {
 
-// The one page shown, -1 for none, -2 for more than one.
+// The entry of the one panel shown (the about panel as 8 too), -1 for none, -2 for more than one.
 int shownPage(const frmOptions& window)
 {
     int shown = -1;
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < int(window.picOptions.size()); ++i)
         if (window.isPanelShown(i))
-            shown = shown == -1 ? i : -2;
+            shown = shown == -1 ? (i == frmOptions::kSyncPanel ? 8 : i) : -2;
     return shown;
 }
 
@@ -108,7 +108,7 @@ private slots:
         const struct {
             Qt::Key key;
             int page;
-        } steps[] = {{Qt::Key_Down, 3}, {Qt::Key_End, 7}, {Qt::Key_Home, 0}};
+        } steps[] = {{Qt::Key_Down, 3}, {Qt::Key_End, 8}, {Qt::Key_Up, 7}, {Qt::Key_Home, 0}};
         for (const auto& step : steps) {
             QTest::keyClick(list, step.key);
             QCOMPARE(shownPage(fx.window), step.page);

@@ -158,7 +158,7 @@ private slots:
         list->addItem(QStringLiteral("designed entry"));
         for (int round = 0; round < 2; ++round) {
             QCOMPARE(LanSetup({list, modes, presets, title, &window}, language, fx.lng), language == QLatin1String("Korean"));
-            QCOMPARE(list->count(), 8);
+            QCOMPARE(list->count(), 9);
             QCOMPARE(modes->count(), 7);
             QCOMPARE(presets->count(), 9);
             QCOMPARE(list->currentRow() + modes->currentIndex() + presets->currentIndex(), -3); // nothing chosen

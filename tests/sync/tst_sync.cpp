@@ -10,8 +10,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QDirIterator>
+#include <QScopeGuard>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace td;
 using namespace td::sync;
@@ -93,6 +98,7 @@ private slots:
     void scenario();
     void refusals();
     void interrupted();
+    void fullDisk();
     void passwordFile_data();
     void passwordFile();
 };
@@ -282,6 +288,54 @@ void TestSync::interrupted()
     for (int i = 0; i < days; i += 97)
         QCOMPARE(desk.read(first.addDays(i)), QStringLiteral("[일] %1").arg(i));
     out = desk.sync(&plan);
+    QCOMPARE(plan.changes(), 0);
+}
+
+void TestSync::fullDisk()
+{
+    // The day files on a real full file system (a small tmpfs, filled): the
+    // sync says so in one message and writes nothing half; once space is
+    // freed the next sync fetches what was left, and nothing is doubled.
+    DavServer server(DavServer::Radicale);
+    QVERIFY(server.start());
+    Desk desk(server.base());
+    const QByteArray mountPoint = QFile::encodeName(desk.data.path());
+    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=1m") != 0)
+        QSKIP("mounting a tmpfs needs the superuser");
+    const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+    const QList<QDate> days{QDate(2026, 4, 1), QDate(2026, 4, 2), QDate(2026, 5, 1)};
+    for (const QDate& d : days)
+        desk.write(d, QStringLiteral("[일] %1").arg(d.day()));
+    SyncPlan plan;
+    QVERIFY(desk.sync(&plan).ok());
+    for (const QDate& d : days)
+        phone(plan.calendar, {QStringLiteral("edit"), uid(d), QStringLiteral("description"), QStringLiteral("전화에서 %1").arg(d.month())});
+
+    const QString filler = desk.data.filePath(QStringLiteral(".filler"));
+    const int fd = ::open(QFile::encodeName(filler).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    QVERIFY(fd >= 0);
+    const QByteArray block(4096, 'f');
+    while (::write(fd, block.constData(), size_t(block.size())) > 0) {
+    }
+    ::close(fd);
+    QMap<QString, QByteArray> before;
+    for (const QDate& d : days)
+        before.insert(desk.path(d), test::readFile(desk.path(d)));
+    SyncOutcome out = desk.sync();
+    QCOMPARE(out.problem, SyncProblem::LocalFiles);
+    const QString message = syncMessage(out, false);
+    QVERIFY2(message.contains(QStringLiteral("No space left on device")) && message.contains(QStringLiteral("(3 days in all)")), qPrintable(message));
+    for (const QDate& d : days)
+        QCOMPARE(test::readFile(desk.path(d)), before.value(desk.path(d)));
+
+    QFile::remove(filler);
+    out = desk.sync(&plan);
+    QVERIFY2(out.ok(), qPrintable(syncMessage(out, false)));
+    QCOMPARE(out.fetched, 3);
+    for (const QDate& d : days)
+        QCOMPARE(desk.read(d), QStringLiteral("전화에서 %1").arg(d.month()));
+    QCOMPARE(phone(plan.calendar, {QStringLiteral("dump")}).size(), 3);
+    QVERIFY(desk.sync(&plan).ok());
     QCOMPARE(plan.changes(), 0);
 }
 
