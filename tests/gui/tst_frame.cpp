@@ -61,7 +61,7 @@ private slots:
         QVERIFY(w.width() >= 624 && w.height() >= 476);
         for (int page = 0; page < fx.window.LstOption->count(); ++page) {
             fx.window.LstOption->setCurrentRow(page);
-            QVERIFY(fx.window.isPanelShown(page));
+            QVERIFY(fx.window.isPanelShown(frmOptions::panelOf(page)));
             QList<QWidget*> shown;
             for (QWidget* c : w.findChildren<QWidget*>())
                 if (c->isVisible() && !c->isWindow() && !c->objectName().isEmpty()
@@ -157,7 +157,7 @@ private slots:
             QTRY_VERIFY(fx.window.aboutPanel->blockTop() < 3000 - 20);
             fx.window.aboutPanel->CmdBy->click();
             QVERIFY(!fx.window.isPanelShown(8));
-            QVERIFY(fx.window.isPanelShown(page));
+            QVERIFY(fx.window.isPanelShown(frmOptions::panelOf(page)));
             QCOMPARE(fx.window.LblOptTitle->text(), title);
         }
         const int stopped = fx.window.aboutPanel->blockTop();

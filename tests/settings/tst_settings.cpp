@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 #include <QSettings>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace td;
@@ -148,8 +150,18 @@ private slots:
                                                        "기타설정의 \"설정 되돌리기\"로 되돌릴 수 있습니다."));
         QCOMPARE(journal.files().size(), 10);
         {
-            // A run or undo holding the journal's lock: nothing is touched, the journal stays.
-            const JournalLock held(state.path());
+            // Another copy's run or undo holding the journal's lock: nothing is touched, the journal stays.
+            QProcess holder;
+            holder.start(QStringLiteral("/usr/bin/python3"),
+                         {QStringLiteral("-c"),
+                          QStringLiteral("import fcntl, sys, time; f = open(sys.argv[1], 'a'); fcntl.flock(f, fcntl.LOCK_EX); time.sleep(60)"),
+                          state.path() + QStringLiteral("/lock")});
+            QVERIFY(holder.waitForStarted());
+            QTRY_VERIFY(!JournalLock(state.path()).held());
+            const auto killHolder = qScopeGuard([&] {
+                holder.kill();
+                holder.waitForFinished();
+            });
             const auto now = files();
             const SettingsUndo busy = journal.undoLast();
             QVERIFY(busy.status == SettingsUndo::Status::Busy && busy.busy.reason.contains(QStringLiteral("in use")));
