@@ -370,11 +370,13 @@ void frmOptions::openAboutPanel()
     SavedTitle = LblOptTitle->text();
     LblOptTitle->setText(QStringLiteral("데이브룩 스토리"));
     showPanel(kAboutPanel, true);
+    // The focus goes first: a page disabled while it holds the focus would hand it
+    // to the page list, and a screen reader would say that instead.
+    aboutPanel->CmdBy->setFocus(Qt::OtherFocusReason);
     // The page under the panel is covered: the keyboard must not reach its controls.
     for (int i = 0; i < int(picOptions.size()); ++i)
         if (i != kAboutPanel && isPanelShown(i))
             picOptions[i]->setEnabled(false);
-    aboutPanel->CmdBy->setFocus(Qt::OtherFocusReason);
 }
 
 void frmOptions::Timer1_Timer()
