@@ -186,11 +186,12 @@ void frmOptions::showPanel(int index, bool shown)
     QWidget* panel = picOptions[index];
     panel->move(panelLeft(shown), panel->y());
     panel->setEnabled(shown);
+    panelShown_[size_t(index)] = shown;
 }
 
 bool frmOptions::isPanelShown(int index) const
 {
-    return picOptions[index]->x() == panelLeft(true);
+    return panelShown_[size_t(index)];
 }
 
 int frmOptions::panelLeft(bool shown) const

@@ -106,8 +106,9 @@ private:
     Services& s_;
     LanguageFile& lng_;
     QString caption_;
-    QStringList holidaysStored_; // the holiday list as on disk
-    bool closing_ = false;       // stored, or the user chose to close without storing
+    QStringList holidaysStored_;        // the holiday list as on disk
+    std::array<bool, 10> panelShown_{}; // which panels are in view (the others are parked out of sight)
+    bool closing_ = false;              // stored, or the user chose to close without storing
 };
 
 } // namespace td
