@@ -2,6 +2,7 @@
 
 #include "StoreKeys.h"
 
+#include <QScopeGuard>
 #include <QStringList>
 
 namespace td {
@@ -86,20 +87,26 @@ Message positionResetQuestion(bool korean, const ISettingsStore* store)
     return m;
 }
 
+namespace {
+
+// The journal is finished whichever way the reset ends.
+auto finishing(SettingsJournal* journal)
+{
+    return qScopeGuard([journal] {
+        if (journal)
+            journal->finish();
+    });
+}
+
+} // namespace
+
 ResetResult resetConfiguration(ISettingsStore& store, IMessageBoxes& boxes, bool korean, SettingsJournal* journal)
 {
     if (boxes.show(configurationResetQuestion(korean, journal ? &store : nullptr)) != MsgAnswer::Ok)
         return ResetResult::Declined;
     if (!journaled(journal, store, boxes, korean, QStringLiteral("reset-configuration")))
         return ResetResult::Failed;
-    struct Finish {
-        SettingsJournal* j;
-        ~Finish()
-        {
-            if (j)
-                j->finish();
-        }
-    } finish{journal};
+    const auto finish = finishing(journal);
     // A section that does not exist is already reset: QSettings reports no error for it.
     if (!store.removeSection()) {
         tellFailure(boxes, korean, QStringLiteral("Options"));
@@ -114,14 +121,7 @@ ResetResult resetPosition(ISettingsStore& store, IMessageBoxes& boxes, bool kore
         return ResetResult::Declined;
     if (!journaled(journal, store, boxes, korean, QStringLiteral("reset-position")))
         return ResetResult::Failed;
-    struct Finish {
-        SettingsJournal* j;
-        ~Finish()
-        {
-            if (j)
-                j->finish();
-        }
-    } finish{journal};
+    const auto finish = finishing(journal);
     QStringList failed;
     for (const QString& key : {keys::kStartupLeft, keys::kStartupTop})
         if (!store.save(key, QStringLiteral("100")))
