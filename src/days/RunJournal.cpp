@@ -403,8 +403,8 @@ IoStatus RunJournal::write(IFileSystem& fs, const QString& dataFolder, const Run
             j.createdFolders << month;
     }
     j.dayCount = days.size();
-    if (folder_.isEmpty() || !QDir().mkpath(folder_))
-        return IoStatus::failure(folder_, QStringLiteral("cannot create the folder"));
+    if (const IoStatus made = makePath(fs, folder_); !made)
+        return made;
 
     // Run numbers count on from the newest, refused ones included, so a name is never reused.
     int last = 0;
@@ -449,35 +449,32 @@ IoStatus RunJournal::write(IFileSystem& fs, const QString& dataFolder, const Run
     QHash<QString, int> kept;
     for (const auto& run : numbered(folder_)) {
         if (++kept[folderOf(run.second).value_or(QString())] > kKeep)
-            QFile::remove(run.second);
+            fs.remove(run.second); // one left over is dropped at the next run
     }
     // What killed journal writes left, and refused journals beyond the same count.
     QDir dir(folder_);
     for (const QString& name : dir.entryList({QStringLiteral(".run-*.journal.tmp")}, QDir::Files | QDir::Hidden))
-        dir.remove(name);
+        fs.remove(dir.filePath(name));
     const QStringList refused = dir.entryList({QStringLiteral("run-*.journal.refused")}, QDir::Files, QDir::Name | QDir::Reversed);
     for (qsizetype i = kKeep; i < refused.size(); ++i)
-        dir.remove(refused[i]);
+        fs.remove(dir.filePath(refused[i]));
     return st;
 }
 
-IoStatus RunJournal::retire(const QString& path)
+IoStatus RunJournal::retire(IFileSystem& fs, const QString& path)
 {
-    if (::unlink(QFile::encodeName(path).constData()) == 0)
-        return IoStatus::success();
-    const IoStatus st = posixFailure(path);
-    passedOver().insert(identity(path));
+    const IoStatus st = fs.remove(path);
+    if (!st)
+        passedOver().insert(identity(path));
     return st;
 }
 
-IoStatus RunJournal::setAside(const QString& path)
+IoStatus RunJournal::setAside(IFileSystem& fs, const QString& path)
 {
-    const QString aside = path + QStringLiteral(".refused");
-    QFile::remove(aside);
-    if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData()) == 0)
-        return IoStatus::success();
-    const IoStatus st = posixFailure(aside);
-    passedOver().insert(identity(path));
+    // The rename replaces an older ".refused" of the same run.
+    const IoStatus st = fs.rename(path, path + QStringLiteral(".refused"));
+    if (!st)
+        passedOver().insert(identity(path));
     return st;
 }
 
@@ -799,7 +796,7 @@ UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFol
     }
     if (!opened || r.problem == JournalProblem::OtherDataFolder) {
         r.status = UndoResult::Status::Refused;
-        r.setAside = journal.setAside(r.journalPath);
+        r.setAside = journal.setAside(fs, r.journalPath);
         return r;
     }
     const Journal& j = reader.journal();
@@ -857,14 +854,14 @@ UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFol
         const QStringList names = QDir(month).entryList(QDir::Files | QDir::Hidden);
         for (const QString& name : names) {
             if (leftover.match(name).hasMatch())
-                QFile::remove(joinPath(month, name));
+                fs.remove(joinPath(month, name));
         }
     }
     // A month folder the run made, left empty, goes with it (rmdir takes only an empty one).
     for (const QString& name : j.createdFolders) {
         const QString month = dataFolder + name;
         if (QDir(month).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)
-            && QDir().rmdir(month))
+            && fs.removeDir(month))
             r.removedFolders << month;
     }
 
@@ -878,7 +875,7 @@ UndoResult undoLast(IFileSystem& fs, RunJournal& journal, const QString& dataFol
     // keep it, and the run before this one comes next.
     r.journalKept = !r.failed.isEmpty();
     if (!r.journalKept)
-        r.retired = journal.retire(r.journalPath);
+        r.retired = journal.retire(fs, r.journalPath);
     return r;
 }
 

@@ -87,10 +87,10 @@ public:
                    QString* path = nullptr);
     // Undone: the journal leaves the list. A journal that cannot be removed is
     // passed over by newestFor for the rest of the session.
-    IoStatus retire(const QString& path);
+    IoStatus retire(IFileSystem& fs, const QString& path);
     // Refused: kept beside the list as "<file>.refused" for a look by hand; when
     // the rename fails it is passed over for the rest of the session all the same.
-    IoStatus setAside(const QString& path);
+    IoStatus setAside(IFileSystem& fs, const QString& path);
 
     // The file format: a magic line, a header (length, fields, its own SHA-256),
     // one record a day with the bytes before streamed in, then "END" and a

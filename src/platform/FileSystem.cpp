@@ -356,6 +356,33 @@ IoStatus QtFileSystem::makeDir(const QString& path)
     return IoStatus::success();
 }
 
+IoStatus QtFileSystem::removeDir(const QString& path)
+{
+    if (::rmdir(QFile::encodeName(path).constData()) != 0)
+        return IoStatus::failure(path, systemReason(errno));
+    return IoStatus::success();
+}
+
+IoStatus QtFileSystem::rename(const QString& from, const QString& to)
+{
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        return IoStatus::failure(to, systemReason(errno));
+    return IoStatus::success();
+}
+
+IoStatus makePath(IFileSystem& fs, const QString& path)
+{
+    if (path.isEmpty())
+        return IoStatus::failure(path, QStringLiteral("cannot create the folder"));
+    if (fs.dirExists(path))
+        return IoStatus::success();
+    const QString parent = QFileInfo(path).path();
+    if (parent != path)
+        if (const IoStatus st = makePath(fs, parent); !st)
+            return st;
+    return fs.makeDir(path);
+}
+
 IoStatus QtFileSystem::flush(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);

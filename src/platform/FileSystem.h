@@ -45,6 +45,10 @@ public:
     virtual IoStatus remove(const QString& path) = 0;
     // Creates the last folder level only; an existing folder is success.
     virtual IoStatus makeDir(const QString& path) = 0;
+    // Removes an empty folder; a folder with anything in it stays and is a failure.
+    virtual IoStatus removeDir(const QString& path) = 0;
+    // Gives a file of our own another name in the same folder, replacing what is there.
+    virtual IoStatus rename(const QString& from, const QString& to) = 0;
     // Flushes the file system that holds path (after a run of Deferred writes).
     virtual IoStatus flush(const QString& path) = 0;
     // Whether writeAtomic or remove would be let to replace what is on path (its
@@ -66,9 +70,14 @@ public:
     std::unique_ptr<AtomicFile> beginAtomic(const QString& path) override;
     IoStatus remove(const QString& path) override;
     IoStatus makeDir(const QString& path) override;
+    IoStatus removeDir(const QString& path) override;
+    IoStatus rename(const QString& from, const QString& to) override;
     IoStatus flush(const QString& path) override;
     IoStatus mayWrite(const QString& path) const override;
 };
+
+// Creates path and the folders above it that are missing, one level at a time.
+IoStatus makePath(IFileSystem& fs, const QString& path);
 
 // Text lines as Daybrook's files have them: a line ends at CR or CR LF; a lone LF
 // stays inside the line. A final line end does not start another (empty) line.

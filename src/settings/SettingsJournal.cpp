@@ -68,8 +68,8 @@ IoStatus SettingsJournal::begin(const QString& kind, const QStringList& paths)
             return st;
         record_.files.append(std::move(f));
     }
-    if (!QDir().mkpath(folder_))
-        return IoStatus::failure(folder_, QStringLiteral("cannot create the folder"));
+    if (const IoStatus made = makePath(fs_, folder_); !made)
+        return made;
     // Numbers count on from the newest, refused ones included, so a name is never reused.
     int last = 0;
     for (const QString& name : QDir(folder_).entryList({QStringLiteral("settings-*")}, QDir::Files))
@@ -82,7 +82,7 @@ IoStatus SettingsJournal::begin(const QString& kind, const QStringList& paths)
     }
     const auto all = numbered(folder_);
     for (qsizetype i = kKeep; i < all.size(); ++i)
-        QFile::remove(all[i].second);
+        fs_.remove(all[i].second); // one left over is dropped at the next store
     return st;
 }
 
@@ -184,8 +184,7 @@ SettingsUndo SettingsJournal::undoLast()
         u.problem == JournalProblem::None ? decode(bytes, &u.problem) : std::nullopt;
     if (!r) {
         u.status = SettingsUndo::Status::Refused;
-        QFile::remove(u.journalPath + QStringLiteral(".refused"));
-        QFile::rename(u.journalPath, u.journalPath + QStringLiteral(".refused"));
+        u.setAside = fs_.rename(u.journalPath, u.journalPath + QStringLiteral(".refused"));
         return u;
     }
     u.status = SettingsUndo::Status::Done;
@@ -211,7 +210,8 @@ SettingsUndo SettingsJournal::undoLast()
     }
     // A journal with files that could not be put back stays, so Undo can try again.
     if (u.failed.isEmpty())
-        QFile::remove(u.journalPath);
+        if (const IoStatus st = fs_.remove(u.journalPath); !st)
+            u.failed << st.path + QStringLiteral(": ") + st.reason;
     return u;
 }
 
@@ -280,6 +280,10 @@ QString SettingsMessages::undone(bool korean, const SettingsUndo& u)
         case JournalProblem::CutShort: why = korean ? QStringLiteral("끝이 잘렸습니다") : QStringLiteral("it is cut short"); break;
         default: why = korean ? QStringLiteral("손상되었거나 고쳐졌습니다") : QStringLiteral("it is damaged or edited"); break;
         }
+        if (!u.setAside)
+            return (korean ? QStringLiteral("설정 기록 %1을(를) 적용하지 않았습니다: %2.\r아무 파일도 바꾸지 않았지만, 이 기록을 %1.refused 로 옮기지 못했습니다 (%3).")
+                           : QStringLiteral("The settings journal %1 is not applied: %2.\rNo file was changed, but the journal could not be set aside as %1.refused (%3)."))
+                .arg(u.journalPath, why, u.setAside.reason);
         return (korean ? QStringLiteral("설정 기록 %1을(를) 적용하지 않았습니다: %2.\r아무 파일도 바꾸지 않았고, 이 기록은 %1.refused 로 옮겨 두었습니다.")
                        : QStringLiteral("The settings journal %1 is not applied: %2.\rNo file was changed; the journal was set aside as %1.refused."))
             .arg(u.journalPath, why);

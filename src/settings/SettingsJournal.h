@@ -34,6 +34,7 @@ struct SettingsUndo {
     IoStatus busy = IoStatus::success(); // who holds the journal, with Busy
     JournalProblem problem = JournalProblem::None;
     QString detail;
+    IoStatus setAside = IoStatus::success(); // with Refused: how renaming it to ".refused" went
     SettingsRecord record;
     QStringList restored;     // files put back as they were before the write
     QStringList changedSince; // files changed since the write: left alone

@@ -91,6 +91,14 @@ public:
         return files.remove(path) ? IoStatus::success() : IoStatus::failure(path, QStringLiteral("no such file"));
     }
     IoStatus makeDir(const QString&) override { return IoStatus::success(); }
+    IoStatus removeDir(const QString&) override { return IoStatus::success(); }
+    IoStatus rename(const QString& from, const QString& to) override
+    {
+        if (!files.contains(from))
+            return IoStatus::failure(to, QStringLiteral("no such file"));
+        files.insert(to, files.take(from));
+        return IoStatus::success();
+    }
     IoStatus flush(const QString&) override { return IoStatus::success(); }
 };
 

@@ -195,6 +195,11 @@ private slots:
         bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 1);
         writeFile(file, bytes);
         expected = files();
+        // The rename aside failing is told, not reported as done.
+        f.fs.failRenameAt = f.fs.renames + 1;
+        u = journal.undoLast();
+        QVERIFY(SettingsMessages::undone(true, u).endsWith(file + ".refused 로 옮기지 못했습니다 (injected rename failure)."));
+        QCOMPARE(files(), expected);
         u = journal.undoLast();
         QVERIFY(u.status == SettingsUndo::Status::Refused && u.problem == JournalProblem::Damaged);
         QCOMPARE(files(), expected);

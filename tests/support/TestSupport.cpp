@@ -112,6 +112,12 @@ IoStatus FailingFileSystem::makeDir(const QString& path)
     return st.ok ? QtFileSystem::makeDir(path) : st;
 }
 
+IoStatus FailingFileSystem::rename(const QString& from, const QString& to)
+{
+    const IoStatus st = injected(renames, failRenameAt, to, "rename");
+    return st.ok ? QtFileSystem::rename(from, to) : st;
+}
+
 IoStatus FailingFileSystem::flush(const QString& path)
 {
     const IoStatus st = injected(flushes, failFlushAt, path, "flush");

@@ -68,8 +68,8 @@ public:
 // (1-based; 0 = never) without touching the disk.
 class FailingFileSystem : public QtFileSystem {
 public:
-    int failReadAt = 0, failWriteAt = 0, failRemoveAt = 0, failMakeDirAt = 0, failFlushAt = 0;
-    int reads = 0, writes = 0, removes = 0, makeDirs = 0, flushes = 0;
+    int failReadAt = 0, failWriteAt = 0, failRemoveAt = 0, failMakeDirAt = 0, failFlushAt = 0, failRenameAt = 0;
+    int reads = 0, writes = 0, removes = 0, makeDirs = 0, flushes = 0, renames = 0;
     // Every write in the order made: "write PATH", a streamed file's "commit synced PATH"
     // or "commit deferred PATH" (a commit counts as a write).
     QStringList writeLog;
@@ -79,6 +79,7 @@ public:
     std::unique_ptr<AtomicFile> beginAtomic(const QString& path) override;
     IoStatus remove(const QString& path) override;
     IoStatus makeDir(const QString& path) override;
+    IoStatus rename(const QString& from, const QString& to) override;
     IoStatus flush(const QString& path) override;
 };
 
