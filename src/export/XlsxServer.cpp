@@ -483,12 +483,11 @@ IoStatus XlsxServer::writeWorkbook(const Sheet& sheet, IFileSystem& fs, const QS
     if (failed != LXW_NO_ERROR)
         return IoStatus::failure(path, QString::fromUtf8(lxw_strerror(failed)));
 
-    QFile written(tmpFile);
-    if (!written.open(QIODevice::ReadOnly))
-        return IoStatus::failure(path, written.errorString());
-    const QByteArray bytes = written.readAll();
-    if (written.error() != QFileDevice::NoError)
-        return IoStatus::failure(path, written.errorString());
+    // The library writes its own temporary files; what it made is read back
+    // like any other file, so a failed read is told, never a half workbook saved.
+    QByteArray bytes;
+    if (const IoStatus st = fs.readAll(tmpFile, bytes); !st)
+        return IoStatus::failure(path, st.reason);
     // A workbook cut short (a full temporary folder) lacks the closing record of its archive.
     static const QByteArray endOfArchive("PK\x05\x06", 4);
     const qsizetype end = bytes.lastIndexOf(endOfArchive);
