@@ -7,6 +7,7 @@
 #include "ui/Spoken.h"
 
 #include <QAccessibleWidget>
+#include <QCheckBox>
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -248,19 +249,73 @@ QPixmap weekViewPicture(int style)
     return pm;
 }
 
-QScrollBar* valueBar(QWidget* parent, const QString& name, Qt::Orientation o, const QString& key, int small,
-                     int large, int value, QRect g)
+QScrollBar* valueBar(QWidget* parent, const QString& key, Qt::Orientation o, int small, int large, QRect g)
 {
+    const display::StoreSetting& s = display::storeSetting(key);
     auto* b = new QScrollBar(o, parent);
-    nameControl(b, name);
-    const display::Range range = display::barRange(key);
-    b->setRange(range.min, range.max);
+    nameControl(b, s.control);
+    b->setRange(s.range->min, s.range->max);
     b->setSingleStep(small);
     b->setPageStep(large);
-    b->setValue(value);
+    b->setValue(display::DisplayValues{}.*s.field);
     b->setTracking(false);
     b->setGeometry(g);
     return b;
+}
+
+QCheckBox* valueCheck(QWidget* parent, const QString& key, QRect g)
+{
+    const display::StoreSetting& s = display::storeSetting(key);
+    auto* c = new QCheckBox(parent);
+    nameControl(c, s.control, s.caption);
+    c->setGeometry(g);
+    setCheckValue(c, display::DisplayValues{}.*s.field);
+    // Greyed by a load, it goes back to two states once the user changes it.
+    QObject::connect(c, &QCheckBox::stateChanged, c, [c](int state) {
+        if (state != Qt::PartiallyChecked)
+            c->setTristate(false);
+    });
+    return c;
+}
+
+int checkValue(const QCheckBox* box)
+{
+    switch (box->checkState()) {
+    case Qt::Unchecked: return 0;
+    case Qt::Checked: return 1;
+    default: return 2;
+    }
+}
+
+void setCheckValue(QCheckBox* box, int value)
+{
+    box->setCheckState(value == 0   ? Qt::Unchecked
+                       : value == 1 ? Qt::Checked
+                                    : Qt::PartiallyChecked);
+}
+
+void showStored(QWidget* page, const display::DisplayValues& v)
+{
+    for (const display::StoreSetting& s : display::storeSettings()) {
+        if (s.control.isEmpty())
+            continue;
+        if (auto* bar = page->findChild<QScrollBar*>(s.control))
+            bar->setValue(v.*s.field);
+        else if (auto* box = page->findChild<QCheckBox*>(s.control))
+            setCheckValue(box, v.*s.field);
+    }
+}
+
+void takeStored(const QWidget* page, display::DisplayValues& v)
+{
+    for (const display::StoreSetting& s : display::storeSettings()) {
+        if (s.control.isEmpty())
+            continue;
+        if (const auto* bar = page->findChild<QScrollBar*>(s.control))
+            v.*s.field = bar->value();
+        else if (const auto* box = page->findChild<QCheckBox*>(s.control))
+            v.*s.field = checkValue(box);
+    }
 }
 
 QLabel* valueLabel(QWidget* parent, const QString& name, int value, QRect g)

@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <QWidget>
 
+class QCheckBox;
 class QScrollBar;
 
 namespace td {
@@ -90,11 +91,23 @@ private:
 // Our own pictures of Daybrook's week view in its two styles (310 x 119 and 333 x 127).
 QPixmap weekViewPicture(int style);
 
-// The bar that shows a settings-store value, in the range its key declares. Its
-// value label follows when a change is complete (an arrow or track click, the end
-// of a drag, code setting the value), not while the thumb moves.
-QScrollBar* valueBar(QWidget* parent, const QString& name, Qt::Orientation o, const QString& key, int small,
-                     int large, int value, QRect g);
+namespace display {
+struct DisplayValues;
+}
+
+// The bar that shows a settings-store value, named and ranged as its key declares,
+// at the value the page starts with. Its value label follows when a change is
+// complete (an arrow or track click, the end of a drag, code setting the value),
+// not while the thumb moves.
+QScrollBar* valueBar(QWidget* parent, const QString& key, Qt::Orientation o, int small, int large, QRect g);
+// The check box that shows a settings-store value, named and captioned as its key declares.
+QCheckBox* valueCheck(QWidget* parent, const QString& key, QRect g);
+// A check box's three states as stored: 0 off, 1 on, 2 greyed.
+int checkValue(const QCheckBox* box);
+void setCheckValue(QCheckBox* box, int value);
+// Every declared bar and check box on page shows its value, or gives it back.
+void showStored(QWidget* page, const display::DisplayValues& v);
+void takeStored(const QWidget* page, display::DisplayValues& v);
 // The sunken label that shows a bar's value.
 QLabel* valueLabel(QWidget* parent, const QString& name, int value, QRect g);
 

@@ -64,25 +64,37 @@ StoreSetting colour(const char* key, const char* fallback, Part part, Field fiel
 }
 
 // A bar's value: a small integer in the bar's range.
-StoreSetting bar(const char* key, const char* fallback, Field field, Range range)
+StoreSetting bar(const char* key, const char* fallback, Field field, Range range, const char* control)
 {
-    return {QLatin1String(key), QLatin1String(fallback), Part::Common,
+    return {QLatin1String(key),
+            QLatin1String(fallback),
+            Part::Common,
             [field, range](const QString& t, DisplayValues& v) {
                 if (const auto n = conv::toSmallInteger(t); n && range.holds(*n))
                     v.*field = *n;
             },
-            [field](const DisplayValues& v) { return std::optional(number(v.*field)); }, range};
+            [field](const DisplayValues& v) { return std::optional(number(v.*field)); },
+            range,
+            QLatin1String(control),
+            0,
+            field};
 }
 
 // A check box's value: 0 off, 1 on, 2 greyed.
-StoreSetting check(const char* key, const char* fallback, Field field)
+StoreSetting check(const char* key, const char* fallback, Field field, const char* control, int caption)
 {
-    return {QLatin1String(key), QLatin1String(fallback), Part::Common,
+    return {QLatin1String(key),
+            QLatin1String(fallback),
+            Part::Common,
             [field](const QString& t, DisplayValues& v) {
                 if (const auto n = conv::toSmallInteger(t); n && *n >= 0 && *n <= 2)
                     v.*field = *n;
             },
-            [field](const DisplayValues& v) { return std::optional(number(v.*field)); }};
+            [field](const DisplayValues& v) { return std::optional(number(v.*field)); },
+            std::nullopt,
+            QLatin1String(control),
+            caption,
+            field};
 }
 
 // Three options from one number: 0 or not a number the first, 1 the second, else the third.
@@ -113,8 +125,8 @@ QList<StoreSetting> makeStoreSettings()
          },
          [](const V& v) { return std::optional(number(v.dualMonitor ? 1 : 0)); }},
         colour("FDay Color", "8421631", Part::Common, &V::todayColour),
-        bar("FDay Border", "2", &V::frameWidth, {1, 4}),
-        bar("Status Bar Border", "1", &V::statusBarBorder, {0, 3}),
+        bar("FDay Border", "2", &V::frameWidth, {1, 4}, "VScroll1"),
+        bar("Status Bar Border", "1", &V::statusBarBorder, {0, 3}, "VScroll2"),
         {QStringLiteral("FDay Shape"), QStringLiteral("1"), Part::Common,
          [](const QString& t, V& v) {
              if (const auto n = conv::toSmallInteger(t); n && (*n == 0 || *n == 1 || *n == 3))
@@ -128,11 +140,11 @@ QList<StoreSetting> makeStoreSettings()
                  v.todayMarker = 0;
          },
          [](const V& v) { return std::optional(number(v.todayMarker == 0 ? 0 : 1)); }},
-        bar("MemoOffset", "0", &V::memoOffset, {-200, 200}),
-        bar("TodayShowTime", "20", &V::todayShowTime, {10, 60}),
-        check("TodayMemoEnable", "1", &V::todayMemo),
-        bar("DataSyncInterval", "30", &V::dataSyncInterval, {10, 1440}),
-        check("DataSync", "0", &V::dataSync),
+        bar("MemoOffset", "0", &V::memoOffset, {-200, 200}, "HSMWidth"),
+        bar("TodayShowTime", "20", &V::todayShowTime, {10, 60}, "HSTTimer"),
+        check("TodayMemoEnable", "1", &V::todayMemo, "ChkTMemo", 1608),
+        bar("DataSyncInterval", "30", &V::dataSyncInterval, {10, 1440}, "HSDSBar"),
+        check("DataSync", "0", &V::dataSync, "ChkDSync", 1611),
         {QStringLiteral("Daybrook BG"), QString(), Part::Common,
          [](const QString& t, V& v) { v.background = t.isEmpty() ? QStringLiteral("None") : t; },
          [](const V& v) { return std::optional(hasPicture(v.background) ? trimSpaces(v.background) : QString()); }},
@@ -188,12 +200,12 @@ const QList<StoreSetting>& storeSettings()
     return settings;
 }
 
-Range barRange(const QString& key)
+const StoreSetting& storeSetting(const QString& key)
 {
     for (const StoreSetting& s : storeSettings())
-        if (s.key == key && s.range)
-            return *s.range;
-    qFatal("no bar shows the store key %s", qPrintable(key));
+        if (s.key == key)
+            return s;
+    qFatal("no store key %s is declared", qPrintable(key));
 }
 
 bool hasPicture(const QString& background)

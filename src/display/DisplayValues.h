@@ -72,7 +72,9 @@ struct Range {
 // when the key is missing, the part of the window it belongs to, how a stored
 // text sets its field (a text it cannot use leaves the field as it was), the
 // text the field is stored as (nothing: the key is not written), and, for a
-// value a bar shows, the bar's range.
+// value a bar shows, the bar's range. A value a bar or check box shows names
+// that control and the number field it shows; the pages make, fill and read
+// those controls from here.
 struct StoreSetting {
     enum class Part {
         Common,
@@ -86,11 +88,14 @@ struct StoreSetting {
     std::function<void(const QString& stored, DisplayValues& v)> take;
     std::function<std::optional<QString>(const DisplayValues& v)> give;
     std::optional<Range> range = std::nullopt;
+    QString control = {};                // the object name of the bar or check box
+    int caption = 0;                     // a check box's caption (language key)
+    int DisplayValues::*field = nullptr; // what the control shows
 };
 // Every value of the store, in the order a store writes them.
 const QList<StoreSetting>& storeSettings();
-// The range of the bar that shows key; a key without a bar is a programming error.
-Range barRange(const QString& key);
+// The row of key; an undeclared key is a programming error.
+const StoreSetting& storeSetting(const QString& key);
 
 // True when the background text names a picture: spaces trimmed, it is not "None".
 bool hasPicture(const QString& background);

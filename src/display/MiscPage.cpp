@@ -49,22 +49,6 @@ QLabel* unitLabel(const QString& name, const QString& text, int tag, QWidget* pa
 
 } // namespace
 
-int checkValue(const QCheckBox* box)
-{
-    switch (box->checkState()) {
-    case Qt::Unchecked: return 0;
-    case Qt::Checked: return 1;
-    default: return 2;
-    }
-}
-
-void setCheckValue(QCheckBox* box, int value)
-{
-    box->setCheckState(value == 0   ? Qt::Unchecked
-                       : value == 1 ? Qt::Checked
-                                    : Qt::PartiallyChecked);
-}
-
 MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(services)
 {
     setFixedSize(kPageSize);
@@ -91,29 +75,18 @@ MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(se
     CmdSDel->setEnabled(false);
 
     Frame13 = frame(QStringLiteral("Frame13"), 1607, this, {10, 190, 520, 96});
-    ChkTMemo = new QCheckBox(Frame13);
-    nameControl(ChkTMemo, QStringLiteral("ChkTMemo"), 1608);
-    ChkTMemo->setGeometry(12, 24, 490, 26);
-    HSTTimer = valueBar(Frame13, QStringLiteral("HSTTimer"), Qt::Horizontal, QStringLiteral("TodayShowTime"), 5, 10, 20, {12, 58, 300, 20});
+    ChkTMemo = valueCheck(Frame13, QStringLiteral("TodayMemoEnable"), {12, 24, 490, 26});
+    HSTTimer = valueBar(Frame13, QStringLiteral("TodayShowTime"), Qt::Horizontal, 5, 10, {12, 58, 300, 20});
     LblTShow = valueLabel(Frame13, QStringLiteral("LblTShow"), 20, {322, 56, 56, 24});
     Label27 = unitLabel(QStringLiteral("Label27"), QStringLiteral("초"), 1609, Frame13, {386, 56, 60, 24});
     ui::speakAs(HSTTimer, ui::spoken::todayMemoTime, s_.isKorean());
 
     Frame16 = frame(QStringLiteral("Frame16"), 1610, this, {10, 294, 520, 96});
-    ChkDSync = new QCheckBox(Frame16);
-    nameControl(ChkDSync, QStringLiteral("ChkDSync"), 1611);
-    ChkDSync->setGeometry(12, 24, 490, 26);
-    HSDSBar = valueBar(Frame16, QStringLiteral("HSDSBar"), Qt::Horizontal, QStringLiteral("DataSyncInterval"), 5, 10, 20, {12, 58, 300, 20});
+    ChkDSync = valueCheck(Frame16, QStringLiteral("DataSync"), {12, 24, 490, 26});
+    HSDSBar = valueBar(Frame16, QStringLiteral("DataSyncInterval"), Qt::Horizontal, 5, 10, {12, 58, 300, 20});
     LblDSShow = valueLabel(Frame16, QStringLiteral("LblDSShow"), 20, {322, 56, 56, 24});
     Label36 = unitLabel(QStringLiteral("Label36"), QStringLiteral("분"), 1612, Frame16, {386, 56, 60, 24});
     ui::speakAs(HSDSBar, ui::spoken::syncInterval, s_.isKorean());
-
-    // A check box set to 2 (greyed) by a load goes back to two states once the user changes it.
-    for (QCheckBox* c : {ChkTMemo, ChkDSync})
-        connect(c, &QCheckBox::stateChanged, c, [c](int state) {
-            if (state != Qt::PartiallyChecked)
-                c->setTristate(false);
-        });
 
     connect(Cmdini, &QPushButton::clicked, this, &MiscPage::Cmdini_Click);
     connect(CmdPosIni, &QPushButton::clicked, this, &MiscPage::CmdPosIni_Click);
@@ -133,20 +106,14 @@ bool MiscPage::hasPicture() const
 
 void MiscPage::setValues(const display::DisplayValues& v)
 {
-    HSTTimer->setValue(v.todayShowTime);
-    setCheckValue(ChkTMemo, v.todayMemo);
-    setCheckValue(ChkDSync, v.dataSync);
-    HSDSBar->setValue(v.dataSyncInterval);
+    showStored(this, v);
     LblSkinDir->setText(v.background);
     CmdSDel->setEnabled(hasPicture());
 }
 
 void MiscPage::values(display::DisplayValues& v) const
 {
-    v.todayShowTime = HSTTimer->value();
-    v.todayMemo = checkValue(ChkTMemo);
-    v.dataSync = checkValue(ChkDSync);
-    v.dataSyncInterval = HSDSBar->value();
+    takeStored(this, v);
     v.background = LblSkinDir->text();
 }
 

@@ -75,8 +75,4 @@ private:
     QLabel* Label36;
 };
 
-// Check boxes can hold Daybrook's three values: 0 off, 1 on, 2 greyed.
-int checkValue(const QCheckBox* box);
-void setCheckValue(QCheckBox* box, int value);
-
 } // namespace td

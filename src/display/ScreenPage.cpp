@@ -62,7 +62,7 @@ ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s
     Label8 = label(QStringLiteral("Label8"), QStringLiteral("틀 폭"), 1105, Frame3, {140, 24, 100, 22});
     Label8->setAlignment(Qt::AlignCenter);
     // The top of the vertical bars is the larger number.
-    VScroll1 = valueBar(Frame3, QStringLiteral("VScroll1"), Qt::Vertical, QStringLiteral("FDay Border"), 1, 1, 1, {160, 50, 20, 100});
+    VScroll1 = valueBar(Frame3, QStringLiteral("FDay Border"), Qt::Vertical, 1, 1, {160, 50, 20, 100});
     putMaximumOnTop(VScroll1);
     LblFWidth = valueLabel(Frame3, QStringLiteral("LblFWidth"), 1, {190, 88, 40, 24});
     Label8->setBuddy(VScroll1);
@@ -72,11 +72,11 @@ ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s
     nameControl(Frame4, QStringLiteral("Frame4"), 1106);
     Frame4->setGeometry(275, 8, 255, 170);
     Label9 = label(QStringLiteral("Label9"), QString(), 1107, Frame4, {12, 24, 120, 22});
-    VScroll2 = valueBar(Frame4, QStringLiteral("VScroll2"), Qt::Vertical, QStringLiteral("Status Bar Border"), 1, 1, 1, {150, 22, 20, 80});
+    VScroll2 = valueBar(Frame4, QStringLiteral("Status Bar Border"), Qt::Vertical, 1, 1, {150, 22, 20, 80});
     putMaximumOnTop(VScroll2);
     LblSBWidth = valueLabel(Frame4, QStringLiteral("LblSBWidth"), 1, {184, 50, 40, 24});
     Label40 = label(QStringLiteral("Label40"), QString(), 1108, Frame4, {12, 110, 120, 22});
-    HSMWidth = valueBar(Frame4, QStringLiteral("HSMWidth"), Qt::Horizontal, QStringLiteral("MemoOffset"), 1, 10, 0, {12, 136, 170, 20});
+    HSMWidth = valueBar(Frame4, QStringLiteral("MemoOffset"), Qt::Horizontal, 1, 10, {12, 136, 170, 20});
     LblMWidth = valueLabel(Frame4, QStringLiteral("LblMWidth"), 0, {190, 134, 50, 24});
     Label9->setBuddy(VScroll2);
     Label40->setBuddy(HSMWidth);
@@ -129,20 +129,16 @@ void ScreenPage::setValues(const display::DisplayValues& v)
 {
     OptBlink[v.todayMarker]->setChecked(true);
     LblColor11->setBackColor(v.todayColour);
-    VScroll1->setValue(v.frameWidth);
-    VScroll2->setValue(v.statusBarBorder);
     OptPos[3 + v.verticalPosition]->setChecked(true);
     OptPos[6 + v.horizontalPosition]->setChecked(true);
     ChkDual->setChecked(v.dualMonitor);
-    HSMWidth->setValue(v.memoOffset);
+    showStored(this, v);
 }
 
 void ScreenPage::values(display::DisplayValues& v) const
 {
     v.todayMarker = selectedBlink();
     v.todayColour = LblColor11->backColor();
-    v.frameWidth = VScroll1->value();
-    v.statusBarBorder = VScroll2->value();
     v.verticalPosition = OptPos[3]->isChecked()   ? 0
                          : OptPos[4]->isChecked() ? 1
                                                   : 2;
@@ -150,7 +146,7 @@ void ScreenPage::values(display::DisplayValues& v) const
                            : OptPos[7]->isChecked() ? 1
                                                     : 2;
     v.dualMonitor = dualMonitor();
-    v.memoOffset = HSMWidth->value();
+    takeStored(this, v);
 }
 
 bool ScreenPage::dualMonitor() const { return ChkDual->checkState() == Qt::Checked; }
