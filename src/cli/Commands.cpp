@@ -9,6 +9,7 @@
 #include "holidays/HolidayFile.h"
 #include "holidays/LunarCalendar.h"
 #include "platform/Paths.h"
+#include "platform/StoreKeys.h"
 #include "settings/SettingsJournal.h"
 #include "sync/PasswordFile.h"
 #include "sync/SyncEngine.h"
@@ -346,7 +347,7 @@ QString CommandContext::dataFolder() const
 {
     if (line.isSet(QStringLiteral("data-folder")))
         return withSeparator(line.value(QStringLiteral("data-folder")));
-    const QString stored = store.get(QStringLiteral("DataSaveDir"), QString());
+    const QString stored = store.get(keys::kDataFolder, QString());
     return stored.isEmpty() ? withSeparator(daybrookFolder) : stored;
 }
 

@@ -8,7 +8,7 @@
 #include "ScreenPage.h"
 #include "WeekViewPage.h"
 #include "platform/ProfileFile.h"
-#include "settings/StoreKeys.h"
+#include "platform/StoreKeys.h"
 
 namespace td {
 

@@ -5,6 +5,7 @@
 #include "MessageBoxes.h"
 #include "Paths.h"
 #include "SettingsStore.h"
+#include "StoreKeys.h"
 
 #include <QDate>
 #include <QString>
@@ -44,7 +45,7 @@ struct Services {
     {
         return dataSaveDir.isEmpty() ? withSeparator(programFolder) : dataSaveDir;
     }
-    void refreshDataFolder() { DataFolder = dataFolderFor(store.get(QStringLiteral("DataSaveDir"), QString()), programFolder); }
+    void refreshDataFolder() { DataFolder = dataFolderFor(store.get(keys::kDataFolder, QString()), programFolder); }
 
     bool isKorean() const { return td::isKorean(currentLanguage); }
     // Folder + separator (added only when missing) + name.

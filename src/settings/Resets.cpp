@@ -1,6 +1,6 @@
 #include "Resets.h"
 
-#include "StoreKeys.h"
+#include "platform/StoreKeys.h"
 
 #include <QScopeGuard>
 #include <QStringList>
@@ -57,7 +57,7 @@ Message configurationResetQuestion(bool korean, const ISettingsStore* store)
                                   QStringLiteral("[Use This Function when Daybrook has error while execution]"));
     if (!store)
         return m;
-    const QString dir = store->get(QStringLiteral("DataSaveDir"), QString());
+    const QString dir = store->get(keys::kDataFolder, QString());
     const QString folder = dir.isEmpty() ? (korean ? QStringLiteral("(비어 있음: 프로그램 폴더)") : QStringLiteral("(empty: the program folder)"))
                                          : QLatin1Char('"') + dir + QLatin1Char('"');
     m.text += QLatin1Char('\r')
