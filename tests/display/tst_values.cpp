@@ -74,6 +74,40 @@ private slots:
         QCOMPARE(valueOf(storeEntries(v) + weekViewEntries(v, false), key), written);
     }
 
+    // Each bar's stored value: its bounds are taken (rounded as stored by other programs,
+    // blanks around allowed), one past either bound leaves the designed value.
+    void barBounds_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("low");
+        QTest::addColumn<int>("high");
+        QTest::addColumn<int>("designed");
+        QTest::newRow("frame width") << "FDay Border" << 1 << 4 << 1;
+        QTest::newRow("status bar border") << "Status Bar Border" << 0 << 3 << 1;
+        QTest::newRow("memo offset") << "MemoOffset" << -200 << 200 << 0;
+        QTest::newRow("today memo time") << "TodayShowTime" << 10 << 60 << 20;
+        QTest::newRow("sync interval") << "DataSyncInterval" << 10 << 1440 << 20;
+    }
+    void barBounds()
+    {
+        QFETCH(QString, key);
+        QFETCH(int, low);
+        QFETCH(int, high);
+        QFETCH(int, designed);
+        const QList<QPair<QString, int>> cases{{QString::number(low), low},
+                                               {QStringLiteral(" %1.4 ").arg(high), high},
+                                               {QString::number(low - 1), designed},
+                                               {QString::number(high + 1), designed},
+                                               {QStringLiteral("%1.6").arg(high), designed}};
+        for (const auto& [stored, written] : cases) {
+            test::MemorySettingsStore store;
+            store.values.insert(key, stored);
+            DisplayValues v;
+            readStore(store, false, v);
+            QCOMPARE(valueOf(storeEntries(v), key), QString::number(written));
+        }
+    }
+
     // Blinking wins over a stored frame shape; a store then writes the square frame.
     void blinkWinsOverShape()
     {
