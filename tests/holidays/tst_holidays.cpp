@@ -80,6 +80,7 @@ private slots:
         QTest::newRow("not a number") << holidayFile("Contents No=3 entries", three) << QStringList{};
         QTest::newRow("32768 is no count") << holidayFile("Contents No=32768", three) << QStringList{};
         QTest::newRow("fraction dropped") << holidayFile("Contents No=2.9", three) << QStringList{"1/1(S)[A]", "2/2(S)[B]"};
+        QTest::newRow("negative count") << holidayFile("Contents No=-2", three) << QStringList{};
         QTest::newRow("missing keys skipped")
             << QByteArray("[Holiday Day]\r\nHoli0=a\r\nHoli2=c\r\n[Holiday Etc]\r\nContents No=5\r\n") << QStringList{"a", "c"};
         QTest::newRow("empty values skipped")
