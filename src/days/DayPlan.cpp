@@ -22,15 +22,34 @@ int DayPlan::count(DayChange::Kind kind) const
     return int(std::count_if(days.cbegin(), days.cend(), [kind](const DayChange& c) { return c.kind() == kind; }));
 }
 
-void planDay(const IFileSystem& fs, DayChange& c, const DayOps& ops, DayText reading)
+IoStatus WriteCheck::mayWrite(const QString& path, const FileStamp& seen)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash < 0 ? QStringLiteral(".") : path.left(slash);
+    auto it = folders_.find(folder);
+    if (it == folders_.end()) {
+        Folder f;
+        f.status = fs_.mayWriteIn(folder, &f.missing);
+        it = folders_.insert(folder, f);
+    }
+    // Nothing can stand on a path in a folder that is not there.
+    if (it->missing)
+        return IoStatus::success();
+    if (const IoStatus st = fs_.mayWriteFile(path, &seen); !st)
+        return st;
+    return it->status ? it->status : IoStatus::failure(path, it->status.reason);
+}
+
+void planDay(const IFileSystem& fs, DayChange& c, const DayOps& ops, DayText reading, WriteCheck* check)
 {
     c.before.reset();
     c.after.reset();
     c.failure.clear();
+    c.seen = {};
     QString text;
     QByteArray bytes;
     // One read, no stat first: a read that finds nothing there is a day without a file.
-    if (const IoStatus st = fs.readAll(c.path, bytes); !st.ok && !st.missing) {
+    if (const IoStatus st = fs.readStamped(c.path, bytes, c.seen); !st.ok && !st.missing) {
         c.failure = st.reason;
         return;
     } else if (st.ok) {
@@ -54,7 +73,7 @@ void planDay(const IFileSystem& fs, DayChange& c, const DayOps& ops, DayText rea
     }
     // A day the run would change but may not write shows as failing now, as the run would report it.
     if (c.before != c.after) {
-        const IoStatus st = fs.mayWrite(c.path);
+        const IoStatus st = check ? check->mayWrite(c.path, c.seen) : fs.mayWrite(c.path);
         if (!st.ok)
             c.failure = st.reason;
     }
@@ -67,11 +86,12 @@ DayPlan planDays(const IFileSystem& fs, const QString& dataFolder, const QList<Q
     plan.ops = ops;
     plan.reading = reading;
     plan.days.reserve(dates.size());
+    WriteCheck check(fs);
     for (const QDate& date : dates) {
         DayChange c;
         c.date = date;
         c.path = DayFiles::dayFile(dataFolder, date);
-        planDay(fs, c, ops, reading);
+        planDay(fs, c, ops, reading, &check);
         if (!c.failure.isEmpty() && plan.failedDays++ == 0) {
             plan.firstFailure = c.path;
             plan.firstReason = c.failure;

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -18,6 +19,7 @@ struct DayChange {
     std::optional<QByteArray> after;  // bytes after, nullopt = deleted / stays absent
     bool companion = false;           // the companion "_D" file of the day (an import puts it back)
     QString failure = {};             // why the day cannot be read or written; empty when it can
+    FileStamp seen = {};              // what the read of before saw of the file (mode and group for the journal)
 
     enum class Kind {
         New,
@@ -64,8 +66,26 @@ struct DayPlan {
 DayPlan planDays(const IFileSystem& fs, const QString& dataFolder, const QList<QDate>& dates, const DayOps& ops,
                  DayText reading = DayText::ReadingRule);
 
-// Plans one day (c.date and c.path set) from what is on disk now.
-void planDay(const IFileSystem& fs, DayChange& c, const DayOps& ops, DayText reading);
+// Whether day files may be written, each month folder asked once (a plan
+// touches up to 31 days of each); what is on each day's path is asked each time.
+class WriteCheck {
+public:
+    explicit WriteCheck(const IFileSystem& fs) : fs_(fs) {}
+    // seen: what the plan's read of the path saw.
+    IoStatus mayWrite(const QString& path, const FileStamp& seen);
+
+private:
+    struct Folder {
+        IoStatus status;
+        bool missing = false;
+    };
+    const IFileSystem& fs_;
+    QHash<QString, Folder> folders_;
+};
+
+// Plans one day (c.date and c.path set) from what is on disk now; check, when
+// given, answers for the folders of a whole plan.
+void planDay(const IFileSystem& fs, DayChange& c, const DayOps& ops, DayText reading, WriteCheck* check = nullptr);
 
 // Puts bytes in place of a day file, or deletes it for nullopt (a file that is
 // not there is no failure). The month folder is created (one level) when the

@@ -392,15 +392,20 @@ IoStatus RunJournal::write(IFileSystem& fs, const QString& dataFolder, const Run
 {
     Journal j{label, dataFolder, QDateTime::currentDateTimeUtc(), 0, {}};
     QList<const DayChange*> days;
+    QSet<QString> askedFolders; // each month folder asked once
     for (const DayChange& c : plan.days) {
         const DayChange::Kind kind = c.kind();
         if (kind == DayChange::Kind::Unchanged || kind == DayChange::Kind::Failed)
             continue;
         days << &c;
+        if (kind != DayChange::Kind::New)
+            continue;
         const QString month = DayFiles::folderName(c.date);
-        if (kind == DayChange::Kind::New && !j.createdFolders.contains(month)
-            && !QFileInfo(QFileInfo(c.path).path()).isDir())
-            j.createdFolders << month;
+        if (!askedFolders.contains(month)) {
+            askedFolders.insert(month);
+            if (!QFileInfo(QFileInfo(c.path).path()).isDir())
+                j.createdFolders << month;
+        }
     }
     j.dayCount = days.size();
     if (const IoStatus made = makePath(fs, folder_); !made)
@@ -423,13 +428,20 @@ IoStatus RunJournal::write(IFileSystem& fs, const QString& dataFolder, const Run
     out.put(head);
     out.put(digest(head));
     for (const DayChange* c : days) {
+        // The mode and group the read of before saw; asked here only of a day read otherwise.
+        FileStamp seen = c->seen;
         struct stat st;
-        const bool mode = c->before && ::stat(QFile::encodeName(c->path).constData(), &st) == 0;
+        if (c->before && !seen.known && ::stat(QFile::encodeName(c->path).constData(), &st) == 0) {
+            seen.known = true;
+            seen.mode = st.st_mode & 07777;
+            seen.group = st.st_gid;
+        }
+        const bool mode = c->before && seen.known;
         out.number(qint64(c->date.toJulianDay()));
         out.number(quint8((c->before ? HasBefore : 0) | (c->after ? HasAfter : 0) | (c->companion ? Companion : 0) | (mode ? HasMode : 0)));
         if (mode) {
-            out.number(quint32(st.st_mode & 07777));
-            out.number(quint32(st.st_gid));
+            out.number(quint32(seen.mode));
+            out.number(quint32(seen.group));
         }
         if (c->before) {
             out.number(quint64(c->before->size()));
@@ -656,12 +668,12 @@ JournalLock::~JournalLock()
 namespace {
 
 // What is on a day's path now: nullopt for no file.
-IoStatus currentBytes(const IFileSystem& fs, const QString& path, std::optional<QByteArray>& now)
+IoStatus currentBytes(const IFileSystem& fs, const QString& path, std::optional<QByteArray>& now, FileStamp& seen)
 {
     // One read, no stat first: a read that finds nothing there is a day without a file.
     now.reset();
     QByteArray bytes;
-    const IoStatus st = fs.readAll(path, bytes);
+    const IoStatus st = fs.readStamped(path, bytes, seen);
     if (st.ok)
         now = std::move(bytes);
     return st.missing ? IoStatus::success() : st;
@@ -701,10 +713,13 @@ DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPl
         if (c.kind() == DayChange::Kind::Failed)
             continue;
         std::optional<QByteArray> now;
-        const IoStatus st = currentBytes(fs, c.path, now);
+        FileStamp seen;
+        const IoStatus st = currentBytes(fs, c.path, now, seen);
         if (!st.ok) {
             c.failure = st.reason;
-        } else if (now != c.before) {
+        } else if (now == c.before) {
+            c.seen = seen;
+        } else {
             // A day file is planned again; a companion file, which the plan made otherwise, is left alone.
             if (live.ops && !c.companion) {
                 planDay(fs, c, live.ops, live.reading);
@@ -736,13 +751,21 @@ DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPl
         } else if (kind == DayChange::Kind::Unchanged) {
             ++result.unchangedDays;
         } else {
-            // Right before the write: a day saved meanwhile keeps what was saved.
-            std::optional<QByteArray> now;
-            const IoStatus read = currentBytes(fs, c.path, now);
+            // Right before the write: a day saved meanwhile keeps what was saved. A
+            // file to delete is read again only when its stamp cannot tell that it
+            // is the very file the plan read: a remove reads each file once.
+            bool same = kind == DayChange::Kind::Deleted && fs.unchangedSince(c.path, c.seen);
+            IoStatus read = IoStatus::success();
+            if (!same) {
+                std::optional<QByteArray> now;
+                FileStamp seen;
+                read = currentBytes(fs, c.path, now, seen);
+                same = now == c.before;
+            }
             const QString folder = DayFiles::monthFolder(dataFolder, c.date);
             if (!read.ok) {
                 fail(read.path, read.reason);
-            } else if (now != c.before) {
+            } else if (!same) {
                 result.leftAlone << c.path;
             } else if (const IoStatus st = putDayFile(fs, folder, c.path, c.after); !st.ok) {
                 fail(st.path, st.reason);

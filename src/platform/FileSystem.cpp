@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <ctime>
 #include <cstring>
 
 #include <fcntl.h>
@@ -132,11 +133,44 @@ QString randomSuffix()
 
 IoStatus QtFileSystem::readAll(const QString& path, QByteArray& bytes) const
 {
+    FileStamp stamp;
+    return QtFileSystem::readStamped(path, bytes, stamp);
+}
+
+namespace {
+
+qint64 nanoseconds(const struct timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; }
+
+// Whether a file last changed at changedNs had settled when it was read: a later
+// change stamps a time past the file system's granularity from then, so it cannot
+// leave the stamp as it was. Times to the nanosecond tell a fine-grained file
+// system (a coarse clock's tick at most); whole seconds may be a FAT stick's two.
+bool settledAt(const struct stat& st)
+{
+    struct timespec now;
+    if (::clock_gettime(CLOCK_REALTIME, &now) != 0)
+        return false;
+    const qint64 margin = st.st_ctim.tv_nsec != 0 ? qint64(50) * 1000000 : qint64(3) * 1000000000;
+    return nanoseconds(st.st_ctim) < nanoseconds(now) - margin && nanoseconds(st.st_mtim) < nanoseconds(now) - margin;
+}
+
+} // namespace
+
+IoStatus QtFileSystem::readStamped(const QString& path, QByteArray& bytes, FileStamp& stamp) const
+{
+    stamp = {};
     auto failed = [&path](int err) { return IoStatus::failure(path, systemReason(err)); };
-    // Non-blocking, so a FIFO in place of a file cannot hang the open.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Non-blocking, so a FIFO in place of a file cannot hang the open. Not through
+    // a link at first, so the read tells whether one stands on the path; a link is
+    // then read as before, through to what it points at.
+    const QByteArray native = QFile::encodeName(path);
+    int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    const bool plain = fd >= 0 || errno != ELOOP;
+    if (!plain)
+        fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
+        stamp.plain = plain && err == ENOENT;
         return err == ENOENT || err == ENOTDIR ? IoStatus::absent(path, systemReason(err)) : failed(err);
     }
     struct stat st;
@@ -149,6 +183,8 @@ IoStatus QtFileSystem::readAll(const QString& path, QByteArray& bytes) const
         ::close(fd);
         return IoStatus::failure(path, S_ISREG(st.st_mode) ? tooLarge() : notRegular());
     }
+    // Taken before the bytes are read: a change while they are read stamps the file anew.
+    const bool settled = settledAt(st);
     QByteArray data;
     data.resize(qsizetype(st.st_size));
     qsizetype got = 0;
@@ -175,7 +211,28 @@ IoStatus QtFileSystem::readAll(const QString& path, QByteArray& bytes) const
     ::close(fd);
     data.truncate(got);
     bytes = std::move(data);
+    stamp.known = true;
+    stamp.plain = plain;
+    stamp.settled = settled;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.modifiedNs = nanoseconds(st.st_mtim);
+    stamp.changedNs = nanoseconds(st.st_ctim);
+    stamp.mode = st.st_mode & 07777;
+    stamp.group = st.st_gid;
     return IoStatus::success();
+}
+
+bool QtFileSystem::unchangedSince(const QString& path, const FileStamp& stamp) const
+{
+    // The same inode, size and times: the bytes a settled read saw are still there.
+    // A link in the file's place has an inode of its own, so it never matches.
+    struct stat st;
+    return stamp.known && stamp.settled && ::lstat(QFile::encodeName(path).constData(), &st) == 0
+           && S_ISREG(st.st_mode) && quint64(st.st_dev) == stamp.device && quint64(st.st_ino) == stamp.inode
+           && st.st_size == stamp.size && nanoseconds(st.st_mtim) == stamp.modifiedNs
+           && nanoseconds(st.st_ctim) == stamp.changedNs;
 }
 
 IoStatus QtFileSystem::writeAtomic(const QString& path, const QByteArray& bytes, Durability durability)
@@ -335,15 +392,40 @@ IoStatus QtFileSystem::remove(const QString& path)
 
 IoStatus QtFileSystem::mayWrite(const QString& path) const
 {
+    if (const IoStatus st = mayWriteFile(path); !st)
+        return st;
+    bool missing = false;
+    const IoStatus st = mayWriteIn(QFileInfo(path).path(), &missing);
+    return st ? st : IoStatus::failure(path, st.reason);
+}
+
+IoStatus QtFileSystem::mayWriteFile(const QString& path, const FileStamp* seen) const
+{
+    // What a read just found on the path without a link needs no second look:
+    // nothing there, or a regular file whose write access is all left to ask.
+    if (seen && seen->plain && !seen->known)
+        return IoStatus::success();
+    if (seen && seen->plain) {
+        if (::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) != 0)
+            return IoStatus::failure(path, systemReason(errno));
+        return IoStatus::success();
+    }
     bool exists = false;
     struct stat old;
-    if (const IoStatus st = mayReplace(path, &exists, &old, Links::Refuse); !st)
-        return st;
+    return mayReplace(path, &exists, &old, Links::Refuse);
+}
+
+IoStatus QtFileSystem::mayWriteIn(const QString& folder, bool* missing) const
+{
     // The new file is made beside the old one and renamed over it.
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).path());
-    if (::faccessat(AT_FDCWD, folder.constData(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
-        return IoStatus::failure(path, systemReason(errno));
-    return IoStatus::success();
+    *missing = false;
+    if (::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK, AT_EACCESS) == 0)
+        return IoStatus::success();
+    if (errno == ENOENT) {
+        *missing = true;
+        return IoStatus::success();
+    }
+    return IoStatus::failure(folder, systemReason(errno));
 }
 
 IoStatus QtFileSystem::makeDir(const QString& path)

@@ -15,6 +15,18 @@ enum class Durability {
     Deferred, // renamed without a per-file sync; the caller flushes once at the end of a run
 };
 
+// What a read saw of the file it read, to tell later, without reading it again,
+// that the path still holds that file unchanged.
+struct FileStamp {
+    bool known = false;   // false: the file system tells nothing of the file
+    bool plain = false;   // no symbolic link stood on the path: the file read, or nothing at all
+    bool settled = false; // last changed well before the read, so any later change shows in the stamp
+    quint64 device = 0, inode = 0;
+    qint64 size = 0, modifiedNs = 0, changedNs = 0;
+    uint mode = 0;  // the permission bits
+    uint group = 0; // and the group
+};
+
 // A file written piece by piece that appears under its name only when committed:
 // a reader never sees part of it. Dropped uncommitted, it leaves nothing.
 class AtomicFile {
@@ -38,6 +50,20 @@ public:
     virtual bool dirExists(const QString& path) const = 0;
     // Refuses a file over 64 MiB; a failure marks a path with nothing on it as missing.
     virtual IoStatus readAll(const QString& path, QByteArray& bytes) const = 0;
+    // readAll, telling what it saw of the file (stamp.known false where it cannot).
+    virtual IoStatus readStamped(const QString& path, QByteArray& bytes, FileStamp& stamp) const
+    {
+        stamp = {};
+        return readAll(path, bytes);
+    }
+    // True when path holds, unchanged, the file a settled stamp was taken of;
+    // false when it does not or cannot be told (then read it again).
+    virtual bool unchangedSince(const QString& path, const FileStamp& stamp) const
+    {
+        Q_UNUSED(path);
+        Q_UNUSED(stamp);
+        return false;
+    }
     virtual IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability durability) = 0;
     // A file of our own too large to hold in memory (a run's journal), its owner's
     // alone. Here: gathered in memory and written whole at commit.
@@ -58,6 +84,22 @@ public:
         Q_UNUSED(path);
         return IoStatus::success();
     }
+    // mayWrite in two halves, for a run over many days of one folder that asks
+    // each folder once: what is on the path itself, and the folder (a missing
+    // folder is no failure, and sets *missing).
+    // seen, when given, is what a read of the path just saw of it.
+    virtual IoStatus mayWriteFile(const QString& path, const FileStamp* seen = nullptr) const
+    {
+        Q_UNUSED(path);
+        Q_UNUSED(seen);
+        return IoStatus::success();
+    }
+    virtual IoStatus mayWriteIn(const QString& folder, bool* missing) const
+    {
+        Q_UNUSED(folder);
+        *missing = false;
+        return IoStatus::success();
+    }
 };
 
 class QtFileSystem : public IFileSystem {
@@ -65,6 +107,8 @@ public:
     bool fileExists(const QString& path) const override;
     bool dirExists(const QString& path) const override;
     IoStatus readAll(const QString& path, QByteArray& bytes) const override;
+    IoStatus readStamped(const QString& path, QByteArray& bytes, FileStamp& stamp) const override;
+    bool unchangedSince(const QString& path, const FileStamp& stamp) const override;
     IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability durability) override;
     // Streamed into "." + name + ".tmp" beside it (what a killed write leaves), renamed at commit.
     std::unique_ptr<AtomicFile> beginAtomic(const QString& path) override;
@@ -74,6 +118,8 @@ public:
     IoStatus rename(const QString& from, const QString& to) override;
     IoStatus flush(const QString& path) override;
     IoStatus mayWrite(const QString& path) const override;
+    IoStatus mayWriteFile(const QString& path, const FileStamp* seen = nullptr) const override;
+    IoStatus mayWriteIn(const QString& folder, bool* missing) const override;
 };
 
 // Creates path and the folders above it that are missing, one level at a time.

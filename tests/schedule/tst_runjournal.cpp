@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QDataStream>
 #include <QTest>
+#include <QThread>
 
 #include <sys/stat.h>
 
@@ -152,6 +153,44 @@ private slots:
         QCOMPARE(r.changedSince, (QStringList{edited, created}));
         QCOMPARE(r.restoredDays, 3); // eight days less two unchanged, two edited and the one deleted by hand
         QCOMPARE(fx.files(), before);
+    }
+
+    // A remove reads each file once, for its plan and journal; a file the calendar
+    // rewrites while the run goes on (same size, in place) is still told and left alone.
+    void removeReadsEachFileOnce()
+    {
+        Fixture fx;
+        const QString data = fx.services.DataFolder;
+        const DayRange range = *ddayDays({"2004", "3", "1", "2004", "3", "5", "1"});
+        for (const MatchedDay& d : range.days)
+            writeFile(DayFiles::dayFile(data, d.date), cp949(countdown(d)) + "\r\n");
+        QThread::msleep(200); // written well before the plan reads them
+        struct stat st;
+        QVERIFY(::stat(QFile::encodeName(DayFiles::dayFile(data, range.days[0].date)).constData(), &st) == 0);
+        if (st.st_ctim.tv_nsec == 0)
+            QSKIP("the file system keeps whole seconds: every file is read again");
+        DayPlan plan = planRun(fx.fs, data, range, DayAction::Remove, countdown);
+        plan.fresh = true;
+        QCOMPARE(plan.count(DayChange::Kind::Deleted), 5);
+        const QString saved = DayFiles::dayFile(data, range.days[3].date);
+        const QByteArray mine = "[Call Kim]\r\n"; // as long as what the plan read
+        QCOMPARE(mine.size(), readFile(saved).size());
+        QTemporaryDir state;
+        RunJournal journal(state.path());
+        const int reads = fx.fs.reads;
+        const DayRunResult r = executePlan(fx.fs, data, plan, &journal, RunLabel{"dday-remove", {}, {}, "[Exam]"}, [&](int i) {
+            if (i == 0) {
+                QFile f(saved);
+                QVERIFY(f.open(QIODevice::ReadWrite) && f.write(mine) == mine.size());
+            }
+        });
+        QCOMPARE(r.leftAlone, QStringList{saved});
+        QCOMPARE(r.changedDays, 4);
+        QCOMPARE(fx.fs.reads - reads, 1); // the rewritten file alone, before its delete
+        QCOMPARE(readFile(saved), mine);
+        const UndoResult u = undoLast(fx.fs, journal, data);
+        QCOMPARE(u.restoredDays, 4);
+        QCOMPARE(u.changedSince, QStringList{saved});
     }
 
     // A journal that is cut short or damaged is refused and set aside; no day file is touched.

@@ -64,6 +64,14 @@ IoStatus FailingFileSystem::readAll(const QString& path, QByteArray& bytes) cons
     return st.ok ? QtFileSystem::readAll(path, bytes) : st;
 }
 
+IoStatus FailingFileSystem::readStamped(const QString& path, QByteArray& bytes, FileStamp& stamp) const
+{
+    auto* self = const_cast<FailingFileSystem*>(this);
+    stamp = {};
+    const IoStatus st = injected(self->reads, failReadAt, path, "read");
+    return st.ok ? QtFileSystem::readStamped(path, bytes, stamp) : st;
+}
+
 IoStatus FailingFileSystem::writeAtomic(const QString& path, const QByteArray& bytes, Durability d)
 {
     writeLog << QStringLiteral("write ") + path;

@@ -75,6 +75,7 @@ public:
     QStringList writeLog;
 
     IoStatus readAll(const QString& path, QByteArray& bytes) const override;
+    IoStatus readStamped(const QString& path, QByteArray& bytes, FileStamp& stamp) const override;
     IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability d) override;
     std::unique_ptr<AtomicFile> beginAtomic(const QString& path) override;
     IoStatus remove(const QString& path) override;
