@@ -22,24 +22,54 @@ QString DayFiles::dayFile(const QString& dataFolder, const QDate& date)
     return dataFolder + folder + QLatin1Char('/') + folder + QLatin1Char('.') + QString::number(date.day());
 }
 
+namespace {
+
+// The lines of a day, decoded whole: CR and LF are never part of a two-byte
+// character, so they stand where they stood in the bytes. Each line (up to CR
+// or CR LF; a lone LF stays in it) goes to take as a view.
+template <typename Take>
+void eachLine(const QString& all, Take take)
+{
+    const qsizetype n = all.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (all[i] == QLatin1Char('\r')) {
+            take(QStringView(all).mid(start, i - start));
+            if (i + 1 < n && all[i + 1] == QLatin1Char('\n'))
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n) // a final line end starts no other line
+        take(QStringView(all).mid(start));
+}
+
+} // namespace
+
 QString DayFiles::joinLines(const QByteArray& bytes)
 {
+    const QString all = Cp949::decode(bytes);
     QString text;
-    for (const QByteArray& line : splitCrLines(bytes)) {
-        if (text.isEmpty())
-            text = Cp949::decode(line);
-        else
-            text += QLatin1Char('\n') + Cp949::decode(line);
-    }
+    eachLine(all, [&text](QStringView line) {
+        if (!text.isEmpty())
+            text += QLatin1Char('\n');
+        text += line;
+    });
     return text;
 }
 
 QString DayFiles::allLines(const QByteArray& bytes)
 {
-    QStringList lines;
-    for (const QByteArray& line : splitCrLines(bytes))
-        lines.append(Cp949::decode(line));
-    return lines.join(QLatin1Char('\n'));
+    const QString all = Cp949::decode(bytes);
+    QString text;
+    bool first = true;
+    eachLine(all, [&](QStringView line) {
+        if (!first)
+            text += QLatin1Char('\n');
+        first = false;
+        text += line;
+    });
+    return text;
 }
 
 IoStatus DayFiles::read(const IFileSystem& fs, const QString& path, QString& text)
