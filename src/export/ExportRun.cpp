@@ -38,6 +38,17 @@ QString exportMessage(bool korean, const ExportOutcome& outcome)
     return text;
 }
 
+namespace {
+
+// Whether a read found a file of the day on path: read whole, or a regular file
+// it could not read. Asked of the read itself, so a day costs no stat besides.
+bool there(const IFileSystem& fs, const QString& path, const IoStatus& read)
+{
+    return read.ok || (!read.missing && fs.fileExists(path));
+}
+
+} // namespace
+
 ExportOutcome readExportDays(IFileSystem& fs, const QString& dataFolder, const ExportRange& range,
                              const ExportDayTaker& take, const std::function<void(int)>& percent, const ExportStop& stop)
 {
@@ -50,19 +61,19 @@ ExportOutcome readExportDays(IFileSystem& fs, const QString& dataFolder, const E
         memo.clear();
         done.clear();
         const QString dayFile = DayFiles::dayFile(dataFolder, day);
-        if (fs.fileExists(dayFile)) {
+        QByteArray memoBytes, doneBytes;
+        IoStatus st = fs.readAll(dayFile, memoBytes);
+        if (there(fs, dayFile, st)) {
             // A file that cannot be read still gets its day, with what was read;
             // the day is counted and named at the end.
-            QByteArray memoBytes, doneBytes;
-            IoStatus st = fs.readAll(dayFile, memoBytes);
             const bool memoRead = st.ok;
             if (memoRead)
                 memo = DayFiles::joinLines(memoBytes);
             const QString companion = DayFiles::companionFile(dataFolder, day);
-            const bool hasDone = fs.fileExists(companion);
+            const IoStatus ds = fs.readAll(companion, doneBytes);
+            const bool hasDone = there(fs, companion, ds);
             bool doneRead = false;
             if (hasDone) {
-                const IoStatus ds = fs.readAll(companion, doneBytes);
                 doneRead = ds.ok;
                 if (doneRead)
                     done = DayFiles::joinLines(doneBytes);
