@@ -185,18 +185,18 @@ IoStatus QtFileSystem::readStamped(const QString& path, QByteArray& bytes, FileS
     }
     // Taken before the bytes are read: a change while they are read stamps the file anew.
     const bool settled = settledAt(st);
-    QByteArray data;
-    data.resize(qsizetype(st.st_size));
+    QByteArray data(qsizetype(st.st_size), Qt::Uninitialized);
     qsizetype got = 0;
+    char probe[4096];
     for (;;) {
-        if (got == data.size()) {
-            if (got >= kMaxReadBytes) { // the file grew past the bound while we read
-                ::close(fd);
-                return IoStatus::failure(path, tooLarge());
-            }
-            data.resize(data.size() + 4096); // the file grew, or reports no size
+        // Past the size the file had, the read goes to a small buffer first: a file
+        // that did not grow (nearly every one) costs no second allocation.
+        const bool full = got == data.size();
+        if (full && got >= kMaxReadBytes) { // the file grew past the bound while we read
+            ::close(fd);
+            return IoStatus::failure(path, tooLarge());
         }
-        const ssize_t n = ::read(fd, data.data() + got, size_t(data.size() - got));
+        const ssize_t n = full ? ::read(fd, probe, sizeof probe) : ::read(fd, data.data() + got, size_t(data.size() - got));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -206,6 +206,8 @@ IoStatus QtFileSystem::readStamped(const QString& path, QByteArray& bytes, FileS
         }
         if (n == 0)
             break;
+        if (full) // the file grew, or reports no size
+            data.append(probe, n);
         got += n;
     }
     ::close(fd);
