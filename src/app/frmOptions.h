@@ -44,6 +44,7 @@ public:
     // The about panel keeps panel 8; the ninth page (sync) came later and is panel 9.
     static constexpr int kAboutPanel = 8;
     static constexpr int kSyncPanel = 9;
+    static constexpr int kPanels = 10;
     // The panel of an entry of the page list.
     static int panelOf(int row) { return row == 8 ? kSyncPanel : row; }
 
@@ -57,8 +58,27 @@ public:
     // applied and the pages laid out.
     void nameAndOrderControls();
 
+public slots:
+    void LstOption_Click();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void LblEgg_MouseDown(int button, int shift, int x, int y);
+    // Opens the about panel (the gesture, or Ctrl+Shift+D) and puts the focus on it.
+    void openAboutPanel();
+    void Timer1_Timer();
+    void CmdBy_Click();
+
+    // Any display value, settings-store value or holiday changed since the load or the last store.
+    bool hasUnsavedEdits() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    // Others reach the controls by their names, as a screen reader does.
     QListWidget* LstOption;
-    std::array<QWidget*, 10> picOptions{};
+    std::array<QWidget*, kPanels> picOptions{};
     QLabel* LblOptTitle;
     QLabel* LblPrompt;
     EggLabel* LblEgg;
@@ -81,24 +101,6 @@ public:
 
     bool KoreanFont = false;
 
-public slots:
-    void LstOption_Click();
-    void cmdOK_Click();
-    void cmdCancel_Click();
-    void LblEgg_MouseDown(int button, int shift, int x, int y);
-    // Opens the about panel (the gesture, or Ctrl+Shift+D) and puts the focus on it.
-    void openAboutPanel();
-    void Timer1_Timer();
-    void CmdBy_Click();
-
-    // Any display value, settings-store value or holiday changed since the load or the last store.
-    bool hasUnsavedEdits() const;
-
-protected:
-    void keyPressEvent(QKeyEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
-
-private:
     int panelLeft(bool shown) const;
     // The OK stores: display values, then the holiday list. False when one failed (told).
     bool storeAll();
@@ -106,9 +108,9 @@ private:
     Services& s_;
     LanguageFile& lng_;
     QString caption_;
-    QStringList holidaysStored_;        // the holiday list as on disk
-    std::array<bool, 10> panelShown_{}; // which panels are in view (the others are parked out of sight)
-    bool closing_ = false;              // stored, or the user chose to close without storing
+    QStringList holidaysStored_;             // the holiday list as on disk
+    std::array<bool, kPanels> panelShown_{}; // which panels are in view (the others are parked out of sight)
+    bool closing_ = false;                   // stored, or the user chose to close without storing
 };
 
 } // namespace td

@@ -5,6 +5,8 @@
 #include "app/frmOptions.h"
 #include "i18n/LanguageFile.h"
 
+#include <QLabel>
+#include <QListWidget>
 #include <QTest>
 
 namespace td::test {
@@ -23,6 +25,9 @@ struct WindowFixture : Fixture {
         window.activateWindow();
         return QTest::qWaitForWindowExposed(&window);
     }
+
+    QListWidget* pageList() const { return control<QListWidget>(window, "LstOption"); }
+    QString title() const { return control<QLabel>(window, "LblOptTitle")->text(); }
 };
 
 } // namespace td::test

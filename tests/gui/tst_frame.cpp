@@ -4,12 +4,12 @@
 #include "days/DayPlan.h"
 #include "days/RunJournal.h"
 #include "days/RunMessages.h"
+#include "sync/SyncPage.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QScopeGuard>
 
@@ -57,10 +57,10 @@ private slots:
         QVERIFY(fx.open());
         QWidget& w = fx.window;
         if (points == 9)
-            QCOMPARE(QRect(fx.window.picOptions[0]->pos(), w.size()), QRect(76, 30, 624, 476));
+            QCOMPARE(QRect(control<QWidget>(w, "picOptions", 0)->pos(), w.size()), QRect(76, 30, 624, 476));
         QVERIFY(w.width() >= 624 && w.height() >= 476);
-        for (int page = 0; page < fx.window.LstOption->count(); ++page) {
-            fx.window.LstOption->setCurrentRow(page);
+        for (int page = 0; page < fx.pageList()->count(); ++page) {
+            showPage(w, page);
             QVERIFY(fx.window.isPanelShown(frmOptions::panelOf(page)));
             QList<QWidget*> shown;
             for (QWidget* c : w.findChildren<QWidget*>())
@@ -113,7 +113,7 @@ private slots:
         const QString path = fx.path(name);
         QVERIFY(fifo ? ::mkfifo(QFile::encodeName(path).constData(), 0666) == 0 : QFile::link(QStringLiteral("/dev/zero"), path));
         QVERIFY(fx.open());
-        fx.window.cmdOK->click();
+        control<QPushButton>(fx.window, "cmdOK")->click();
         QVERIFY(fx.window.isVisible());
         QCOMPARE(fx.boxes.shown.size(), 2); // the prompt, then the failure
         QCOMPARE(fx.boxes.shown[0].text, QStringLiteral("설정을 저장하고 Tunedesk를 닫습니다."));
@@ -143,36 +143,36 @@ private slots:
         WindowFixture fx;
         QVERIFY(fx.open());
         const Qt::KeyboardModifiers all = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
-        QTest::mouseClick(fx.window.LblEgg, Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier, QPoint(2, 2));
+        auto* egg = control<QLabel>(fx.window, "LblEgg");
+        auto& about = child<AboutPanel>(fx.window);
+        QTest::mouseClick(egg, Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier, QPoint(2, 2));
         QVERIFY(!fx.window.isPanelShown(8));
-        QTest::mouseClick(fx.window.LblEgg, Qt::LeftButton, all, QPoint(2, 2));
+        QTest::mouseClick(egg, Qt::LeftButton, all, QPoint(2, 2));
         QVERIFY(!fx.window.isPanelShown(8));
         for (int page : {3, 6}) {
-            fx.window.LstOption->setCurrentRow(page);
-            fx.window.LstOption_Click();
-            const QString title = fx.window.LblOptTitle->text();
-            QTest::mouseClick(fx.window.LblEgg, Qt::RightButton, all, QPoint(2, 2));
-            QCOMPARE(fx.window.LblOptTitle->text(), QStringLiteral("데이브룩 스토리"));
+            showPage(fx.window, page);
+            const QString title = fx.title();
+            QTest::mouseClick(egg, Qt::RightButton, all, QPoint(2, 2));
+            QCOMPARE(fx.title(), QStringLiteral("데이브룩 스토리"));
             fx.window.LblEgg_MouseDown(2, 7, 0, 0); // again while open: the page title is still kept
-            QTRY_VERIFY(fx.window.aboutPanel->blockTop() < 3000 - 20);
-            fx.window.aboutPanel->CmdBy->click();
+            QTRY_VERIFY(about.blockTop() < 3000 - 20);
+            about.CmdBy->click();
             QVERIFY(!fx.window.isPanelShown(8));
             QVERIFY(fx.window.isPanelShown(frmOptions::panelOf(page)));
-            QCOMPARE(fx.window.LblOptTitle->text(), title);
+            QCOMPARE(fx.title(), title);
         }
-        const int stopped = fx.window.aboutPanel->blockTop();
+        const int stopped = about.blockTop();
         QTest::qWait(150);
-        QCOMPARE(fx.window.aboutPanel->blockTop(), stopped);
+        QCOMPARE(about.blockTop(), stopped);
         // The keyboard's way in: the focus goes to the panel, and the covered page takes no key.
-        fx.window.LstOption->setCurrentRow(8);
-        fx.window.LstOption->setFocus();
-        QTest::keyClick(fx.window.LstOption, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+        showPage(fx.window, 8);
+        QTest::keyClick(fx.pageList(), Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(fx.window.isPanelShown(8));
-        QCOMPARE(fx.window.aboutPanel->blockTop(), stopped); // the opening goes on from there
-        QCOMPARE(QApplication::focusWidget(), fx.window.aboutPanel->CmdBy);
+        QCOMPARE(about.blockTop(), stopped); // the opening goes on from there
+        QCOMPARE(QApplication::focusWidget(), about.CmdBy);
         for (int i = 0; i < 6; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QVERIFY2(!fx.window.picOptions[frmOptions::kSyncPanel]->isAncestorOf(QApplication::focusWidget()),
+            QVERIFY2(!child<SyncPage>(fx.window).isAncestorOf(QApplication::focusWidget()),
                      qPrintable(QApplication::focusWidget()->objectName()));
         }
     }

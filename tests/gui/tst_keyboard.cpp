@@ -2,13 +2,7 @@
 #include "WindowFixture.h"
 
 #include "display/DisplayControls.h"
-#include "display/MiscPage.h"
-#include "display/PresetsPage.h"
-#include "display/ScreenPage.h"
-#include "export/ExportPage.h"
-#include "holidays/HolidayPage.h"
 #include "i18n/QtTranslation.h"
-#include "schedule/RegularPage.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -41,13 +35,11 @@ namespace {
 int shownPage(const frmOptions& window)
 {
     int shown = -1;
-    for (int i = 0; i < int(window.picOptions.size()); ++i)
+    for (int i = 0; i < frmOptions::kPanels; ++i)
         if (window.isPanelShown(i))
             shown = shown == -1 ? (i == frmOptions::kSyncPanel ? 8 : i) : -2;
     return shown;
 }
-
-QPoint entry(const QListWidget* list, int row) { return list->visualItemRect(list->item(row)).center(); }
 
 // The rectangle of one part of a bar, laid out as the bar lays it out for its style.
 QRect partOf(const QScrollBar* bar, QStyle::SubControl part)
@@ -102,8 +94,8 @@ private slots:
     {
         WindowFixture fx;
         QVERIFY(fx.open());
-        QListWidget* list = fx.window.LstOption;
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry(list, 2));
+        QListWidget* list = fx.pageList();
+        showPage(fx.window, 2);
         QCOMPARE(shownPage(fx.window), 2);
         const struct {
             Qt::Key key;
@@ -112,14 +104,14 @@ private slots:
         for (const auto& step : steps) {
             QTest::keyClick(list, step.key);
             QCOMPARE(shownPage(fx.window), step.page);
-            QCOMPARE(fx.window.LblOptTitle->text(), list->item(step.page)->text());
+            QCOMPARE(fx.title(), list->item(step.page)->text());
         }
         // A click on the entry already current shows its page again over the about panel.
         fx.window.LblEgg_MouseDown(2, 7, 0, 0);
         QCOMPARE(shownPage(fx.window), -2);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry(list, 0));
+        showPage(fx.window, 0);
         QCOMPARE(shownPage(fx.window), 0);
-        QCOMPARE(fx.window.LblOptTitle->text(), list->item(0)->text());
+        QCOMPARE(fx.title(), list->item(0)->text());
     }
 
     // The mouse on the bar's parts, the keys and the wheel each take their own path through the bar.
@@ -144,9 +136,9 @@ private slots:
         QFETCH(int, change);
         WindowFixture fx;
         QVERIFY(fx.open());
-        fx.window.LstOption->setCurrentRow(1);
-        auto* bar = control<QScrollBar>(*fx.window.screenPage, qPrintable(barName));
-        auto* valueLabel = control<QLabel>(*fx.window.screenPage, barName == QLatin1String("VScroll1") ? "LblFWidth" : "LblSBWidth");
+        showPage(fx.window, 1);
+        auto* bar = control<QScrollBar>(fx.window, qPrintable(barName));
+        auto* valueLabel = control<QLabel>(fx.window, barName == QLatin1String("VScroll1") ? "LblFWidth" : "LblSBWidth");
         bar->setValue(2);
         const QRect thumb = partOf(bar, QStyle::SC_ScrollBarSlider);
         if (gesture == QLatin1String("top arrow")) {
@@ -183,13 +175,13 @@ private slots:
         WindowFixture fx;
         QVERIFY(fx.open());
         auto spoken = [](QWidget* w, QAccessible::Text t) { return QAccessible::queryAccessibleInterface(w)->text(t); };
-        auto* bar = control<QScrollBar>(*fx.window.screenPage, "VScroll1");
+        auto* bar = control<QScrollBar>(fx.window, "VScroll1");
         QCOMPARE(spoken(bar, QAccessible::Name), QStringLiteral("틀 폭"));
-        control<QLabel>(*fx.window.screenPage, "Label8")->setText(QStringLiteral("Frame width"));
+        control<QLabel>(fx.window, "Label8")->setText(QStringLiteral("Frame width"));
         QCOMPARE(spoken(bar, QAccessible::Name), QStringLiteral("Frame width"));
-        QCOMPARE(spoken(control<QLineEdit>(*fx.window.regularPage, "TxtIndexR"), QAccessible::Name), QStringLiteral("뒤 표시"));
+        QCOMPARE(spoken(control<QLineEdit>(fx.window, "TxtIndexR"), QAccessible::Name), QStringLiteral("뒤 표시"));
 
-        auto* sample = control<ColorLabel>(*fx.window.presetsPage, "LblColor", 3);
+        auto* sample = control<ColorLabel>(fx.window, "LblColor", 3);
         QAccessibleInterface* button = QAccessible::queryAccessibleInterface(sample);
         QCOMPARE(button->role(), QAccessible::Button);
         QCOMPARE(button->text(QAccessible::Name), QStringLiteral("일요일 색"));
@@ -198,8 +190,8 @@ private slots:
         button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(button->text(QAccessible::Description), QStringLiteral("빨강 0, 초록 0, 파랑 255"));
 
-        fx.window.LstOption->setCurrentRow(3);
-        auto* weekday = control<QComboBox>(*fx.window.regularPage, "CmbWDay");
+        showPage(fx.window, 3);
+        auto* weekday = control<QComboBox>(fx.window, "CmbWDay");
         QAccessibleInterface* list = QAccessible::queryAccessibleInterface(weekday);
         QCOMPARE(list->text(QAccessible::Name), QStringLiteral("요일기준 요일"));
         QCOMPARE(list->textInterface()->text(0, 100), QStringLiteral("선택 없음"));
@@ -213,8 +205,7 @@ private slots:
     {
         WindowFixture fx;
         QVERIFY(fx.open());
-        fx.window.LstOption->setCurrentRow(1);
-        fx.window.LstOption->setFocus();
+        showPage(fx.window, 1);
         QStringList visited;
         for (int i = 0; i < 40 && visited.value(visited.size() - 1) != QLatin1String("cmdCancel"); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -225,7 +216,7 @@ private slots:
                                 "cmdOK cmdCancel"));
         // The colour sample reached by Tab opens its dialog on Space, and Space presses nothing else.
         fx.dialog.confirmWith([](CommonDialog& d) { d.Color = 255; });
-        auto* colour = control<ColorLabel>(*fx.window.screenPage, "LblColor", 11);
+        auto* colour = control<ColorLabel>(fx.window, "LblColor", 11);
         colour->setFocus();
         QTest::keyClick(colour, Qt::Key_Space);
         QCOMPARE(colour->backColor(), 255);
@@ -257,8 +248,8 @@ private slots:
         QFETCH(QString, effect);
         WindowFixture fx;
         QVERIFY(fx.open());
-        fx.window.LstOption->setCurrentRow(std::max(page, 0));
-        QWidget* target = page < 0 ? fx.window.LstOption : fx.window.picOptions[page]->findChild<QWidget*>(name);
+        showPage(fx.window, std::max(page, 0));
+        QWidget* target = page < 0 ? fx.pageList() : control<QWidget>(fx.window, "picOptions", page)->findChild<QWidget*>(name);
         auto* button = qobject_cast<QAbstractButton*>(target);
         const bool checked = button && button->isChecked();
         target->setFocus();
@@ -301,18 +292,18 @@ private slots:
         fx.boxes.real = &real;
         const QStringList files = QDir(fx.dir.path()).entryList(QDir::Files);
         QVERIFY(fx.open());
-        fx.window.LstOption->setCurrentRow(1);
+        showPage(fx.window, 1);
         if (edited)
-            control<QCheckBox>(*fx.window.screenPage, "ChkDual")->click();
+            control<QCheckBox>(fx.window, "ChkDual")->click();
         const QStringList seen = answerModals(
             [&] {
                 for (int round = 0; round < 2 && fx.window.isVisible(); ++round) {
                     if (how == "Escape")
-                        QTest::keyClick(fx.window.LstOption, Qt::Key_Escape);
+                        QTest::keyClick(fx.pageList(), Qt::Key_Escape);
                     else if (how == "Cancel")
-                        fx.window.cmdCancel->click();
+                        control<QPushButton>(fx.window, "cmdCancel")->click();
                     else if (how == "OK")
-                        fx.window.cmdOK->click();
+                        control<QPushButton>(fx.window, "cmdOK")->click();
                     else
                         fx.window.close();
                 }

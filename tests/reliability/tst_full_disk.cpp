@@ -6,16 +6,12 @@
 
 #include "app/frmOptions.h"
 #include "days/DayFiles.h"
-#include "display/PresetsPage.h"
-#include "export/ExportPage.h"
 #include "holidays/HolidayPage.h"
 #include "i18n/LanguageFile.h"
-#include "schedule/DDayPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDirIterator>
-#include <QListWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -156,38 +152,37 @@ private slots:
         frmOptions window(fx.services, lng, frmOptions::captionFor(1, 55));
         QVERIFY(window.Form_Load());
         window.show();
-        window.presetsPage->setCurrentPreset(5); // a user preset: the store-now button works
-        auto choose = [](QWidget* page, const char* name, int index, const char* text) {
-            control<QComboBox>(*page, name, index)->setCurrentText(QLatin1String(text));
+        control<QComboBox>(window, "CmbDefault")->setCurrentIndex(5); // a user preset: the store-now button works
+        auto choose = [&window](const char* name, int index, const char* text) {
+            control<QComboBox>(window, name, index)->setCurrentText(QLatin1String(text));
         };
         // A countdown from 2026/12/1 to 12/3 on the first of the month, and an export of 2026/12.
         for (const int i : {5, 4, 0, 1}) {
-            QWidget* page = i > 1 ? static_cast<QWidget*>(window.ddayPage) : window.exportPage;
-            choose(page, "CmbPYear", i, "2026");
-            choose(page, "CmbPmonth", i, "12");
+            choose("CmbPYear", i, "2026");
+            choose("CmbPmonth", i, "12");
         }
-        choose(window.ddayPage, "CmbPDay", 5, "1");
-        choose(window.ddayPage, "CmbPDay", 4, "3");
-        choose(window.ddayPage, "CmbMDay2", -1, "1");
-        control<QLineEdit>(*window.ddayPage, "TxtRegPlan2")->setText(QStringLiteral("Exam of the year"));
-        control<QCheckBox>(*window.exportPage, "ChkShow")->setChecked(false);
+        choose("CmbPDay", 5, "1");
+        choose("CmbPDay", 4, "3");
+        choose("CmbMDay2", -1, "1");
+        control<QLineEdit>(window, "TxtRegPlan2")->setText(QStringLiteral("Exam of the year"));
+        control<QCheckBox>(window, "ChkShow")->setChecked(false);
         fx.boxes.shown.clear();
 
         auto act = [&] {
             if (store == QLatin1String("OK")) {
-                window.cmdOK->click();
+                control<QPushButton>(window, "cmdOK")->click();
                 fx.boxes.shown.removeFirst(); // the prompt
             } else if (store == QLatin1String("CmdDColor")) {
-                control<QPushButton>(*window.presetsPage, "CmdDColor")->click();
+                control<QPushButton>(window, "CmdDColor")->click();
             } else if (store == QLatin1String("holidays")) {
-                window.holidayPage->Main_WriteProfile();
+                child<HolidayPage>(window).Main_WriteProfile();
             } else if (store == QLatin1String("generator")) {
-                window.LstOption->setCurrentRow(6); // the page of the button, as a user gets there
-                control<QPushButton>(*window.ddayPage, "CmdDataInput2", 0)->click();
+                showPage(window, 6);
+                control<QPushButton>(window, "CmdDataInput2", 0)->click();
             } else {
-                window.LstOption->setCurrentRow(4);
+                showPage(window, 4);
                 fx.dialog.confirmWith([&](CommonDialog& d) { d.FileName = workbook; });
-                control<QPushButton>(*window.exportPage, "CmdTitle")->click();
+                control<QPushButton>(window, "CmdTitle")->click();
             }
         };
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QListWidget>
 #include <QTest>
 
 #include <cerrno>
@@ -211,6 +212,12 @@ void writeFile(const QString& path, const QByteArray& bytes)
 QByteArray cp949(const QString& text)
 {
     return Cp949::encode(text).bytes;
+}
+
+void showPage(const QWidget& window, int row)
+{
+    auto* list = control<QListWidget>(window, "LstOption");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
 }
 
 } // namespace td::test

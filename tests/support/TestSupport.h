@@ -148,4 +148,17 @@ T* control(const QWidget& page, const char* name, int index = -1)
     return found;
 }
 
+// The one widget of its kind in a window: a page, the about panel.
+template <typename T>
+T& child(const QWidget& window)
+{
+    T* found = window.findChild<T*>();
+    if (!found)
+        qFatal("no %s", T::staticMetaObject.className());
+    return *found;
+}
+
+// Shows a page of the options window as the user does: a click on its entry in the page list.
+void showPage(const QWidget& window, int row);
+
 } // namespace td::test

@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -54,11 +53,11 @@ private slots:
         for (int day : {5, 6})
             test::writeFile(fx.path(QStringLiteral("2026_3/2026_3.%1").arg(day)), "[meeting]\r\n");
         QVERIFY(fx.open());
-        QCOMPARE(fx.window.LstOption->count(), 9);
-        fx.window.LstOption->setCurrentRow(8);
+        QCOMPARE(fx.pageList()->count(), 9);
+        test::showPage(fx.window, 8);
         QVERIFY(fx.window.isPanelShown(frmOptions::kSyncPanel) && !fx.window.isPanelShown(frmOptions::kAboutPanel));
-        QCOMPARE(fx.window.LblOptTitle->text(), QStringLiteral("동기화"));
-        const QWidget& page = *fx.window.syncPage;
+        QCOMPARE(fx.title(), QStringLiteral("동기화"));
+        const QWidget& page = test::child<SyncPage>(fx.window);
         QCOMPARE(test::control<QLabel>(page, "LblSyncUrl")->text(), QStringLiteral("서버 주소"));
         test::control<QLineEdit>(page, "TxtSyncUrl")->setText(server.base().toString());
         test::control<QLineEdit>(page, "TxtSyncUser")->setText(QString::fromLatin1(DavServer::kUser));
