@@ -24,68 +24,43 @@ namespace {
 
 const QString kNone = QStringLiteral("None");
 
-QGroupBox* frame(const QString& name, int tag, QWidget* parent, QRect g)
-{
-    auto* f = new QGroupBox(parent);
-    nameControl(f, name, tag);
-    f->setGeometry(g);
-    return f;
-}
-
-QPushButton* button(const QString& name, int tag, QWidget* parent, QRect g)
-{
-    auto* b = new QPushButton(parent);
-    nameControl(b, name, tag);
-    b->setGeometry(g);
-    return b;
-}
-
-QLabel* unitLabel(const QString& name, const QString& text, int tag, QWidget* parent, QRect g)
-{
-    QLabel* l = ui::makeLabel(parent, name, text, tag);
-    l->setGeometry(g);
-    return l;
-}
-
 } // namespace
 
 MiscPage::MiscPage(Services& services, QWidget* parent) : QWidget(parent), s_(services)
 {
     setFixedSize(kPageSize);
 
-    Frame2 = frame(QStringLiteral("Frame2"), 1601, this, {10, 8, 520, 66});
-    Cmdini = button(QStringLiteral("Cmdini"), 1603, Frame2, {12, 26, 160, 28});
-    CmdPosIni = button(QStringLiteral("CmdPosIni"), 1602, Frame2, {184, 26, 160, 28});
-    CmdUndoSettings = button(QStringLiteral("CmdUndoSettings"), 1613, Frame2, {356, 26, 152, 28});
+    Frame2 = ui::placed(ui::makeFrame(this, QStringLiteral("Frame2"), 1601), {10, 8, 520, 66});
+    Cmdini = ui::placed(ui::makeButton(Frame2, QStringLiteral("Cmdini"), 1603), {12, 26, 160, 28});
+    CmdPosIni = ui::placed(ui::makeButton(Frame2, QStringLiteral("CmdPosIni"), 1602), {184, 26, 160, 28});
+    CmdUndoSettings = ui::placed(ui::makeButton(Frame2, QStringLiteral("CmdUndoSettings"), 1613), {356, 26, 152, 28});
     CmdUndoSettings->setText(SettingsMessages::button(s_.isKorean()));
 
-    fraSample4 = frame(QStringLiteral("fraSample4"), 1604, this, {10, 82, 520, 100});
+    fraSample4 = ui::placed(ui::makeFrame(this, QStringLiteral("fraSample4"), 1604), {10, 82, 520, 100});
     // Both labels share one place; the shortened one is shown, the full path is its tooltip.
     LblSkinDir = new ClickLabel(kNone, fraSample4);
     nameControl(LblSkinDir, QStringLiteral("LblSkinDir"));
     LblSkinDir->setGeometry(12, 24, 496, 24);
     LblSkinDir->hide();
-    LblSknDis = new QLabel(kNone, fraSample4);
-    nameControl(LblSknDis, QStringLiteral("LblSknDis"));
-    LblSknDis->setGeometry(12, 24, 496, 24);
+    LblSknDis = ui::placed(ui::makeLabel(fraSample4, QStringLiteral("LblSknDis"), kNone), {12, 24, 496, 24});
     LblSknDis->setFrameShape(QFrame::Panel);
     LblSknDis->setFrameShadow(QFrame::Sunken);
-    CmdRoot = button(QStringLiteral("CmdRoot"), 1605, fraSample4, {12, 60, 130, 28});
-    CmdSDel = button(QStringLiteral("CmdSDel"), 1606, fraSample4, {150, 60, 130, 28});
+    CmdRoot = ui::placed(ui::makeButton(fraSample4, QStringLiteral("CmdRoot"), 1605), {12, 60, 130, 28});
+    CmdSDel = ui::placed(ui::makeButton(fraSample4, QStringLiteral("CmdSDel"), 1606), {150, 60, 130, 28});
     CmdSDel->setEnabled(false);
 
-    Frame13 = frame(QStringLiteral("Frame13"), 1607, this, {10, 190, 520, 96});
+    Frame13 = ui::placed(ui::makeFrame(this, QStringLiteral("Frame13"), 1607), {10, 190, 520, 96});
     ChkTMemo = valueCheck(Frame13, QStringLiteral("TodayMemoEnable"), {12, 24, 490, 26});
     HSTTimer = valueBar(Frame13, QStringLiteral("TodayShowTime"), Qt::Horizontal, 5, 10, {12, 58, 300, 20});
     LblTShow = valueLabel(Frame13, QStringLiteral("LblTShow"), 20, {322, 56, 56, 24});
-    Label27 = unitLabel(QStringLiteral("Label27"), QStringLiteral("초"), 1609, Frame13, {386, 56, 60, 24});
+    Label27 = ui::placed(ui::makeLabel(Frame13, QStringLiteral("Label27"), QStringLiteral("초"), 1609), {386, 56, 60, 24});
     ui::speakAs(HSTTimer, ui::spoken::todayMemoTime, s_.isKorean());
 
-    Frame16 = frame(QStringLiteral("Frame16"), 1610, this, {10, 294, 520, 96});
+    Frame16 = ui::placed(ui::makeFrame(this, QStringLiteral("Frame16"), 1610), {10, 294, 520, 96});
     ChkDSync = valueCheck(Frame16, QStringLiteral("DataSync"), {12, 24, 490, 26});
     HSDSBar = valueBar(Frame16, QStringLiteral("DataSyncInterval"), Qt::Horizontal, 5, 10, {12, 58, 300, 20});
     LblDSShow = valueLabel(Frame16, QStringLiteral("LblDSShow"), 20, {322, 56, 56, 24});
-    Label36 = unitLabel(QStringLiteral("Label36"), QStringLiteral("분"), 1612, Frame16, {386, 56, 60, 24});
+    Label36 = ui::placed(ui::makeLabel(Frame16, QStringLiteral("Label36"), QStringLiteral("분"), 1612), {386, 56, 60, 24});
     ui::speakAs(HSDSBar, ui::spoken::syncInterval, s_.isKorean());
 
     connect(Cmdini, &QPushButton::clicked, this, &MiscPage::Cmdini_Click);

@@ -5,6 +5,7 @@
 #include "ui/Controls.h"
 #include "ui/PageSize.h"
 #include "ui/Spoken.h"
+#include "ui/Widgets.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -66,18 +67,13 @@ PresetsPage::PresetsPage(Services& services, QWidget* parent) : QWidget(parent),
     setFixedSize(kPageSize);
 
     const bool korean = s_.isKorean();
-    CmbDefault = new QComboBox(this);
-    nameControl(CmbDefault, QStringLiteral("CmbDefault"));
+    // The window fills both lists once the language is known.
+    CmbDefault = ui::placed(ui::makeList(this, {}, QStringLiteral("CmbDefault")), {10, 8, 250, 26});
     ui::speakChoice(CmbDefault, ui::spoken::preset, korean);
-    CmbDefault->setGeometry(10, 8, 250, 26);
-    CmdDColor = new QPushButton(this);
-    nameControl(CmdDColor, QStringLiteral("CmdDColor"), 1018);
-    CmdDColor->setGeometry(266, 8, 90, 26);
+    CmdDColor = ui::placed(ui::makeButton(this, QStringLiteral("CmdDColor"), 1018), {266, 8, 90, 26});
     CmdDColor->setEnabled(false);
-    CmbSMode = new QComboBox(this);
-    nameControl(CmbSMode, QStringLiteral("CmbSMode"));
+    CmbSMode = ui::placed(ui::makeList(this, {}, QStringLiteral("CmbSMode")), {10, 40, 346, 26});
     ui::speakChoice(CmbSMode, ui::spoken::displayMode, korean);
-    CmbSMode->setGeometry(10, 40, 346, 26);
 
     // The samples sit on a calendar-like dark panel, as Daybrook draws on the desktop.
     picSample = new SamplePanel(this);
@@ -92,14 +88,10 @@ PresetsPage::PresetsPage(Services& services, QWidget* parent) : QWidget(parent),
     ShpM->setObjectName(QStringLiteral("ShpM"));
     ShpM->setGeometry(6, 4, 318, 62);
     ShpM->setBorderColor(8421504); // designed: grey
-    Label12 = new QLabel(picSample);
-    nameControl(Label12, QStringLiteral("Label12"), 1010);
-    Label12->setGeometry(250, 46, 70, 18);
+    Label12 = ui::placed(ui::makeLabel(picSample, QStringLiteral("Label12"), QString(), 1010), {250, 46, 70, 18});
     Label12->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    FrmMColor = new QGroupBox(QStringLiteral("달력메모"), this);
-    nameControl(FrmMColor, QStringLiteral("FrmMColor"), 1008);
-    FrmMColor->setGeometry(10, 210, 330, 48);
+    FrmMColor = ui::placed(ui::makeFrame(this, QStringLiteral("FrmMColor"), 1008, QStringLiteral("달력메모")), {10, 210, 330, 48});
 
     for (int i = 0; i < 11; ++i) {
         const Sample& s = kSamples[i];
@@ -120,9 +112,7 @@ PresetsPage::PresetsPage(Services& services, QWidget* parent) : QWidget(parent),
     LblColor[0]->setAlignment(Qt::AlignCenter);
     ShpM->raise();
 
-    Frame11 = new QGroupBox(QStringLiteral("타이틀 위치"), this);
-    nameControl(Frame11, QStringLiteral("Frame11"), 1001);
-    Frame11->setGeometry(350, 74, 180, 132);
+    Frame11 = ui::placed(ui::makeFrame(this, QStringLiteral("Frame11"), 1001, QStringLiteral("타이틀 위치")), {350, 74, 180, 132});
     titlePositions = new QButtonGroup(this);
     const char16_t* titleCaptions[3] = {u"왼쪽", u"가운데", u"오른쪽"};
     for (int i = 0; i < 3; ++i) {
@@ -132,16 +122,13 @@ PresetsPage::PresetsPage(Services& services, QWidget* parent) : QWidget(parent),
     }
     OptPos[1]->setChecked(true);
 
-    Frame8 = new QGroupBox(this);
-    nameControl(Frame8, QStringLiteral("Frame8"), 1011);
-    Frame8->setGeometry(10, 264, 520, 130);
+    Frame8 = ui::placed(ui::makeFrame(this, QStringLiteral("Frame8"), 1011), {10, 264, 520, 130});
     for (int row = 0; row < 6; ++row) {
         const FontRow& r = kFontRows[row];
         const int x = row % 2 == 0 ? 10 : 265;
         const int y = 22 + (row / 2) * 35;
-        auto* b = new QPushButton(QString::fromUtf16(r.caption), Frame8);
-        nameControl(b, QStringLiteral("CmdDFont"), r.tag, r.index);
-        b->setGeometry(x, y, 112, 28);
+        auto* b = ui::placed(ui::makeButton(Frame8, QStringLiteral("CmdDFont"), r.tag, r.index, QString::fromUtf16(r.caption)),
+                             {x, y, 112, 28});
         auto* l = new ClickLabel(QString(), Frame8);
         nameControl(l, QStringLiteral("LblDName"), 0, r.index);
         l->setGeometry(x + 118, y, 125, 28);

@@ -16,25 +16,13 @@
 #include <QScrollBar>
 
 namespace td {
-namespace {
-
-QLabel* label(const QString& name, const QString& text, int tag, QWidget* parent, QRect g)
-{
-    QLabel* l = ui::makeLabel(parent, name, text, tag);
-    l->setGeometry(g);
-    return l;
-}
-
-} // namespace
 
 ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s_(services)
 {
     setFixedSize(kPageSize);
 
     // Today marker: shape, colour and frame width.
-    Frame3 = new QGroupBox(this);
-    nameControl(Frame3, QStringLiteral("Frame3"), 1100);
-    Frame3->setGeometry(10, 8, 255, 170);
+    Frame3 = ui::placed(ui::makeFrame(this, QStringLiteral("Frame3"), 1100), {10, 8, 255, 170});
     blinkOptions = new QButtonGroup(this);
     const struct {
         int index;
@@ -59,7 +47,7 @@ ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s
     LblColor11->setCursor(Qt::PointingHandCursor);
     ui::speakAs(LblColor11, ui::spoken::todayFrameColour, s_.isKorean());
     LblColor11->speakColour(true, s_.isKorean());
-    Label8 = label(QStringLiteral("Label8"), QStringLiteral("틀 폭"), 1105, Frame3, {140, 24, 100, 22});
+    Label8 = ui::placed(ui::makeLabel(Frame3, QStringLiteral("Label8"), QStringLiteral("틀 폭"), 1105), {140, 24, 100, 22});
     Label8->setAlignment(Qt::AlignCenter);
     // The top of the vertical bars is the larger number.
     VScroll1 = valueBar(Frame3, QStringLiteral("FDay Border"), Qt::Vertical, 1, 1, {160, 50, 20, 100});
@@ -68,33 +56,25 @@ ScreenPage::ScreenPage(Services& services, QWidget* parent) : QWidget(parent), s
     Label8->setBuddy(VScroll1);
 
     // Spacing: status bar border and memo offset.
-    Frame4 = new QGroupBox(this);
-    nameControl(Frame4, QStringLiteral("Frame4"), 1106);
-    Frame4->setGeometry(275, 8, 255, 170);
-    Label9 = label(QStringLiteral("Label9"), QString(), 1107, Frame4, {12, 24, 120, 22});
+    Frame4 = ui::placed(ui::makeFrame(this, QStringLiteral("Frame4"), 1106), {275, 8, 255, 170});
+    Label9 = ui::placed(ui::makeLabel(Frame4, QStringLiteral("Label9"), QString(), 1107), {12, 24, 120, 22});
     VScroll2 = valueBar(Frame4, QStringLiteral("Status Bar Border"), Qt::Vertical, 1, 1, {150, 22, 20, 80});
     putMaximumOnTop(VScroll2);
     LblSBWidth = valueLabel(Frame4, QStringLiteral("LblSBWidth"), 1, {184, 50, 40, 24});
-    Label40 = label(QStringLiteral("Label40"), QString(), 1108, Frame4, {12, 110, 120, 22});
+    Label40 = ui::placed(ui::makeLabel(Frame4, QStringLiteral("Label40"), QString(), 1108), {12, 110, 120, 22});
     HSMWidth = valueBar(Frame4, QStringLiteral("MemoOffset"), Qt::Horizontal, 1, 10, {12, 136, 170, 20});
     LblMWidth = valueLabel(Frame4, QStringLiteral("LblMWidth"), 0, {190, 134, 50, 24});
     Label9->setBuddy(VScroll2);
     Label40->setBuddy(HSMWidth);
 
-    Frame7 = new QGroupBox(this);
-    nameControl(Frame7, QStringLiteral("Frame7"), 1109);
-    Frame7->setGeometry(10, 186, 520, 60);
+    Frame7 = ui::placed(ui::makeFrame(this, QStringLiteral("Frame7"), 1109), {10, 186, 520, 60});
     ChkDual = new QCheckBox(Frame7);
     nameControl(ChkDual, QStringLiteral("ChkDual"), 1110);
     ChkDual->setGeometry(12, 24, 490, 26);
 
     // Screen positions: across for vertical windows, up/down for horizontal ones.
-    FrmVert = new QGroupBox(this);
-    nameControl(FrmVert, QStringLiteral("FrmVert"), 1115);
-    FrmVert->setGeometry(10, 254, 255, 100);
-    FrmHori = new QGroupBox(this);
-    nameControl(FrmHori, QStringLiteral("FrmHori"), 1111);
-    FrmHori->setGeometry(275, 254, 255, 100);
+    FrmVert = ui::placed(ui::makeFrame(this, QStringLiteral("FrmVert"), 1115), {10, 254, 255, 100});
+    FrmHori = ui::placed(ui::makeFrame(this, QStringLiteral("FrmHori"), 1111), {275, 254, 255, 100});
     verticalPositions = new QButtonGroup(this);
     horizontalPositions = new QButtonGroup(this);
     const char16_t* vert[3] = {u"왼쪽", u"가운데", u"오른쪽"};

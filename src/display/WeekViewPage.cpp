@@ -9,6 +9,7 @@
 #include "ui/FontFit.h"
 #include "ui/PageSize.h"
 #include "ui/Spoken.h"
+#include "ui/Widgets.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -20,17 +21,13 @@ WeekViewPage::WeekViewPage(Services& services, QWidget* parent) : QWidget(parent
 {
     setFixedSize(kPageSize);
 
-    Frame12 = new QGroupBox(this);
-    nameControl(Frame12, QStringLiteral("Frame12"), 1500);
-    Frame12->setGeometry(10, 8, 520, 170);
+    Frame12 = ui::placed(ui::makeFrame(this, QStringLiteral("Frame12"), 1500), {10, 8, 520, 170});
 
     // The pictures keep the design's place; the swatches lie on the areas they colour.
-    ImgWkView1 = new QLabel(Frame12);
-    nameControl(ImgWkView1, QStringLiteral("ImgWkView1"));
+    ImgWkView1 = ui::makeLabel(Frame12, QStringLiteral("ImgWkView1"), QString());
     ImgWkView1->setPixmap(weekViewPicture(1));
     ImgWkView1->setGeometry(twips(180), twips(330) + 14, 310, 119);
-    ImgWkView2 = new QLabel(Frame12);
-    nameControl(ImgWkView2, QStringLiteral("ImgWkView2"));
+    ImgWkView2 = ui::makeLabel(Frame12, QStringLiteral("ImgWkView2"), QString());
     ImgWkView2->setPixmap(weekViewPicture(2));
     ImgWkView2->setGeometry(twips(kParkedLeft), twips(210) + 14, 333, 127);
 
@@ -73,17 +70,13 @@ WeekViewPage::WeekViewPage(Services& services, QWidget* parent) : QWidget(parent
         l->setFocusPolicy(Qt::NoFocus);
     }
 
-    CmdWFont = new QPushButton(QStringLiteral("글꼴 변경"), Frame12);
-    nameControl(CmdWFont, QStringLiteral("CmdWFont"), 1503);
-    CmdWFont->setGeometry(356, 80, 150, 28);
+    CmdWFont = ui::placed(ui::makeButton(Frame12, QStringLiteral("CmdWFont"), 1503, -1, QStringLiteral("글꼴 변경")), {356, 80, 150, 28});
     // The button speaks the font it chooses, the switch the style it edits.
     connect(LblMemo[0], &ClickLabel::textChanged, CmdWFont, &QWidget::setAccessibleDescription);
     ui::speakAs(LblListButton, ui::spoken::styleSwitch, s_.isKorean());
     describeStyle();
 
-    Label20 = new QLabel(this);
-    nameControl(Label20, QStringLiteral("Label20"), 1506);
-    Label20->setGeometry(14, 184, 516, 24);
+    Label20 = ui::placed(ui::makeLabel(this, QStringLiteral("Label20"), QString(), 1506), {14, 184, 516, 24});
 
     connect(LblListButton, &ClickLabel::clicked, this, &WeekViewPage::LblListButton_Click);
     connect(CmdWFont, &QPushButton::clicked, this, &WeekViewPage::CmdWFont_Click);

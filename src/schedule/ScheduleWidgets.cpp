@@ -99,8 +99,7 @@ void makeDateLists(QWidget* page, const QDate& today, int index, DateArray& year
 void MarkerRow::build(QWidget* page, const Names& names, bool korean,
                       const std::function<QWidget*(QWidget* frame)>& afterPlan)
 {
-    frame = new QGroupBox(QStringLiteral("입력내용"), page);
-    nameControl(frame, QString::fromLatin1(names.frame), names.frameTag);
+    frame = ui::makeFrame(page, QString::fromLatin1(names.frame), names.frameTag, QStringLiteral("입력내용"));
     auto* row = new QHBoxLayout(frame);
     left = new QLineEdit(QStringLiteral("["), frame);
     nameControl(left, QString::fromLatin1(names.left));

@@ -3,21 +3,13 @@
 #include "Controls.h"
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
 #include <algorithm>
 
 namespace td::ui {
-
-QComboBox* makeList(QWidget* parent, const QStringList& items)
-{
-    auto* list = new QComboBox(parent);
-    list->addItems(items);
-    list->setCurrentIndex(-1);
-    list->setMaxVisibleItems(12);
-    return list;
-}
 
 QComboBox* makeList(QWidget* parent, const QStringList& items, const QString& name, int index)
 {
@@ -42,6 +34,13 @@ QPushButton* makeButton(QWidget* parent, const QString& name, int tag, int index
     auto* button = new QPushButton(text, parent);
     nameControl(button, name, tag, index);
     return button;
+}
+
+QGroupBox* makeFrame(QWidget* parent, const QString& name, int tag, const QString& text)
+{
+    auto* frame = new QGroupBox(text, parent);
+    nameControl(frame, name, tag);
+    return frame;
 }
 
 QStringList yearItems(const QDate& today)
