@@ -144,7 +144,7 @@ private slots:
         QVERIFY(fx.open());
         const Qt::KeyboardModifiers all = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
         auto* egg = control<QLabel>(fx.window, "LblEgg");
-        auto& about = child<AboutPanel>(fx.window);
+        auto* about = control<AboutPanel>(fx.window);
         QTest::mouseClick(egg, Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier, QPoint(2, 2));
         QVERIFY(!fx.window.isPanelShown(8));
         QTest::mouseClick(egg, Qt::LeftButton, all, QPoint(2, 2));
@@ -155,24 +155,24 @@ private slots:
             QTest::mouseClick(egg, Qt::RightButton, all, QPoint(2, 2));
             QCOMPARE(fx.title(), QStringLiteral("데이브룩 스토리"));
             fx.window.LblEgg_MouseDown(2, 7, 0, 0); // again while open: the page title is still kept
-            QTRY_VERIFY(about.blockTop() < 3000 - 20);
-            about.CmdBy->click();
+            QTRY_VERIFY(about->blockTop() < 3000 - 20);
+            about->CmdBy->click();
             QVERIFY(!fx.window.isPanelShown(8));
             QVERIFY(fx.window.isPanelShown(frmOptions::panelOf(page)));
             QCOMPARE(fx.title(), title);
         }
-        const int stopped = about.blockTop();
+        const int stopped = about->blockTop();
         QTest::qWait(150);
-        QCOMPARE(about.blockTop(), stopped);
+        QCOMPARE(about->blockTop(), stopped);
         // The keyboard's way in: the focus goes to the panel, and the covered page takes no key.
         showPage(fx.window, 8);
         QTest::keyClick(fx.pageList(), Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(fx.window.isPanelShown(8));
-        QCOMPARE(about.blockTop(), stopped); // the opening goes on from there
-        QCOMPARE(QApplication::focusWidget(), about.CmdBy);
+        QCOMPARE(about->blockTop(), stopped); // the opening goes on from there
+        QCOMPARE(QApplication::focusWidget(), about->CmdBy);
         for (int i = 0; i < 6; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QVERIFY2(!child<SyncPage>(fx.window).isAncestorOf(QApplication::focusWidget()),
+            QVERIFY2(!control<SyncPage>(fx.window)->isAncestorOf(QApplication::focusWidget()),
                      qPrintable(QApplication::focusWidget()->objectName()));
         }
     }

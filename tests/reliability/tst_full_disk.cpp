@@ -175,7 +175,7 @@ private slots:
             } else if (store == QLatin1String("CmdDColor")) {
                 control<QPushButton>(window, "CmdDColor")->click();
             } else if (store == QLatin1String("holidays")) {
-                child<HolidayPage>(window).Main_WriteProfile();
+                control<HolidayPage>(window)->Main_WriteProfile();
             } else if (store == QLatin1String("generator")) {
                 showPage(window, 6);
                 control<QPushButton>(window, "CmdDataInput2", 0)->click();

@@ -136,9 +136,10 @@ void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray cp949(const QString& text);
 
 // A control of a page found by its design name ("CmdDFont", index 4: "CmdDFont(4)");
-// the pages keep their controls to themselves.
+// the pages keep their controls to themselves. Without a name: the one widget of its
+// kind (a page, the about panel).
 template <typename T>
-T* control(const QWidget& page, const char* name, int index = -1)
+T* control(const QWidget& page, const char* name = nullptr, int index = -1)
 {
     const QString objectName =
         index >= 0 ? QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index) : QString::fromLatin1(name);
@@ -146,16 +147,6 @@ T* control(const QWidget& page, const char* name, int index = -1)
     if (!found)
         qFatal("no control %s of type %s", qPrintable(objectName), T::staticMetaObject.className());
     return found;
-}
-
-// The one widget of its kind in a window: a page, the about panel.
-template <typename T>
-T& child(const QWidget& window)
-{
-    T* found = window.findChild<T*>();
-    if (!found)
-        qFatal("no %s", T::staticMetaObject.className());
-    return *found;
 }
 
 // Shows a page of the options window as the user does: a click on its entry in the page list.

@@ -57,7 +57,7 @@ private slots:
         test::showPage(fx.window, 8);
         QVERIFY(fx.window.isPanelShown(frmOptions::kSyncPanel) && !fx.window.isPanelShown(frmOptions::kAboutPanel));
         QCOMPARE(fx.title(), QStringLiteral("동기화"));
-        const QWidget& page = test::child<SyncPage>(fx.window);
+        const QWidget& page = *test::control<SyncPage>(fx.window);
         QCOMPARE(test::control<QLabel>(page, "LblSyncUrl")->text(), QStringLiteral("서버 주소"));
         test::control<QLineEdit>(page, "TxtSyncUrl")->setText(server.base().toString());
         test::control<QLineEdit>(page, "TxtSyncUser")->setText(QString::fromLatin1(DavServer::kUser));
