@@ -48,15 +48,7 @@ public:
     // The panel of an entry of the page list.
     static int panelOf(int row) { return row == 8 ? kSyncPanel : row; }
 
-    // Panel geometry in twips: shown at 1140, parked at -20000 (grown with a large font).
-    static constexpr int kShownLeft = 1140;
-    static constexpr int kParkedLeft = -20000;
-    void showPanel(int index, bool shown);
     bool isPanelShown(int index) const;
-
-    // The tab order of every page from its visual order. Runs once the captions are
-    // applied and the pages laid out.
-    void nameAndOrderControls();
 
 public slots:
     void LstOption_Click();
@@ -101,7 +93,14 @@ private:
 
     bool KoreanFont = false;
 
+    // Panel geometry in twips: shown at 1140, parked at -20000 (grown with a large font).
+    static constexpr int kShownLeft = 1140;
+    static constexpr int kParkedLeft = -20000;
+    void showPanel(int index, bool shown);
     int panelLeft(bool shown) const;
+    // The tab order of every page from its visual order. Runs once the captions are
+    // applied and the pages laid out.
+    void nameAndOrderControls();
     // The OK stores: display values, then the holiday list. False when one failed (told).
     bool storeAll();
 
