@@ -1,7 +1,9 @@
 #include "DayExport.h"
 
 #include <QFileInfo>
+#include <charconv>
 #include <cmath>
+#include <utility>
 
 namespace td {
 
@@ -43,9 +45,22 @@ int exportProgress(int i, int span)
 
 QString exportDateText(const QDate& date, const QLocale& locale)
 {
-    return QString::number(date.year()) + QLatin1Char('/') + QString::number(date.month()) + QLatin1Char('/')
-           + QString::number(date.day()) + QLatin1Char('(') + locale.dayName(date.dayOfWeek(), QLocale::ShortFormat)
-           + QLatin1Char(')');
+    // Built in one buffer: an export makes one of these for every day of the range.
+    int y = 0, m = 0, d = 0;
+    date.getDate(&y, &m, &d);
+    char digits[40];
+    char* p = digits;
+    for (const auto& [n, after] : {std::pair(y, '/'), std::pair(m, '/'), std::pair(d, '(')}) {
+        p = std::to_chars(p, digits + sizeof digits, n).ptr;
+        *p++ = after;
+    }
+    const QString weekday = locale.dayName(date.dayOfWeek(), QLocale::ShortFormat);
+    QString text;
+    text.reserve(qsizetype(p - digits) + weekday.size() + 1);
+    text += QLatin1StringView(digits, qsizetype(p - digits));
+    text += weekday;
+    text += QLatin1Char(')');
+    return text;
 }
 
 int weekdayColorIndex(const QDate& date)

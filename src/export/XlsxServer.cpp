@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 #include <xlsxwriter.h>
 
@@ -103,13 +104,16 @@ int wrappedLines(const QString& text, double columnWidth, double points)
 {
     const double perLine = std::max(1.0, columnWidth * 11.0 / std::max(points, 1.0));
     int lines = 0;
-    for (const QString& part : text.split(QLatin1Char('\n'))) {
-        double units = 0;
-        for (QChar c : part)
-            units += (c.unicode() >= 0x1100 && !c.isLowSurrogate()) ? 2 : (c.isLowSurrogate() ? 0 : 1);
-        lines += std::max(1, int(std::ceil(units / perLine)));
+    double units = 0;
+    for (QChar c : text) {
+        if (c == QLatin1Char('\n')) {
+            lines += std::max(1, int(std::ceil(units / perLine)));
+            units = 0;
+            continue;
+        }
+        units += (c.unicode() >= 0x1100 && !c.isLowSurrogate()) ? 2 : (c.isLowSurrogate() ? 0 : 1);
     }
-    return lines;
+    return lines + std::max(1, int(std::ceil(units / perLine)));
 }
 
 // A cut that does not split a surrogate pair.
@@ -166,6 +170,38 @@ private:
 
 } // namespace
 
+const Cell* Sheet::cell(int row, int column) const
+{
+    const auto r = std::lower_bound(rows.begin(), rows.end(), row, [](const Row& a, int n) { return a.number < n; });
+    if (r == rows.end() || r->number != row)
+        return nullptr;
+    const auto c = std::lower_bound(r->cells.begin(), r->cells.end(), column,
+                                    [](const Cell& a, int n) { return a.column < n; });
+    return c == r->cells.end() || c->column != column ? nullptr : &*c;
+}
+
+Cell& Sheet::cellAt(int row, int column)
+{
+    auto r = rows.end();
+    if (rows.empty() || rows.back().number < row)
+        r = rows.insert(r, Row{row, {}});
+    else if (rows.back().number == row)
+        r = rows.end() - 1;
+    else {
+        r = std::lower_bound(rows.begin(), rows.end(), row, [](const Row& a, int n) { return a.number < n; });
+        if (r->number != row)
+            r = rows.insert(r, Row{row, {}});
+    }
+    std::vector<Cell>& cells = r->cells;
+    auto c = std::lower_bound(cells.begin(), cells.end(), column, [](const Cell& a, int n) { return a.column < n; });
+    if (c == cells.end() || c->column != column) {
+        const auto col = columns.find(column);
+        const CellStyle& from = col != columns.end() && col->second.style ? *col->second.style : base;
+        c = cells.insert(c, Cell{column, QString(), from});
+    }
+    return *c;
+}
+
 XlsxServer::XlsxServer(IFileSystem& fs, std::function<bool(const QUrl&)> openUrl)
     : fs_(fs), openUrl_(std::move(openUrl))
 {
@@ -213,16 +249,9 @@ bool XlsxServer::format(const RangeRef& range, F&& f)
         return false;
     Sheet& s = *sheet_;
     switch (range.kind) {
-    case RangeRef::Kind::Cell: {
-        auto it = s.cells.find({range.row, range.column});
-        if (it == s.cells.end()) {
-            const auto col = s.columns.find(range.column);
-            const CellStyle& from = col != s.columns.end() && col->second.style ? *col->second.style : s.base;
-            it = s.cells.emplace(std::make_pair(range.row, range.column), Cell{QString(), from}).first;
-        }
-        f(it->second.style);
+    case RangeRef::Kind::Cell:
+        f(s.cellAt(range.row, range.column).style);
         return true;
-    }
     case RangeRef::Kind::Columns:
         for (int c = range.column; c <= range.lastColumn; ++c) {
             Column& col = s.columns[c];
@@ -239,9 +268,11 @@ bool XlsxServer::format(const RangeRef& range, F&& f)
         }
         break;
     }
-    for (auto& [pos, cell] : s.cells) {
-        if (range.containsColumn(pos.second))
-            f(cell.style);
+    for (Row& row : s.rows) {
+        for (Cell& cell : row.cells) {
+            if (range.containsColumn(cell.column))
+                f(cell.style);
+        }
     }
     return true;
 }
@@ -250,10 +281,9 @@ bool XlsxServer::setValue(const RangeRef& range, const QString& value)
 {
     if (range.kind != RangeRef::Kind::Cell)
         return false;
-    const QString text = cellText(value);
-    if (!format(range, [](CellStyle&) {}))
+    if (!sheet_ || !range.valid())
         return false;
-    sheet_->cells[{range.row, range.column}].value = text;
+    sheet_->cellAt(range.row, range.column).value = cellText(value);
     return true;
 }
 
@@ -393,6 +423,9 @@ QString XlsxServer::storedText(const QString& text)
     // Every "_" that opens such a sequence is escaped, overlapping ones too
     // ("_x0041_x0042_"), as readers decode from left to right.
     static const QRegularExpression opening(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
+    // Nearly every note has neither, and is stored as it is.
+    if (!text.contains(QChar(0)) && !text.contains(QLatin1String("_x")))
+        return text;
     QString out = text;
     out.remove(QChar(0));
     out.replace(opening, QStringLiteral("_x005F_"));
@@ -445,29 +478,31 @@ IoStatus XlsxServer::writeWorkbook(const Sheet& sheet, IFileSystem& fs, const QS
             if (row > 0 && height > 0)
                 check(worksheet_set_row(ws, lxw_row_t(row - 1), height, nullptr));
         };
-        for (const auto& [pos, cell] : sheet.cells) {
-            if (pos.first != row) {
-                finishRow();
-                row = pos.first;
-                tallest = 0;
-                needed = 0;
+        QByteArray utf8;
+        for (const Row& r : sheet.rows) {
+            row = r.number;
+            tallest = 0;
+            needed = 0;
+            for (const Cell& cell : r.cells) {
+                tallest = qMax(tallest, cell.style.fontSize);
+                lxw_format* f = formats.get(cell.style);
+                if (cell.value.isEmpty()) {
+                    check(worksheet_write_blank(ws, lxw_row_t(row - 1), lxw_col_t(cell.column - 1), f));
+                    continue;
+                }
+                const QString text = storedText(cell.value);
+                if (cell.style.wrapText) {
+                    const auto col = sheet.columns.find(cell.column);
+                    const double width = col != sheet.columns.end() && col->second.width ? *col->second.width : LXW_DEF_COL_WIDTH;
+                    const int lines = wrappedLines(text, width, cell.style.fontSize);
+                    if (lines > 1)
+                        needed = std::max(needed, lines * rowHeightFor(cell.style.fontSize));
+                }
+                utf8 = text.toUtf8();
+                check(worksheet_write_string(ws, lxw_row_t(row - 1), lxw_col_t(cell.column - 1), utf8.constData(), f));
             }
-            tallest = qMax(tallest, cell.style.fontSize);
-            if (cell.style.wrapText && !cell.value.isEmpty()) {
-                const auto col = sheet.columns.find(pos.second);
-                const double width = col != sheet.columns.end() && col->second.width ? *col->second.width : LXW_DEF_COL_WIDTH;
-                const int lines = wrappedLines(storedText(cell.value), width, cell.style.fontSize);
-                if (lines > 1)
-                    needed = std::max(needed, lines * rowHeightFor(cell.style.fontSize));
-            }
-            lxw_format* f = formats.get(cell.style);
-            if (cell.value.isEmpty())
-                check(worksheet_write_blank(ws, lxw_row_t(pos.first - 1), lxw_col_t(pos.second - 1), f));
-            else
-                check(worksheet_write_string(ws, lxw_row_t(pos.first - 1), lxw_col_t(pos.second - 1),
-                                             storedText(cell.value).toUtf8().constData(), f));
+            finishRow();
         }
-        finishRow();
         if (!sheet.gridlines)
             worksheet_gridlines(ws, LXW_HIDE_ALL_GRIDLINES);
         if (sheet.printTitleRows)

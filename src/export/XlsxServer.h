@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <tuple>
+#include <vector>
 
 namespace td::xl {
 
@@ -33,8 +34,15 @@ struct CellStyle {
 };
 
 struct Cell {
-    QString value; // empty: a blank cell that carries only its format
+    int column = 0; // from 1
+    QString value;  // empty: a blank cell that carries only its format
     CellStyle style;
+};
+
+// One row's cells, in column order.
+struct Row {
+    int number = 0; // from 1
+    std::vector<Cell> cells;
 };
 
 struct Column {
@@ -47,16 +55,16 @@ struct Sheet {
     QString name = QStringLiteral("Sheet1");
     CellStyle base; // what every cell starts from
     std::map<int, Column> columns;
-    std::map<std::pair<int, int>, Cell> cells; // (row, column), in row order
+    // The rows that hold a cell, in row order. An export fills them one after
+    // another, so a new row nearly always goes at the end.
+    std::vector<Row> rows;
     bool gridlines = true;
     // Rows and columns every printed page repeats (first, last; from 1).
     std::optional<std::pair<int, int>> printTitleRows, printTitleColumns;
 
-    const Cell* cell(int row, int column) const
-    {
-        const auto it = cells.find({row, column});
-        return it == cells.end() ? nullptr : &it->second;
-    }
+    const Cell* cell(int row, int column) const;
+    // The cell at (row, column), made blank with its column's format when there is none yet.
+    Cell& cellAt(int row, int column);
 };
 
 // The in-process spreadsheet server: keeps the workbook in memory and writes it
