@@ -424,7 +424,11 @@ QString XlsxServer::storedText(const QString& text)
     // ("_x0041_x0042_"), as readers decode from left to right.
     static const QRegularExpression opening(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
     // Nearly every note has neither, and is stored as it is.
-    if (!text.contains(QChar(0)) && !text.contains(QLatin1String("_x")))
+    const QStringView view(text);
+    bool plain = !view.contains(QChar(0));
+    for (qsizetype i = view.indexOf(u'_'); plain && i >= 0; i = view.indexOf(u'_', i + 1))
+        plain = i + 1 == view.size() || view[i + 1] != u'x';
+    if (plain)
         return text;
     QString out = text;
     out.remove(QChar(0));
