@@ -4,22 +4,42 @@
 
 #include <QStringList>
 
+#include <cstdio>
+
 namespace td {
+
+namespace {
+
+// The date taken apart once and printed into one string: a run names thousands of days.
+QString withDate(const QString& dataFolder, const QDate& date, bool day)
+{
+    int y = 0, m = 0, d = 0;
+    date.getDate(&y, &m, &d);
+    char name[48];
+    const int n = day ? std::snprintf(name, sizeof name, "%d_%d/%d_%d.%d", y, m, y, m, d)
+                      : std::snprintf(name, sizeof name, "%d_%d", y, m);
+    QString out;
+    out.reserve(dataFolder.size() + n);
+    out += dataFolder;
+    out += QLatin1StringView(name, n);
+    return out;
+}
+
+} // namespace
 
 QString DayFiles::folderName(const QDate& date)
 {
-    return QString::number(date.year()) + QLatin1Char('_') + QString::number(date.month());
+    return withDate(QString(), date, false);
 }
 
 QString DayFiles::monthFolder(const QString& dataFolder, const QDate& date)
 {
-    return dataFolder + folderName(date);
+    return withDate(dataFolder, date, false);
 }
 
 QString DayFiles::dayFile(const QString& dataFolder, const QDate& date)
 {
-    const QString folder = folderName(date);
-    return dataFolder + folder + QLatin1Char('/') + folder + QLatin1Char('.') + QString::number(date.day());
+    return withDate(dataFolder, date, true);
 }
 
 namespace {

@@ -4,6 +4,8 @@
 #include "platform/Cp949.h"
 #include "platform/Spaces.h"
 
+#include <unistd.h>
+
 namespace td {
 
 DayChange::Kind DayChange::kind() const
@@ -22,7 +24,9 @@ int DayPlan::count(DayChange::Kind kind) const
     return int(std::count_if(days.cbegin(), days.cend(), [kind](const DayChange& c) { return c.kind() == kind; }));
 }
 
-IoStatus WriteCheck::mayWrite(const QString& path, const FileStamp& seen)
+WriteCheck::WriteCheck(const IFileSystem& fs) : fs_(fs), user_(::geteuid()) {}
+
+WriteCheck::Folder& WriteCheck::folderOf(const QString& path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const QString folder = slash < 0 ? QStringLiteral(".") : path.left(slash);
@@ -32,12 +36,25 @@ IoStatus WriteCheck::mayWrite(const QString& path, const FileStamp& seen)
         f.status = fs_.mayWriteIn(folder, &f.missing);
         it = folders_.insert(folder, f);
     }
+    return *it;
+}
+
+IoStatus WriteCheck::mayWrite(const QString& path, FileStamp& seen)
+{
+    const Folder& folder = folderOf(path);
     // Nothing can stand on a path in a folder that is not there.
-    if (it->missing)
+    if (folder.missing)
         return IoStatus::success();
-    if (const IoStatus st = fs_.mayWriteFile(path, &seen); !st)
-        return st;
-    return it->status ? it->status : IoStatus::failure(path, it->status.reason);
+    // A plain file of the user's own that its mode lets the owner write needs no
+    // question of its own (the user's access entry is the mode's owner bits).
+    const bool own = seen.known && seen.plain && seen.ownerWrites && seen.owner == user_;
+    if (!own)
+        if (const IoStatus st = fs_.mayWriteFile(path, &seen); !st)
+            return st;
+    if (!folder.status)
+        return IoStatus::failure(path, folder.status.reason);
+    seen.writable = seen.known;
+    return IoStatus::success();
 }
 
 void planDay(const IFileSystem& fs, DayChange& c, const DayOps& ops, DayText reading, WriteCheck* check)
@@ -48,8 +65,11 @@ void planDay(const IFileSystem& fs, DayChange& c, const DayOps& ops, DayText rea
     c.seen = {};
     QString text;
     QByteArray bytes;
-    // One read, no stat first: a read that finds nothing there is a day without a file.
-    if (const IoStatus st = fs.readStamped(c.path, bytes, c.seen); !st.ok && !st.missing) {
+    // One read, no stat first: a read that finds nothing there is a day without a
+    // file, as is every day of a month whose folder is not there (a future month).
+    if (check && check->folderMissing(c.path)) {
+        c.seen.plain = true;
+    } else if (const IoStatus st = fs.readStamped(c.path, bytes, c.seen); !st.ok && !st.missing) {
         c.failure = st.reason;
         return;
     } else if (st.ok) {
@@ -101,23 +121,48 @@ DayPlan planDays(const IFileSystem& fs, const QString& dataFolder, const QList<Q
     return plan;
 }
 
+namespace {
+
+// A month folder is made when a write finds it missing: only asked after a
+// failure, which keeps a run over thousands of days at one call per day.
+template <typename Folder, typename Write>
+IoStatus inMonthFolder(IFileSystem& fs, Folder monthFolderPath, Write write)
+{
+    IoStatus st = write();
+    if (st.ok)
+        return st;
+    const QString folder = monthFolderPath();
+    if (fs.dirExists(folder))
+        return st;
+    st = fs.makeDir(folder);
+    return st.ok ? write() : st;
+}
+
+} // namespace
+
 IoStatus putDayFile(IFileSystem& fs, const QString& monthFolderPath, const QString& dayFilePath,
                     const std::optional<QByteArray>& bytes)
 {
-    // A day file that is not there needs no deleting, and a month folder is made
-    // when a write finds it missing: both are only asked after a failure, which
-    // keeps a run over thousands of days at one call per day.
+    // A day file that is not there needs no deleting.
     if (!bytes) {
         const IoStatus st = fs.remove(dayFilePath);
         return st.ok || fs.fileExists(dayFilePath) ? st : IoStatus::success();
     }
-    IoStatus st = fs.writeAtomic(dayFilePath, *bytes, Durability::Deferred);
-    if (st.ok || fs.dirExists(monthFolderPath))
-        return st;
-    st = fs.makeDir(monthFolderPath);
-    if (!st.ok)
-        return st;
-    return fs.writeAtomic(dayFilePath, *bytes, Durability::Deferred);
+    return inMonthFolder(
+        fs, [&] { return monthFolderPath; }, [&] { return fs.writeAtomic(dayFilePath, *bytes, Durability::Deferred); });
+}
+
+IoStatus putPlannedDay(IFileSystem& fs, const DayChange& c, bool* changed)
+{
+    *changed = true;
+    const auto folder = [&c] { return c.path.left(c.path.lastIndexOf(QLatin1Char('/'))); };
+    if (!c.before && c.after && c.seen.plain && !c.seen.known) // found free: made where it still is
+        return inMonthFolder(fs, folder, [&] { return fs.writeIfAbsent(c.path, *c.after, changed); });
+    // The very file the plan read: the same inode, size and times.
+    if (!c.before || !fs.unchangedSince(c.path, c.seen))
+        return IoStatus::success();
+    *changed = false;
+    return c.after ? putDayFile(fs, folder(), c.path, c.after) : fs.removeSeen(c.path, c.seen);
 }
 
 } // namespace td

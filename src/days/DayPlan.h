@@ -70,16 +70,20 @@ DayPlan planDays(const IFileSystem& fs, const QString& dataFolder, const QList<Q
 // touches up to 31 days of each); what is on each day's path is asked each time.
 class WriteCheck {
 public:
-    explicit WriteCheck(const IFileSystem& fs) : fs_(fs) {}
-    // seen: what the plan's read of the path saw.
-    IoStatus mayWrite(const QString& path, const FileStamp& seen);
+    explicit WriteCheck(const IFileSystem& fs);
+    // seen: what the plan's read of the path saw; marked writable when it is.
+    IoStatus mayWrite(const QString& path, FileStamp& seen);
+    // Whether the path's folder is not there: then no day in it has a file to read.
+    bool folderMissing(const QString& path) { return folderOf(path).missing; }
 
 private:
     struct Folder {
         IoStatus status;
         bool missing = false;
     };
+    Folder& folderOf(const QString& path);
     const IFileSystem& fs_;
+    uint user_; // whose files need no access check of their own
     QHash<QString, Folder> folders_;
 };
 
@@ -90,8 +94,11 @@ void planDay(const IFileSystem& fs, DayChange& c, const DayOps& ops, DayText rea
 // Puts bytes in place of a day file, or deletes it for nullopt (a file that is
 // not there is no failure). The month folder is created (one level) when the
 // write finds it missing. Atomic, not synced: the caller flushes once.
-
 IoStatus putDayFile(IFileSystem& fs, const QString& monthFolderPath, const QString& dayFilePath,
                     const std::optional<QByteArray>& bytes);
+
+// putDayFile for a run's day, done only while the path holds what the plan read
+// (c.seen), told without reading it again; *changed when it cannot be told so.
+IoStatus putPlannedDay(IFileSystem& fs, const DayChange& c, bool* changed);
 
 } // namespace td

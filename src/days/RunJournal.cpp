@@ -743,7 +743,7 @@ DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPl
 
     QString flushPath;
     for (qsizetype i = 0; i < live.days.size(); ++i) {
-        const DayChange& c = live.days[i];
+        const DayChange& c = live.days.at(i);
         const DayChange::Kind kind = c.kind();
         // Counted as the run reaches them: a cancelled run tells only of the days it went through.
         if (kind == DayChange::Kind::Failed) {
@@ -752,27 +752,27 @@ DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPl
             ++result.unchangedDays;
         } else {
             // Right before the write: a day saved meanwhile keeps what was saved. A
-            // file to delete is read again only when its stamp cannot tell that it
-            // is the very file the plan read: a remove reads each file once.
-            bool same = kind == DayChange::Kind::Deleted && fs.unchangedSince(c.path, c.seen);
-            IoStatus read = IoStatus::success();
-            if (!same) {
+            // day is read again only when the path cannot show, without a read, that
+            // it still holds what the plan read: each file is read once.
+            bool changed = true;
+            IoStatus st = putPlannedDay(fs, c, &changed);
+            if (st.ok && changed) {
                 std::optional<QByteArray> now;
                 FileStamp seen;
-                read = currentBytes(fs, c.path, now, seen);
-                same = now == c.before;
+                st = currentBytes(fs, c.path, now, seen);
+                if (st.ok && now == c.before) {
+                    changed = false;
+                    st = putDayFile(fs, DayFiles::monthFolder(dataFolder, c.date), c.path, c.after);
+                }
             }
-            const QString folder = DayFiles::monthFolder(dataFolder, c.date);
-            if (!read.ok) {
-                fail(read.path, read.reason);
-            } else if (!same) {
-                result.leftAlone << c.path;
-            } else if (const IoStatus st = putDayFile(fs, folder, c.path, c.after); !st.ok) {
+            if (!st.ok) {
                 fail(st.path, st.reason);
+            } else if (changed) {
+                result.leftAlone << c.path;
             } else {
                 ++result.changedDays;
                 if (flushPath.isEmpty())
-                    flushPath = folder;
+                    flushPath = DayFiles::monthFolder(dataFolder, c.date);
             }
         }
         result.doneDays = int(i) + 1;

@@ -7,11 +7,13 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -118,16 +120,20 @@ IoStatus keepAccess(int fd, const struct stat& old, const QString& path)
     return IoStatus::success();
 }
 
-// The mode a new file gets from open(2): 0666 less the umask.
 // Six letters or digits, as a temporary file's name ends.
-QString randomSuffix()
+QByteArray randomLetters()
 {
     static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QString out(6, Qt::Uninitialized);
-    for (QChar& c : out)
-        c = QLatin1Char(letters[QRandomGenerator::global()->bounded(62)]);
+    quint64 bits = QRandomGenerator::global()->generate64();
+    QByteArray out(6, Qt::Uninitialized);
+    for (char& c : out) {
+        c = letters[bits % 62];
+        bits /= 62;
+    }
     return out;
 }
+
+QString randomSuffix() { return QString::fromLatin1(randomLetters()); }
 
 } // namespace
 
@@ -145,14 +151,16 @@ qint64 nanoseconds(const struct timespec& t) { return qint64(t.tv_sec) * 1000000
 // change stamps a time past the file system's granularity from then, so it cannot
 // leave the stamp as it was. Times to the nanosecond tell a fine-grained file
 // system (a coarse clock's tick at most); whole seconds may be a FAT stick's two.
-bool settledAt(const struct stat& st)
+bool settledAt(qint64 modifiedNs, qint64 changedNs)
 {
     struct timespec now;
     if (::clock_gettime(CLOCK_REALTIME, &now) != 0)
         return false;
-    const qint64 margin = st.st_ctim.tv_nsec != 0 ? qint64(50) * 1000000 : qint64(3) * 1000000000;
-    return nanoseconds(st.st_ctim) < nanoseconds(now) - margin && nanoseconds(st.st_mtim) < nanoseconds(now) - margin;
+    const qint64 margin = changedNs % 1000000000 != 0 ? qint64(50) * 1000000 : qint64(3) * 1000000000;
+    return changedNs < nanoseconds(now) - margin && modifiedNs < nanoseconds(now) - margin;
 }
+
+qint64 nanoseconds(const struct statx_timestamp& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; }
 
 } // namespace
 
@@ -173,25 +181,33 @@ IoStatus QtFileSystem::readStamped(const QString& path, QByteArray& bytes, FileS
         stamp.plain = plain && err == ENOENT;
         return err == ENOENT || err == ENOTDIR ? IoStatus::absent(path, systemReason(err)) : failed(err);
     }
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
+    // statx rather than fstat: it also tells whether the file is immutable, so a
+    // file the user owns and may write needs no access check of its own.
+    struct statx st;
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &st) != 0) {
         const int err = errno;
         ::close(fd);
         return failed(err);
     }
-    if (!S_ISREG(st.st_mode) || st.st_size > kMaxReadBytes) {
+    if (!S_ISREG(st.stx_mode) || qint64(st.stx_size) > kMaxReadBytes) {
         ::close(fd);
-        return IoStatus::failure(path, S_ISREG(st.st_mode) ? tooLarge() : notRegular());
+        return IoStatus::failure(path, S_ISREG(st.stx_mode) ? tooLarge() : notRegular());
     }
+    const qint64 modifiedNs = nanoseconds(st.stx_mtime), changedNs = nanoseconds(st.stx_ctime);
     // Taken before the bytes are read: a change while they are read stamps the file anew.
-    const bool settled = settledAt(st);
-    QByteArray data(qsizetype(st.st_size), Qt::Uninitialized);
+    const bool settled = settledAt(modifiedNs, changedNs);
+    QByteArray data(qsizetype(st.stx_size), Qt::Uninitialized);
+    const bool sized = st.stx_size > 0;
     qsizetype got = 0;
     char probe[4096];
     for (;;) {
-        // Past the size the file had, the read goes to a small buffer first: a file
-        // that did not grow (nearly every one) costs no second allocation.
+        // The size the file had is all there is to read: whatever grew since leaves
+        // the file with another size than its stamp, so a run reads it again before
+        // it writes. Past that size (a file that reports none) the read goes to a
+        // small buffer first.
         const bool full = got == data.size();
+        if (full && sized)
+            break;
         if (full && got >= kMaxReadBytes) { // the file grew past the bound while we read
             ::close(fd);
             return IoStatus::failure(path, tooLarge());
@@ -206,7 +222,7 @@ IoStatus QtFileSystem::readStamped(const QString& path, QByteArray& bytes, FileS
         }
         if (n == 0)
             break;
-        if (full) // the file grew, or reports no size
+        if (full) // the file reports no size
             data.append(probe, n);
         got += n;
     }
@@ -216,13 +232,16 @@ IoStatus QtFileSystem::readStamped(const QString& path, QByteArray& bytes, FileS
     stamp.known = true;
     stamp.plain = plain;
     stamp.settled = settled;
-    stamp.device = st.st_dev;
-    stamp.inode = st.st_ino;
-    stamp.size = st.st_size;
-    stamp.modifiedNs = nanoseconds(st.st_mtim);
-    stamp.changedNs = nanoseconds(st.st_ctim);
-    stamp.mode = st.st_mode & 07777;
-    stamp.group = st.st_gid;
+    stamp.device = makedev(st.stx_dev_major, st.stx_dev_minor);
+    stamp.inode = st.stx_ino;
+    stamp.size = qint64(st.stx_size);
+    stamp.modifiedNs = modifiedNs;
+    stamp.changedNs = changedNs;
+    stamp.mode = st.stx_mode & 07777;
+    stamp.group = st.stx_gid;
+    stamp.owner = st.stx_uid;
+    stamp.ownerWrites = (st.stx_mode & S_IWUSR) != 0 && (st.stx_attributes_mask & STATX_ATTR_IMMUTABLE) != 0
+                        && (st.stx_attributes & STATX_ATTR_IMMUTABLE) == 0;
     return IoStatus::success();
 }
 
@@ -291,6 +310,62 @@ IoStatus QtFileSystem::writeAtomic(const QString& path, const QByteArray& bytes,
     if (!st)
         ::unlink(tmp.constData());
     return st;
+}
+
+IoStatus QtFileSystem::writeIfAbsent(const QString& path, const QByteArray& bytes, bool* changed)
+{
+    *changed = false;
+    if (noReplaceUnsupported_) {
+        *changed = true;
+        return IoStatus::success();
+    }
+    // Made as open(2) makes a new file (0666 less the umask), then given its name
+    // only if nothing took the name since the plan found it free.
+    const QByteArray native = QFile::encodeName(path);
+    const qsizetype slash = native.lastIndexOf('/');
+    QByteArray tmp;
+    tmp.reserve(native.size() + 8);
+    tmp.append(native.constData(), slash + 1).append('.').append(native.constData() + slash + 1, native.size() - slash - 1).append('.');
+    const qsizetype stem = tmp.size();
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        tmp.truncate(stem);
+        tmp.append(randomLetters());
+        fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return IoStatus::failure(path, systemReason(errno));
+    }
+    if (fd < 0)
+        return IoStatus::failure(path, systemReason(EEXIST));
+    IoStatus st = writeWhole(fd, bytes, path);
+    if (::close(fd) != 0 && st)
+        st = IoStatus::failure(path, systemReason(errno));
+    if (st && ::renameat2(AT_FDCWD, tmp.constData(), AT_FDCWD, native.constData(), RENAME_NOREPLACE) != 0) {
+        const int err = errno;
+        if (err == EEXIST) {
+            *changed = true;
+        } else if (err == EINVAL || err == ENOSYS) { // a file system that only renames over
+            noReplaceUnsupported_ = true;
+            *changed = true;
+        } else {
+            st = IoStatus::failure(path, systemReason(err));
+        }
+    }
+    if (!st || *changed)
+        ::unlink(tmp.constData());
+    return st;
+}
+
+IoStatus QtFileSystem::removeSeen(const QString& path, const FileStamp& seen)
+{
+    // Unchanged since the read: a regular file, no link on the path, and the mode
+    // and owner the plan's check saw.
+    const QByteArray native = QFile::encodeName(path);
+    if (!seen.writable && ::faccessat(AT_FDCWD, native.constData(), W_OK, AT_EACCESS) != 0)
+        return IoStatus::failure(path, systemReason(errno));
+    if (::unlink(native.constData()) != 0)
+        return IoStatus::failure(path, systemReason(errno));
+    return IoStatus::success();
 }
 
 namespace {
@@ -432,12 +507,9 @@ IoStatus QtFileSystem::mayWriteIn(const QString& folder, bool* missing) const
 
 IoStatus QtFileSystem::makeDir(const QString& path)
 {
-    if (QFileInfo(path).isDir())
+    if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0 || (errno == EEXIST && QFileInfo(path).isDir()))
         return IoStatus::success();
-    QDir d;
-    if (!d.mkdir(path))
-        return IoStatus::failure(path, QStringLiteral("cannot create the folder"));
-    return IoStatus::success();
+    return IoStatus::failure(path, QStringLiteral("cannot create the folder"));
 }
 
 IoStatus QtFileSystem::removeDir(const QString& path)

@@ -25,6 +25,9 @@ struct FileStamp {
     qint64 size = 0, modifiedNs = 0, changedNs = 0;
     uint mode = 0;  // the permission bits
     uint group = 0; // and the group
+    uint owner = 0;
+    bool ownerWrites = false; // its mode lets the owner write it, and it is not immutable
+    bool writable = false;    // a plan's check found that the user may replace or delete it
 };
 
 // A file written piece by piece that appears under its name only when committed:
@@ -65,6 +68,23 @@ public:
         return false;
     }
     virtual IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability durability) = 0;
+    // A Deferred write of a day file its plan found free: done only while nothing
+    // stands on the path. Where something does, or that cannot be told, *changed
+    // is set and nothing is done: the caller reads the path again.
+    virtual IoStatus writeIfAbsent(const QString& path, const QByteArray& bytes, bool* changed)
+    {
+        Q_UNUSED(path);
+        Q_UNUSED(bytes);
+        *changed = true;
+        return IoStatus::success();
+    }
+    // Deletes the file a read saw, once the caller has told it unchanged since: its
+    // write access is asked again only where the plan's check did not find it.
+    virtual IoStatus removeSeen(const QString& path, const FileStamp& seen)
+    {
+        Q_UNUSED(seen);
+        return remove(path);
+    }
     // A file of our own too large to hold in memory (a run's journal), its owner's
     // alone. Here: gathered in memory and written whole at commit.
     virtual std::unique_ptr<AtomicFile> beginAtomic(const QString& path);
@@ -110,6 +130,8 @@ public:
     IoStatus readStamped(const QString& path, QByteArray& bytes, FileStamp& stamp) const override;
     bool unchangedSince(const QString& path, const FileStamp& stamp) const override;
     IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability durability) override;
+    IoStatus writeIfAbsent(const QString& path, const QByteArray& bytes, bool* changed) override;
+    IoStatus removeSeen(const QString& path, const FileStamp& seen) override;
     // Streamed into "." + name + ".tmp" beside it (what a killed write leaves), renamed at commit.
     std::unique_ptr<AtomicFile> beginAtomic(const QString& path) override;
     IoStatus remove(const QString& path) override;
@@ -120,6 +142,9 @@ public:
     IoStatus mayWrite(const QString& path) const override;
     IoStatus mayWriteFile(const QString& path, const FileStamp* seen = nullptr) const override;
     IoStatus mayWriteIn(const QString& folder, bool* missing) const override;
+
+private:
+    bool noReplaceUnsupported_ = false; // the file system refused a rename that keeps what is there
 };
 
 // Creates path and the folders above it that are missing, one level at a time.

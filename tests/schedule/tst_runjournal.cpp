@@ -155,30 +155,43 @@ private slots:
         QCOMPARE(fx.files(), before);
     }
 
-    // A remove reads each file once, for its plan and journal; a file the calendar
-    // rewrites while the run goes on (same size, in place) is still told and left alone.
-    void removeReadsEachFileOnce()
+    // A run reads each file once, for its plan and journal, and a month without its
+    // folder not at all; a file the calendar saves while the run goes on (for a
+    // remove: rewritten in place, same size) is still told and left alone.
+    void eachFileIsReadOnce_data()
     {
+        QTest::addColumn<int>("action");
+        QTest::newRow("remove") << int(DayAction::Remove);
+        QTest::newRow("register in a month without its folder") << int(DayAction::Register);
+    }
+    void eachFileIsReadOnce()
+    {
+        QFETCH(int, action);
+        const bool remove = DayAction(action) == DayAction::Remove;
         Fixture fx;
         const QString data = fx.services.DataFolder;
         const DayRange range = *ddayDays({"2004", "3", "1", "2004", "3", "5", "1"});
-        for (const MatchedDay& d : range.days)
-            writeFile(DayFiles::dayFile(data, d.date), cp949(countdown(d)) + "\r\n");
-        QThread::msleep(200); // written well before the plan reads them
-        struct stat st;
-        QVERIFY(::stat(QFile::encodeName(DayFiles::dayFile(data, range.days[0].date)).constData(), &st) == 0);
-        if (st.st_ctim.tv_nsec == 0)
-            QSKIP("the file system keeps whole seconds: every file is read again");
-        DayPlan plan = planRun(fx.fs, data, range, DayAction::Remove, countdown);
+        if (remove) {
+            for (const MatchedDay& d : range.days)
+                writeFile(DayFiles::dayFile(data, d.date), cp949(countdown(d)) + "\r\n");
+            QThread::msleep(200); // written well before the plan reads them
+            struct stat st;
+            QVERIFY(::stat(QFile::encodeName(DayFiles::dayFile(data, range.days[0].date)).constData(), &st) == 0);
+            if (st.st_ctim.tv_nsec == 0)
+                QSKIP("the file system keeps whole seconds: every file is read again");
+        }
+        DayPlan plan = planRun(fx.fs, data, range, DayAction(action), countdown);
         plan.fresh = true;
-        QCOMPARE(plan.count(DayChange::Kind::Deleted), 5);
+        QCOMPARE(fx.fs.reads, remove ? 5 : 0);
+        QCOMPARE(plan.count(remove ? DayChange::Kind::Deleted : DayChange::Kind::New), 5);
         const QString saved = DayFiles::dayFile(data, range.days[3].date);
-        const QByteArray mine = "[Call Kim]\r\n"; // as long as what the plan read
-        QCOMPARE(mine.size(), readFile(saved).size());
+        const QByteArray mine = "[Call Kim]\r\n";
+        if (remove) // as long as what the plan read
+            QCOMPARE(mine.size(), readFile(saved).size());
         QTemporaryDir state;
         RunJournal journal(state.path());
         const int reads = fx.fs.reads;
-        const DayRunResult r = executePlan(fx.fs, data, plan, &journal, RunLabel{"dday-remove", {}, {}, "[Exam]"}, [&](int i) {
+        const DayRunResult r = executePlan(fx.fs, data, plan, &journal, RunLabel{"dday", {}, {}, "[Exam]"}, [&](int i) {
             if (i == 0) {
                 QFile f(saved);
                 QVERIFY(f.open(QIODevice::ReadWrite) && f.write(mine) == mine.size());
@@ -186,7 +199,7 @@ private slots:
         });
         QCOMPARE(r.leftAlone, QStringList{saved});
         QCOMPARE(r.changedDays, 4);
-        QCOMPARE(fx.fs.reads - reads, 1); // the rewritten file alone, before its delete
+        QCOMPARE(fx.fs.reads - reads, 1); // the saved file alone, before its write
         QCOMPARE(readFile(saved), mine);
         const UndoResult u = undoLast(fx.fs, journal, data);
         QCOMPARE(u.restoredDays, 4);

@@ -80,6 +80,20 @@ IoStatus FailingFileSystem::writeAtomic(const QString& path, const QByteArray& b
     return st.ok ? QtFileSystem::writeAtomic(path, bytes, d) : st;
 }
 
+IoStatus FailingFileSystem::writeIfAbsent(const QString& path, const QByteArray& bytes, bool* changed)
+{
+    writeLog << QStringLiteral("write ") + path;
+    *changed = false;
+    const IoStatus st = injected(writes, failWriteAt, path, "write");
+    return st.ok ? QtFileSystem::writeIfAbsent(path, bytes, changed) : st;
+}
+
+IoStatus FailingFileSystem::removeSeen(const QString& path, const FileStamp& seen)
+{
+    const IoStatus st = injected(removes, failRemoveAt, path, "delete");
+    return st.ok ? QtFileSystem::removeSeen(path, seen) : st;
+}
+
 namespace {
 
 class LoggedFile : public AtomicFile {

@@ -77,6 +77,8 @@ public:
     IoStatus readAll(const QString& path, QByteArray& bytes) const override;
     IoStatus readStamped(const QString& path, QByteArray& bytes, FileStamp& stamp) const override;
     IoStatus writeAtomic(const QString& path, const QByteArray& bytes, Durability d) override;
+    IoStatus writeIfAbsent(const QString& path, const QByteArray& bytes, bool* changed) override;
+    IoStatus removeSeen(const QString& path, const FileStamp& seen) override;
     std::unique_ptr<AtomicFile> beginAtomic(const QString& path) override;
     IoStatus remove(const QString& path) override;
     IoStatus makeDir(const QString& path) override;
