@@ -133,7 +133,26 @@ QByteArray randomLetters()
     return out;
 }
 
-QString randomSuffix() { return QString::fromLatin1(randomLetters()); }
+// Opens a new temporary file beside the file of native path, named "." + name +
+// "." + six letters: a name no other file has (O_EXCL). -1 sets err.
+int openBeside(const QByteArray& native, mode_t mode, QByteArray& tmp, int& err)
+{
+    const qsizetype slash = native.lastIndexOf('/');
+    tmp.clear();
+    tmp.append(native.constData(), slash + 1).append('.').append(native.constData() + slash + 1, native.size() - slash - 1).append('.');
+    const qsizetype stem = tmp.size();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tmp.truncate(stem);
+        tmp.append(randomLetters());
+        const int fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) {
+            err = errno;
+            return fd;
+        }
+    }
+    err = EEXIST;
+    return -1;
+}
 
 } // namespace
 
@@ -288,24 +307,18 @@ IoStatus QtFileSystem::writeAtomic(const QString& path, const QByteArray& bytes,
 
     // Same folder, so the rename is atomic; no fsync per file. A new file is made
     // as open(2) makes it (0666 less the umask); a rewrite keeps what the file had.
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const QString prefix = path.left(slash + 1) + QLatin1Char('.') + path.mid(slash + 1) + QLatin1Char('.');
+    const QByteArray native = QFile::encodeName(path);
     QByteArray tmp;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        tmp = QFile::encodeName(prefix + randomSuffix());
-        fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
-        if (fd < 0 && errno != EEXIST)
-            return IoStatus::failure(path, systemReason(errno));
-    }
+    int err = 0;
+    const int fd = openBeside(native, exists ? 0600 : 0666, tmp, err);
     if (fd < 0)
-        return IoStatus::failure(path, systemReason(EEXIST));
+        return IoStatus::failure(path, systemReason(err));
     IoStatus st = writeWhole(fd, bytes, path);
     if (st && exists)
         st = keepAccess(fd, old, path);
     if (::close(fd) != 0 && st)
         st = IoStatus::failure(path, systemReason(errno));
-    if (st && ::rename(tmp.constData(), QFile::encodeName(path).constData()) != 0)
+    if (st && ::rename(tmp.constData(), native.constData()) != 0)
         st = IoStatus::failure(path, systemReason(errno));
     if (!st)
         ::unlink(tmp.constData());
@@ -322,21 +335,11 @@ IoStatus QtFileSystem::writeIfAbsent(const QString& path, const QByteArray& byte
     // Made as open(2) makes a new file (0666 less the umask), then given its name
     // only if nothing took the name since the plan found it free.
     const QByteArray native = QFile::encodeName(path);
-    const qsizetype slash = native.lastIndexOf('/');
     QByteArray tmp;
-    tmp.reserve(native.size() + 8);
-    tmp.append(native.constData(), slash + 1).append('.').append(native.constData() + slash + 1, native.size() - slash - 1).append('.');
-    const qsizetype stem = tmp.size();
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        tmp.truncate(stem);
-        tmp.append(randomLetters());
-        fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return IoStatus::failure(path, systemReason(errno));
-    }
+    int err = 0;
+    const int fd = openBeside(native, 0666, tmp, err);
     if (fd < 0)
-        return IoStatus::failure(path, systemReason(EEXIST));
+        return IoStatus::failure(path, systemReason(err));
     IoStatus st = writeWhole(fd, bytes, path);
     if (::close(fd) != 0 && st)
         st = IoStatus::failure(path, systemReason(errno));
