@@ -16,7 +16,9 @@ struct DayFiles {
     static QString monthFolder(const QString& dataFolder, const QDate& date);
     // DataFolder + folder + "/" + folder + "." + day.
     static QString dayFile(const QString& dataFolder, const QDate& date);
-    static QString companionFile(const QString& dataFolder, const QDate& date) { return dayFile(dataFolder, date) + QStringLiteral("_D"); }
+    static QString companionFile(const QString& dataFolder, const QDate& date) { return companionOf(dayFile(dataFolder, date)); }
+    // The companion of a day file, named from the day file's own path.
+    static QString companionOf(const QString& dayFilePath) { return dayFilePath + QLatin1String("_D"); }
 
     // The reading rule: lines end at CR or CR LF (a lone LF stays in its line);
     // lines are joined with LF, and empty lines before the first non-empty one vanish.

@@ -56,7 +56,6 @@ ExportOutcome readExportDays(IFileSystem& fs, const QString& dataFolder, const E
     out.days = range.span + 1;
     QString& memo = out.lastMemo;
     QString& done = out.lastDone;
-    QString companion;
     for (int i = 0; i <= range.span; ++i) {
         const QDate day = range.firstDay.addDays(i);
         memo.clear();
@@ -70,11 +69,7 @@ ExportOutcome readExportDays(IFileSystem& fs, const QString& dataFolder, const E
             const bool memoRead = st.ok;
             if (memoRead)
                 memo = DayFiles::joinLines(memoBytes);
-            // The companion's name is the day file's with "_D" (as DayFiles::companionFile
-            // makes it), built in the same buffer every day.
-            companion.resize(0);
-            companion += dayFile;
-            companion += QLatin1String("_D");
+            const QString companion = DayFiles::companionOf(dayFile);
             const IoStatus ds = fs.readAll(companion, doneBytes);
             const bool hasDone = there(fs, companion, ds);
             bool doneRead = false;
