@@ -218,6 +218,7 @@ private slots:
         // clang-format off
         QTest::newRow("read-only month folder") << "read-only month" << false << 2;
         QTest::newRow("read-only day file") << "read-only day" << false << 1;
+        QTest::newRow("another user's day file") << "other's day" << false << 1;
         QTest::newRow("30 GB day file") << "huge day" << false << 1;
         QTest::newRow("30 GB day file, removing") << "huge day" << true << 1;
         // clang-format on
@@ -227,6 +228,8 @@ private slots:
         QFETCH(QString, how);
         QFETCH(bool, removing);
         QFETCH(int, failed);
+        if (how == "other's day" && ::geteuid() != 0)
+            QSKIP("needs the superuser to own the file the run's user may not write");
         Fixture fx;
         const QString data = fx.services.DataFolder;
         // 1 and 31 March, 30 April.
@@ -240,12 +243,15 @@ private slots:
             writeFile(april, "[A]\r\n");
         const QByteArray file = QFile::encodeName(first);
         QVERIFY(how == "huge day" ? ::truncate(file.constData(), qint64(30) << 30) == 0
-                                  : ::chmod(file.constData(), how == "read-only day" ? 0444 : 0666) == 0);
+                                  : ::chmod(file.constData(), how == "read-only day" ? 0444
+                                                              : how == "other's day" ? 0644
+                                                                                     : 0666)
+                                        == 0);
         QVERIFY(::chmod(month.constData(), how == "read-only month" ? 0555 : 0777) == 0);
         // Everything else is open to the user the run acts as.
         QVERIFY(::chmod(QFile::encodeName(data).constData(), 0777) == 0);
         std::optional<AsUnprivilegedUser> user;
-        if (how.startsWith("read-only"))
+        if (how.startsWith("read-only") || how == "other's day")
             user.emplace();
         const DayAction action = removing ? DayAction::Remove : DayAction::Register;
         const DayPlan plan = planRun(fx.fs, data, range, action, fixed("[A]"));
