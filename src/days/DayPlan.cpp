@@ -63,12 +63,14 @@ void planDay(const IFileSystem& fs, DayChange& c, const DayOps& ops, DayText rea
     c.after.reset();
     c.failure.clear();
     c.seen = {};
+    c.monthMissing = false;
     QString text;
     QByteArray bytes;
     // One read, no stat first: a read that finds nothing there is a day without a
     // file, as is every day of a month whose folder is not there (a future month).
     if (check && check->folderMissing(c.path)) {
         c.seen.plain = true;
+        c.monthMissing = true;
     } else if (const IoStatus st = fs.readStamped(c.path, bytes, c.seen); !st.ok && !st.missing) {
         c.failure = st.reason;
         return;
@@ -152,12 +154,20 @@ IoStatus putDayFile(IFileSystem& fs, const QString& monthFolderPath, const QStri
         fs, [&] { return monthFolderPath; }, [&] { return fs.writeAtomic(dayFilePath, *bytes, Durability::Deferred); });
 }
 
-IoStatus putPlannedDay(IFileSystem& fs, const DayChange& c, bool* changed)
+IoStatus putPlannedDay(IFileSystem& fs, const DayChange& c, bool* changed, QString* madeFolder)
 {
     *changed = true;
     const auto folder = [&c] { return c.path.left(c.path.lastIndexOf(QLatin1Char('/'))); };
-    if (!c.before && c.after && c.seen.plain && !c.seen.known) // found free: made where it still is
+    if (!c.before && c.after && c.seen.plain && !c.seen.known) { // found free: made where it still is
+        if (c.monthMissing && madeFolder) {
+            if (QString month = folder(); month != *madeFolder) {
+                if (const IoStatus st = fs.makeDir(month); !st)
+                    return st;
+                *madeFolder = std::move(month);
+            }
+        }
         return inMonthFolder(fs, folder, [&] { return fs.writeIfAbsent(c.path, *c.after, changed); });
+    }
     // The very file the plan read: the same inode, size and times.
     if (!c.before || !fs.unchangedSince(c.path, c.seen))
         return IoStatus::success();

@@ -20,6 +20,7 @@ struct DayChange {
     bool companion = false;           // the companion "_D" file of the day (an import puts it back)
     QString failure = {};             // why the day cannot be read or written; empty when it can
     FileStamp seen = {};              // what the read of before saw of the file (mode and group for the journal)
+    bool monthMissing = false;        // the plan found the day's month folder not there
 
     enum class Kind {
         New,
@@ -99,6 +100,8 @@ IoStatus putDayFile(IFileSystem& fs, const QString& monthFolderPath, const QStri
 
 // putDayFile for a run's day, done only while the path holds what the plan read
 // (c.seen), told without reading it again; *changed when it cannot be told so.
-IoStatus putPlannedDay(IFileSystem& fs, const DayChange& c, bool* changed);
+// madeFolder: the month folder the run made last, so a month the plan found
+// missing is made once, before its first day, instead of after a failed write.
+IoStatus putPlannedDay(IFileSystem& fs, const DayChange& c, bool* changed, QString* madeFolder = nullptr);
 
 } // namespace td

@@ -14,6 +14,7 @@
 #include <QtEndian>
 
 #include <cerrno>
+#include <functional>
 #include <cstring>
 #include <mutex>
 #include <fcntl.h>
@@ -88,6 +89,14 @@ public:
             buffer_.append(p, size);
     }
     void put(const QByteArray& bytes) { put(bytes.constData(), bytes.size()); }
+    // RunJournal::digest of bytes, from one hash kept for all the days of a run.
+    void putDigest(const QByteArray& bytes)
+    {
+        day_.reset();
+        day_.addData(bytes);
+        const QByteArrayView sum = day_.resultView();
+        put(sum.data(), sum.size());
+    }
     template <typename T>
     void number(T value)
     {
@@ -114,6 +123,7 @@ private:
     AtomicFile& file_;
     QByteArray buffer_;
     QCryptographicHash hash_{QCryptographicHash::Sha256};
+    QCryptographicHash day_{QCryptographicHash::Sha256};
     IoStatus st_ = IoStatus::success();
 };
 
@@ -300,11 +310,11 @@ std::optional<Journal> decodeFirstFormat(const QByteArray& bytes, JournalProblem
     return j;
 }
 
-// Journal files by their run number, newest first.
-QList<std::pair<int, QString>> numbered(const QString& folder)
+// Journal files by their run number, newest first: of the folder's names, or of a listing of it.
+QList<std::pair<int, QString>> numbered(const QString& folder, const QStringList* listed = nullptr)
 {
     QList<std::pair<int, QString>> runs;
-    const QStringList names = QDir(folder).entryList({QStringLiteral("run-*.journal")}, QDir::Files);
+    const QStringList names = listed ? *listed : QDir(folder).entryList({QStringLiteral("run-*.journal")}, QDir::Files);
     for (const QString& name : names) {
         const auto m = journalName().match(name);
         if (m.hasMatch())
@@ -398,12 +408,13 @@ IoStatus RunJournal::write(IFileSystem& fs, const QString& dataFolder, const Run
         if (kind == DayChange::Kind::Unchanged || kind == DayChange::Kind::Failed)
             continue;
         days << &c;
-        if (kind != DayChange::Kind::New)
+        // A run straight from its plan has each month folder's answer from it.
+        if (kind != DayChange::Kind::New || (plan.fresh && !c.monthMissing))
             continue;
         const QString month = DayFiles::folderName(c.date);
         if (!askedFolders.contains(month)) {
             askedFolders.insert(month);
-            if (!QFileInfo(QFileInfo(c.path).path()).isDir())
+            if (plan.fresh || !QFileInfo(QFileInfo(c.path).path()).isDir())
                 j.createdFolders << month;
         }
     }
@@ -411,11 +422,14 @@ IoStatus RunJournal::write(IFileSystem& fs, const QString& dataFolder, const Run
     if (const IoStatus made = makePath(fs, folder_); !made)
         return made;
 
-    // Run numbers count on from the newest, refused ones included, so a name is never reused.
+    // Run numbers count on from the newest, refused ones included, so a name is never
+    // reused. The folder is listed once: the run's lock keeps other copies out of it.
     int last = 0;
-    const QStringList all = QDir(folder_).entryList({QStringLiteral("run-*")}, QDir::Files);
-    for (const QString& name : all)
-        last = std::max(last, name.section(QLatin1Char('.'), 0, 0).mid(4).toInt());
+    const QStringList all = QDir(folder_).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& name : all) {
+        if (name.startsWith(QLatin1String("run-")))
+            last = std::max(last, name.section(QLatin1Char('.'), 0, 0).mid(4).toInt());
+    }
     const QString file = joinPath(folder_, QStringLiteral("run-%1.journal").arg(last + 1, 6, 10, QLatin1Char('0')));
 
     // The whole file on disk, or nothing under its name: a temporary file synced
@@ -448,7 +462,7 @@ IoStatus RunJournal::write(IFileSystem& fs, const QString& dataFolder, const Run
             out.put(*c->before);
         }
         if (c->after)
-            out.put(digest(*c->after));
+            out.putDigest(*c->after);
     }
     IoStatus st = out.close();
     if (st.ok)
@@ -457,19 +471,26 @@ IoStatus RunJournal::write(IFileSystem& fs, const QString& dataFolder, const Run
         return st;
     if (path)
         *path = file;
-    // Each data folder keeps its own last runs.
+    // Each data folder keeps its own last runs: no folder can have more than kKeep
+    // while all of them together have no more.
+    QList<std::pair<int, QString>> runs = numbered(folder_, &all);
+    runs.prepend({last + 1, file});
     QHash<QString, int> kept;
-    for (const auto& run : numbered(folder_)) {
-        if (++kept[folderOf(run.second).value_or(QString())] > kKeep)
-            fs.remove(run.second); // one left over is dropped at the next run
+    for (qsizetype i = 0; runs.size() > kKeep && i < runs.size(); ++i) {
+        if (++kept[folderOf(runs[i].second).value_or(QString())] > kKeep)
+            fs.remove(runs[i].second); // one left over is dropped at the next run
     }
     // What killed journal writes left, and refused journals beyond the same count.
-    QDir dir(folder_);
-    for (const QString& name : dir.entryList({QStringLiteral(".run-*.journal.tmp")}, QDir::Files | QDir::Hidden))
-        fs.remove(dir.filePath(name));
-    const QStringList refused = dir.entryList({QStringLiteral("run-*.journal.refused")}, QDir::Files, QDir::Name | QDir::Reversed);
+    QStringList refused;
+    for (const QString& name : all) {
+        if (name.startsWith(QLatin1String(".run-")) && name.endsWith(QLatin1String(".journal.tmp")))
+            fs.remove(joinPath(folder_, name));
+        else if (name.startsWith(QLatin1String("run-")) && name.endsWith(QLatin1String(".journal.refused")))
+            refused << name;
+    }
+    std::sort(refused.begin(), refused.end(), std::greater<>());
     for (qsizetype i = kKeep; i < refused.size(); ++i)
-        fs.remove(dir.filePath(refused[i]));
+        fs.remove(joinPath(folder_, refused[i]));
     return st;
 }
 
@@ -741,7 +762,7 @@ DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPl
         }
     }
 
-    QString flushPath;
+    QString flushPath, madeFolder;
     for (qsizetype i = 0; i < live.days.size(); ++i) {
         const DayChange& c = live.days.at(i);
         const DayChange::Kind kind = c.kind();
@@ -755,7 +776,7 @@ DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPl
             // day is read again only when the path cannot show, without a read, that
             // it still holds what the plan read: each file is read once.
             bool changed = true;
-            IoStatus st = putPlannedDay(fs, c, &changed);
+            IoStatus st = putPlannedDay(fs, c, &changed, &madeFolder);
             if (st.ok && changed) {
                 std::optional<QByteArray> now;
                 FileStamp seen;

@@ -36,7 +36,7 @@ DayRunResult runDays(IFileSystem& fs, const QString& dataFolder, const DayRange&
     DayRunResult result = executePlan(
         fs, dataFolder, plan, journal, label ? *label : RunLabel{}, [&](int i) {
             if (progress && range.dayCount > 0)
-                progress(double(first.daysTo(plan.days[i].date)) / range.dayCount * 100.0);
+                progress(double(first.daysTo(plan.days.at(i).date)) / range.dayCount * 100.0);
         },
         stop);
     if (progress && result.journalFailure.ok && !result.cancelled)

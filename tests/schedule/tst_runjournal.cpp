@@ -206,6 +206,27 @@ private slots:
         QCOMPARE(u.changedSince, QStringList{saved});
     }
 
+    // A month folder a run made goes with its Undo, whether the run came straight
+    // from its plan or from a preview that waited.
+    void undoTakesTheMonthFolderItMade_data()
+    {
+        QTest::addColumn<bool>("fresh");
+        QTest::newRow("straight from the plan") << true;
+        QTest::newRow("after a preview") << false;
+    }
+    void undoTakesTheMonthFolderItMade()
+    {
+        QFETCH(bool, fresh);
+        Days fx;
+        DayPlan plan = planRun(fx.fs, fx.data, *ddayDays({"2004", "5", "3", "2004", "5", "4", "1"}), DayAction::Register, countdown);
+        plan.fresh = fresh;
+        QVERIFY(executePlan(fx.fs, fx.data, plan, &fx.journal, RunLabel{"dday-register", {}, {}, "[Exam]"}).ok());
+        const QString month = DayFiles::monthFolder(fx.data, QDate(2004, 5, 3));
+        QVERIFY(QFileInfo(month).isDir());
+        QCOMPARE(undoLast(fx.fs, fx.journal, fx.data).removedFolders, QStringList{month});
+        QVERIFY(!QFileInfo::exists(month));
+    }
+
     // A journal that is cut short or damaged is refused and set aside; no day file is touched.
     void badJournalIsRefused_data()
     {
