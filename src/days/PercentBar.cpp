@@ -15,7 +15,11 @@ PercentBar::PercentBar(QWidget* parent) : QProgressBar(parent)
 void PercentBar::setPercent(double percent)
 {
     percent_ = std::clamp(percent, 0.0, 100.0);
+    // Painted with the window when the run next lets it: QProgressBar repaints at
+    // once on a visible step, and with it whatever else of the window waits.
+    setUpdatesEnabled(false);
     setValue(int(std::lround(percent_ * kScale)));
+    setUpdatesEnabled(true);
 }
 
 } // namespace td

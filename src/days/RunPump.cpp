@@ -41,9 +41,6 @@ RunPump::RunPump(QAbstractButton* cancel, QWidget* window) : cancel_(cancel)
 
 RunPump::~RunPump()
 {
-    // Input that arrived since the last pump is dropped while the filter still stands.
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    QCoreApplication::instance()->removeEventFilter(this);
     if (cancel_)
         cancel_->setEnabled(false);
     for (const QPointer<QWidget>& w : std::as_const(disabled_)) {
@@ -52,6 +49,10 @@ RunPump::~RunPump()
     }
     if (focus_)
         focus_->setFocus();
+    // Input that arrived since the last pump is dropped while the filter still
+    // stands; the window is painted once, as it is after the run.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::instance()->removeEventFilter(this);
 }
 
 bool RunPump::due() const

@@ -29,6 +29,9 @@ public:
     void pump(bool force = false);
     // True when the next pump would let events through.
     bool due() const;
+    // The first pump comes an interval from now: a run quicker than that never
+    // paints its greyed window.
+    void startInterval() { since_.start(); }
     // The user asked the run to stop.
     bool cancelled() const { return cancelled_; }
 

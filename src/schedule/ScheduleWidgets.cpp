@@ -40,23 +40,21 @@ void runAndReport(Services& s, PercentBar* bar, const PreparedRun& run, DayActio
     {
         RunPump pump(cancel, bar);
         bar->setPercent(0);
-        pump.pump(true);
+        pump.startInterval();
         std::optional<RunJournal> journal;
         if (!s.journalFolder.isEmpty())
             journal.emplace(s.journalFolder);
         const RunLabel label = labelFor(run, action);
-        // The bar moves when the window is let to paint: a progress bar repaints
-        // at once on every visible step, which would cost more than the files.
+        // The bar moves when the window is let to paint, every few milliseconds;
+        // the last step is painted as the run ends.
         result = runDays(
             s.fs, s.DataFolder, run.range, action, run.entryFor,
             [&](double percent) {
-                if (pump.due() || percent >= 100.0) {
+                if (pump.due() || percent >= 100.0)
                     bar->setPercent(percent);
-                    pump.pump(true);
-                }
+                pump.pump();
             },
             journal ? &*journal : nullptr, &label, [&pump] { return pump.cancelled(); });
-        pump.pump(true);
     }
     days::reportRun(s, result);
 }
