@@ -4,7 +4,8 @@
 // cost of the run journal (the same run with and without it); and the preview
 // of ten years with a file on every day.
 //
-//   bench_schedule [folder [rounds]]   (default: a temporary folder under the current one, 5 rounds)
+//   bench_schedule [folder [rounds [only]]]   (default: a temporary folder under the current one, 5 rounds;
+//                                              only: "D-Day" or "recurring", that run alone, for profiling)
 //
 // Targets: through the window, journal included, within 1.2 x the plain loop;
 // the preview of 3,653 days under 100 ms, of the widest range (13,515 days) under 300 ms.
@@ -298,7 +299,10 @@ int main(int argc, char** argv)
         QDir().mkpath(dir);
         return dir;
     };
+    const QByteArray only = argc > 3 ? QByteArray(argv[3]) : QByteArray();
     for (const Plan& plan : plans) {
+        if (!only.isEmpty() && !QByteArray(plan.name).startsWith(only))
+            continue;
         std::vector<double> bareW, bareR, journW, journR, plainW, plainR, pageW, pageR;
         std::vector<double> partPlan[2], partJournal[2], partWrites[2];
         for (int i = 0; i < kRounds; ++i) {
@@ -354,6 +358,8 @@ int main(int argc, char** argv)
     // The preview with a note on every day, from the click to the laid-out window:
     // ten years at step 1, and the widest range the page offers (to 2036).
     for (const char* lastYear : {"2009", "2036"}) {
+        if (!only.isEmpty())
+            break;
         const QString full = fresh();
         const std::optional<DayRange> range = ddayDays({"2000", "1", "1", lastYear, "12", "31", "1"});
         const Plan widest{"", *range, plans[0].entryFor};
