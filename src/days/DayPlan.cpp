@@ -29,13 +29,18 @@ WriteCheck::WriteCheck(const IFileSystem& fs) : fs_(fs), user_(::geteuid()) {}
 WriteCheck::Folder& WriteCheck::folderOf(const QString& path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const QString folder = slash < 0 ? QStringLiteral(".") : path.left(slash);
-    auto it = folders_.find(folder);
+    const QStringView folder = slash < 0 ? QStringView(u".") : QStringView(path).left(slash);
+    // Days come month by month: the folder asked last is mostly the one asked again.
+    if (last_ && folder == lastFolder_)
+        return *last_;
+    lastFolder_ = folder.toString();
+    auto it = folders_.find(lastFolder_);
     if (it == folders_.end()) {
         Folder f;
-        f.status = fs_.mayWriteIn(folder, &f.missing);
-        it = folders_.insert(folder, f);
+        f.status = fs_.mayWriteIn(lastFolder_, &f.missing);
+        it = folders_.insert(lastFolder_, f);
     }
+    last_ = &*it;
     return *it;
 }
 

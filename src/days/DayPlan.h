@@ -72,6 +72,8 @@ DayPlan planDays(const IFileSystem& fs, const QString& dataFolder, const QList<Q
 class WriteCheck {
 public:
     explicit WriteCheck(const IFileSystem& fs);
+    WriteCheck(const WriteCheck&) = delete;
+    WriteCheck& operator=(const WriteCheck&) = delete;
     // seen: what the plan's read of the path saw; marked writable when it is.
     IoStatus mayWrite(const QString& path, FileStamp& seen);
     // Whether the path's folder is not there: then no day in it has a file to read.
@@ -86,6 +88,8 @@ private:
     const IFileSystem& fs_;
     uint user_; // whose files need no access check of their own
     QHash<QString, Folder> folders_;
+    QString lastFolder_;     // the folder asked last
+    Folder* last_ = nullptr; // its answer: a new folder's insert is the only change to folders_
 };
 
 // Plans one day (c.date and c.path set) from what is on disk now; check, when

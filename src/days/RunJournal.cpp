@@ -402,7 +402,7 @@ IoStatus RunJournal::write(IFileSystem& fs, const QString& dataFolder, const Run
 {
     Journal j{label, dataFolder, QDateTime::currentDateTimeUtc(), 0, {}};
     QList<const DayChange*> days;
-    QSet<QString> askedFolders; // each month folder asked once
+    QSet<int> askedMonths; // each month folder asked once
     for (const DayChange& c : plan.days) {
         const DayChange::Kind kind = c.kind();
         if (kind == DayChange::Kind::Unchanged || kind == DayChange::Kind::Failed)
@@ -411,11 +411,12 @@ IoStatus RunJournal::write(IFileSystem& fs, const QString& dataFolder, const Run
         // A run straight from its plan has each month folder's answer from it.
         if (kind != DayChange::Kind::New || (plan.fresh && !c.monthMissing))
             continue;
-        const QString month = DayFiles::folderName(c.date);
-        if (!askedFolders.contains(month)) {
-            askedFolders.insert(month);
+        int year = 0, month = 0;
+        c.date.getDate(&year, &month, nullptr);
+        if (!askedMonths.contains(year * 12 + month)) {
+            askedMonths.insert(year * 12 + month);
             if (plan.fresh || !QFileInfo(QFileInfo(c.path).path()).isDir())
-                j.createdFolders << month;
+                j.createdFolders << DayFiles::folderName(c.date);
         }
     }
     j.dayCount = days.size();
