@@ -114,6 +114,7 @@ DayPlan planDays(const IFileSystem& fs, const QString& dataFolder, const QList<Q
     plan.reading = reading;
     plan.days.reserve(dates.size());
     WriteCheck check(fs);
+    const HeldFolders held(fs);
     for (const QDate& date : dates) {
         DayChange c;
         c.date = date;

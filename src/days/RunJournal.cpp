@@ -727,6 +727,7 @@ DayRunResult executePlan(IFileSystem& fs, const QString& dataFolder, const DayPl
         }
     }
 
+    const HeldFolders held(fs);
     // The plan may have waited on the user for minutes: what the files hold now
     // is what the run works from, and what the journal keeps.
     DayPlan live = plan;

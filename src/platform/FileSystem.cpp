@@ -19,6 +19,41 @@
 
 namespace td {
 
+QtFileSystem::~QtFileSystem() { letGo(); }
+
+void QtFileSystem::holdFolders(bool on) const
+{
+    holding_ += on ? 1 : -1;
+    if (holding_ == 0)
+        letGo();
+}
+
+void QtFileSystem::letGo(const QString& folder) const
+{
+    if (!folder.isEmpty() && QFile::encodeName(folder) != heldFolder_)
+        return;
+    if (heldFd_ >= 0)
+        ::close(heldFd_);
+    heldFd_ = -1;
+    heldFolder_.clear();
+}
+
+std::pair<int, const char*> QtFileSystem::at(const QByteArray& native) const
+{
+    const qsizetype slash = native.lastIndexOf('/');
+    if (holding_ == 0 || slash <= 0)
+        return {AT_FDCWD, native.constData()};
+    const QByteArrayView folder(native.constData(), slash);
+    if (folder != heldFolder_) {
+        letGo();
+        heldFolder_ = folder.toByteArray();
+        heldFd_ = ::open(heldFolder_.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    if (heldFd_ < 0)
+        return {AT_FDCWD, native.constData()};
+    return {heldFd_, native.constData() + slash + 1};
+}
+
 bool QtFileSystem::fileExists(const QString& path) const
 {
     // One stat call: this runs for every day of a ten-year range.
@@ -133,9 +168,9 @@ QByteArray randomLetters()
     return out;
 }
 
-// Opens a new temporary file beside the file of native path, named "." + name +
-// "." + six letters: a name no other file has (O_EXCL). -1 sets err.
-int openBeside(const QByteArray& native, mode_t mode, QByteArray& tmp, int& err)
+// Opens a new temporary file beside the file of native path (in folder dir), named
+// "." + name + "." + six letters: a name no other file has (O_EXCL). -1 sets err.
+int openBeside(int dir, const QByteArrayView native, mode_t mode, QByteArray& tmp, int& err)
 {
     const qsizetype slash = native.lastIndexOf('/');
     tmp.clear();
@@ -144,7 +179,7 @@ int openBeside(const QByteArray& native, mode_t mode, QByteArray& tmp, int& err)
     for (int attempt = 0; attempt < 100; ++attempt) {
         tmp.truncate(stem);
         tmp.append(randomLetters());
-        const int fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        const int fd = ::openat(dir, tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) {
             err = errno;
             return fd;
@@ -191,10 +226,11 @@ IoStatus QtFileSystem::readStamped(const QString& path, QByteArray& bytes, FileS
     // a link at first, so the read tells whether one stands on the path; a link is
     // then read as before, through to what it points at.
     const QByteArray native = QFile::encodeName(path);
-    int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    const auto [dir, name] = at(native);
+    int fd = ::openat(dir, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
     const bool plain = fd >= 0 || errno != ELOOP;
     if (!plain)
-        fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        fd = ::openat(dir, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
         stamp.plain = plain && err == ENOENT;
@@ -268,8 +304,12 @@ bool QtFileSystem::unchangedSince(const QString& path, const FileStamp& stamp) c
 {
     // The same inode, size and times: the bytes a settled read saw are still there.
     // A link in the file's place has an inode of its own, so it never matches.
+    if (!stamp.known || !stamp.settled)
+        return false;
+    const QByteArray native = QFile::encodeName(path);
+    const auto [dir, name] = at(native);
     struct stat st;
-    return stamp.known && stamp.settled && ::lstat(QFile::encodeName(path).constData(), &st) == 0
+    return ::fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) == 0
            && S_ISREG(st.st_mode) && quint64(st.st_dev) == stamp.device && quint64(st.st_ino) == stamp.inode
            && st.st_size == stamp.size && nanoseconds(st.st_mtim) == stamp.modifiedNs
            && nanoseconds(st.st_ctim) == stamp.changedNs;
@@ -310,7 +350,7 @@ IoStatus QtFileSystem::writeAtomic(const QString& path, const QByteArray& bytes,
     const QByteArray native = QFile::encodeName(path);
     QByteArray tmp;
     int err = 0;
-    const int fd = openBeside(native, exists ? 0600 : 0666, tmp, err);
+    const int fd = openBeside(AT_FDCWD, native, exists ? 0600 : 0666, tmp, err);
     if (fd < 0)
         return IoStatus::failure(path, systemReason(err));
     IoStatus st = writeWhole(fd, bytes, path);
@@ -335,15 +375,22 @@ IoStatus QtFileSystem::writeIfAbsent(const QString& path, const QByteArray& byte
     // Made as open(2) makes a new file (0666 less the umask), then given its name
     // only if nothing took the name since the plan found it free.
     const QByteArray native = QFile::encodeName(path);
+    auto [dir, name] = at(native);
     QByteArray tmp;
     int err = 0;
-    const int fd = openBeside(native, 0666, tmp, err);
+    int fd = openBeside(dir, name, 0666, tmp, err);
+    if (fd < 0 && err == ENOENT && dir != AT_FDCWD) { // the held folder went meanwhile: the path's own now
+        letGo();
+        dir = AT_FDCWD;
+        name = native.constData();
+        fd = openBeside(dir, name, 0666, tmp, err);
+    }
     if (fd < 0)
         return IoStatus::failure(path, systemReason(err));
     IoStatus st = writeWhole(fd, bytes, path);
     if (::close(fd) != 0 && st)
         st = IoStatus::failure(path, systemReason(errno));
-    if (st && ::renameat2(AT_FDCWD, tmp.constData(), AT_FDCWD, native.constData(), RENAME_NOREPLACE) != 0) {
+    if (st && ::renameat2(dir, tmp.constData(), dir, name, RENAME_NOREPLACE) != 0) {
         const int err = errno;
         if (err == EEXIST) {
             *changed = true;
@@ -355,7 +402,7 @@ IoStatus QtFileSystem::writeIfAbsent(const QString& path, const QByteArray& byte
         }
     }
     if (!st || *changed)
-        ::unlink(tmp.constData());
+        ::unlinkat(dir, tmp.constData(), 0);
     return st;
 }
 
@@ -364,9 +411,10 @@ IoStatus QtFileSystem::removeSeen(const QString& path, const FileStamp& seen)
     // Unchanged since the read: a regular file, no link on the path, and the mode
     // and owner the plan's check saw.
     const QByteArray native = QFile::encodeName(path);
-    if (!seen.writable && ::faccessat(AT_FDCWD, native.constData(), W_OK, AT_EACCESS) != 0)
+    const auto [dir, name] = at(native);
+    if (!seen.writable && ::faccessat(dir, name, W_OK, AT_EACCESS) != 0)
         return IoStatus::failure(path, systemReason(errno));
-    if (::unlink(native.constData()) != 0)
+    if (::unlinkat(dir, name, 0) != 0)
         return IoStatus::failure(path, systemReason(errno));
     return IoStatus::success();
 }
@@ -510,6 +558,7 @@ IoStatus QtFileSystem::mayWriteIn(const QString& folder, bool* missing) const
 
 IoStatus QtFileSystem::makeDir(const QString& path)
 {
+    letGo(path); // held as not there
     if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0 || (errno == EEXIST && QFileInfo(path).isDir()))
         return IoStatus::success();
     return IoStatus::failure(path, QStringLiteral("cannot create the folder"));
@@ -517,6 +566,7 @@ IoStatus QtFileSystem::makeDir(const QString& path)
 
 IoStatus QtFileSystem::removeDir(const QString& path)
 {
+    letGo(path);
     if (::rmdir(QFile::encodeName(path).constData()) != 0)
         return IoStatus::failure(path, systemReason(errno));
     return IoStatus::success();

@@ -120,10 +120,31 @@ public:
         *missing = false;
         return IoStatus::success();
     }
+    // See HeldFolders.
+    virtual void holdFolders(bool on) const { Q_UNUSED(on); }
+};
+
+// A run's calls go month folder by month folder. While this lives, the file system
+// may keep the folder of the last call open and name each day file in it (its
+// read, stamp, claim and delete) relative to it: the kernel then walks one name
+// instead of the whole path. Nests.
+class HeldFolders {
+public:
+    explicit HeldFolders(const IFileSystem& fs) : fs_(fs) { fs_.holdFolders(true); }
+    ~HeldFolders() { fs_.holdFolders(false); }
+    HeldFolders(const HeldFolders&) = delete;
+    HeldFolders& operator=(const HeldFolders&) = delete;
+
+private:
+    const IFileSystem& fs_;
 };
 
 class QtFileSystem : public IFileSystem {
 public:
+    QtFileSystem() = default;
+    ~QtFileSystem() override;
+    QtFileSystem(const QtFileSystem&) = delete;
+    QtFileSystem& operator=(const QtFileSystem&) = delete;
     bool fileExists(const QString& path) const override;
     bool dirExists(const QString& path) const override;
     IoStatus readAll(const QString& path, QByteArray& bytes) const override;
@@ -142,9 +163,18 @@ public:
     IoStatus mayWrite(const QString& path) const override;
     IoStatus mayWriteFile(const QString& path, const FileStamp* seen = nullptr) const override;
     IoStatus mayWriteIn(const QString& folder, bool* missing) const override;
+    void holdFolders(bool on) const override;
 
 private:
+    // The folder of a path held open and the path's name in it, while folders are
+    // held; the working folder and the whole path otherwise.
+    std::pair<int, const char*> at(const QByteArray& native) const;
+    void letGo(const QString& folder = {}) const;
+
     bool noReplaceUnsupported_ = false; // the file system refused a rename that keeps what is there
+    mutable int holding_ = 0;
+    mutable QByteArray heldFolder_; // the folder of the last call while holding
+    mutable int heldFd_ = -1;       // -1: it could not be opened (not there): whole paths then
 };
 
 // Creates path and the folders above it that are missing, one level at a time.

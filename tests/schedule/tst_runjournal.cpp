@@ -206,6 +206,24 @@ private slots:
         QCOMPARE(u.changedSince, QStringList{saved});
     }
 
+    // A month folder deleted and made again while a run writes into it (the calendar
+    // tidying an emptied month) takes the rest of its days in the new folder.
+    void monthFolderMadeAgainDuringTheRun()
+    {
+        Days fx;
+        const DayRange may = *ddayDays({"2004", "5", "3", "2004", "5", "6", "1"});
+        const QString month = DayFiles::monthFolder(fx.data, QDate(2004, 5, 3)), first = DayFiles::dayFile(fx.data, QDate(2004, 5, 3));
+        QVERIFY(QDir().mkdir(month));
+        DayPlan plan = planRun(fx.fs, fx.data, may, DayAction::Register, countdown);
+        plan.fresh = true;
+        const DayRunResult r = executePlan(fx.fs, fx.data, plan, nullptr, RunLabel{}, [&](int i) {
+            if (i == 0)
+                QVERIFY(QFile::remove(first) && QDir().rmdir(month) && QDir().mkdir(month));
+        });
+        QVERIFY2(r.failedDays == 0, qPrintable(r.firstFailure + ": " + r.firstReason));
+        QCOMPARE(QDir(month).entryList(QDir::Files).size(), 3);
+    }
+
     // A month folder a run made goes with its Undo, whether the run came straight
     // from its plan or from a preview that waited.
     void undoTakesTheMonthFolderItMade_data()
