@@ -4,11 +4,28 @@
 
 #include <QStringList>
 
-#include <cstdio>
+#include <cstring>
 
 namespace td {
 
 namespace {
+
+// A number as "%d" prints it, at p; returns the end.
+char* decimal(char* p, int value)
+{
+    char digits[12];
+    int n = 0;
+    unsigned u = value < 0 ? 0u - unsigned(value) : unsigned(value);
+    do {
+        digits[n++] = char('0' + u % 10);
+        u /= 10;
+    } while (u != 0);
+    if (value < 0)
+        *p++ = '-';
+    while (n > 0)
+        *p++ = digits[--n];
+    return p;
+}
 
 // The date taken apart once and printed into one string: a run names thousands of days.
 QString withDate(const QString& dataFolder, const QDate& date, bool day)
@@ -16,8 +33,18 @@ QString withDate(const QString& dataFolder, const QDate& date, bool day)
     int y = 0, m = 0, d = 0;
     date.getDate(&y, &m, &d);
     char name[48];
-    const int n = day ? std::snprintf(name, sizeof name, "%d_%d/%d_%d.%d", y, m, y, m, d)
-                      : std::snprintf(name, sizeof name, "%d_%d", y, m);
+    char* p = decimal(name, y);
+    *p++ = '_';
+    p = decimal(p, m);
+    if (day) { // "Y_M/Y_M.D"
+        *p++ = '/';
+        const qsizetype month = p - name - 1;
+        std::memcpy(p, name, size_t(month));
+        p += month;
+        *p++ = '.';
+        p = decimal(p, d);
+    }
+    const int n = int(p - name);
     QString out;
     out.reserve(dataFolder.size() + n);
     out += dataFolder;

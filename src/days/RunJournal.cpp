@@ -314,7 +314,8 @@ std::optional<Journal> decodeFirstFormat(const QByteArray& bytes, JournalProblem
 QList<std::pair<int, QString>> numbered(const QString& folder, const QStringList* listed = nullptr)
 {
     QList<std::pair<int, QString>> runs;
-    const QStringList names = listed ? *listed : QDir(folder).entryList({QStringLiteral("run-*.journal")}, QDir::Files);
+    // Told by the pattern below, not by a name filter: QDir compiles a filter anew on every listing.
+    const QStringList names = listed ? *listed : QDir(folder).entryList(QDir::Files);
     for (const QString& name : names) {
         const auto m = journalName().match(name);
         if (m.hasMatch())
