@@ -5,6 +5,8 @@
 
 #include <QHash>
 
+#include <memory>
+
 namespace td {
 
 DayPlan planRun(const IFileSystem& fs, const QString& dataFolder, const DayRange& range, DayAction action,
@@ -12,14 +14,30 @@ DayPlan planRun(const IFileSystem& fs, const QString& dataFolder, const DayRange
 {
     QList<QDate> dates;
     dates.reserve(range.days.size());
-    QHash<qint64, qsizetype> byDay;
-    for (qsizetype i = 0; i < range.days.size(); ++i) {
-        dates.append(range.days[i].date);
-        byDay.insert(range.days[i].date.toJulianDay(), i);
-    }
+    for (const MatchedDay& d : range.days)
+        dates.append(d.date);
+    // Kept with the plan (a day changed since is planned again by it), so it holds
+    // what it needs by value. The plan asks for the days in order; a day planned
+    // again alone is found by its date.
+    struct Days {
+        QList<MatchedDay> days;
+        qsizetype next = 0;
+        QHash<qint64, qsizetype> byDay;
+        const MatchedDay& of(const QDate& date)
+        {
+            if (next < days.size() && days.at(next).date == date)
+                return days.at(next++);
+            if (byDay.isEmpty()) {
+                for (qsizetype i = 0; i < days.size(); ++i)
+                    byDay.insert(days.at(i).date.toJulianDay(), i);
+            }
+            return days.at(byDay.value(date.toJulianDay()));
+        }
+    };
+    const auto days = std::make_shared<Days>(Days{range.days, 0, {}});
     const bool add = action == DayAction::Register;
-    const auto change = [&](const QDate& date, const QString& text) {
-        const QString entry = entryFor(range.days[byDay.value(date.toJulianDay())]);
+    const auto change = [days, entryFor, add](const QDate& date, const QString& text) {
+        const QString entry = entryFor(days->of(date));
         return add ? DayFiles::mergeEntry(text, entry) : DayFiles::removeEntry(text, entry);
     };
     return planDays(fs, dataFolder, dates, change, add ? DayText::AllLines : DayText::ReadingRule);

@@ -133,6 +133,19 @@ private slots:
         QCOMPARE(fx.files(), before); // each day as planned, the rest of the folder untouched
     }
 
+    // A plan that waited (a preview) plans a day saved meanwhile again, from what is there then.
+    void dayChangedSinceThePlanIsPlannedAgain()
+    {
+        Days fx;
+        const DayPlan plan = planRun(fx.fs, fx.data, fx.range, DayAction::Register, countdown);
+        const QString saved = DayFiles::dayFile(fx.data, fx.range.days[7].date);
+        writeFile(saved, "[mine]\r\n");
+        const DayRunResult r = executePlan(fx.fs, fx.data, plan, nullptr, RunLabel{});
+        QVERIFY(r.ok());
+        QCOMPARE(r.replanned, QStringList{saved});
+        QCOMPARE(readFile(saved), QByteArray("[Exam D-0]\n[mine]\r\n"));
+    }
+
     // A day changed since the run, by the calendar or by hand, is left alone and named.
     void dayChangedSinceTheRunIsLeftAlone()
     {
