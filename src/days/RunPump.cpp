@@ -1,6 +1,7 @@
 #include "RunPump.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
@@ -12,10 +13,25 @@ namespace {
 constexpr qint64 kPumpIntervalMs = 30;
 }
 
-RunPump::RunPump(QAbstractButton* cancel, QWidget* window) : cancel_(cancel)
+RunPump::RunPump(QAbstractButton* cancel, QWidget* window) : cancel_(cancel), window_(window)
 {
     QCoreApplication::instance()->installEventFilter(this);
     focus_ = QApplication::focusWidget();
+    if (cancel)
+        connect(cancel, &QAbstractButton::clicked, this, [this] { cancelled_ = true; });
+    // A screen reader acts through the controls themselves, so while one listens
+    // they go grey at once; otherwise with the run's first pump: a run quicker than
+    // that leaves the window as it was, with nothing to paint twice.
+    if (QAccessible::isActive())
+        greyOut();
+}
+
+void RunPump::greyOut()
+{
+    if (greyed_)
+        return;
+    greyed_ = true;
+    QAbstractButton* cancel = cancel_;
     auto disable = [this](QWidget* w) {
         if (w->isEnabled()) {
             w->setEnabled(false);
@@ -33,22 +49,23 @@ RunPump::RunPump(QAbstractButton* cancel, QWidget* window) : cancel_(cancel)
         }
         cancel->setEnabled(true);
         cancel->setFocus();
-        connect(cancel, &QAbstractButton::clicked, this, [this] { cancelled_ = true; });
-    } else if (window) {
-        disable(window->window());
+    } else if (window_) {
+        disable(window_->window());
     }
 }
 
 RunPump::~RunPump()
 {
-    if (cancel_)
-        cancel_->setEnabled(false);
-    for (const QPointer<QWidget>& w : std::as_const(disabled_)) {
-        if (w)
-            w->setEnabled(true);
+    if (greyed_) {
+        if (cancel_)
+            cancel_->setEnabled(false);
+        for (const QPointer<QWidget>& w : std::as_const(disabled_)) {
+            if (w)
+                w->setEnabled(true);
+        }
+        if (focus_)
+            focus_->setFocus();
     }
-    if (focus_)
-        focus_->setFocus();
     // Input that arrived since the last pump is dropped while the filter still
     // stands; the window is painted once, as it is after the run.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -64,6 +81,7 @@ void RunPump::pump(bool force)
 {
     if (!force && !due())
         return;
+    greyOut();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     since_.start();
 }

@@ -12,8 +12,9 @@ namespace td {
 // Keeps the window painted while a run works through thousands of day files on
 // the user-interface thread, and makes sure nothing but the run's own Cancel acts
 // meanwhile: the rest of the window is disabled (so even a screen reader's
-// "press" is refused), and clicks, keys and the close box are swallowed, not
-// queued for after the run. Escape presses Cancel. Lives for one run.
+// "press" is refused; without a screen reader, from the first pump on), and
+// clicks, keys and the close box are swallowed, not queued for after the run.
+// Escape presses Cancel. Lives for one run.
 class RunPump : public QObject {
     Q_OBJECT
 public:
@@ -39,11 +40,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void greyOut(); // everything but Cancel disabled, Cancel focused
+
     QElapsedTimer since_;
     QPointer<QAbstractButton> cancel_;
+    QPointer<QWidget> window_;
     QList<QPointer<QWidget>> disabled_; // what the run disabled, to enable again
     QPointer<QWidget> focus_;           // had the focus before the run
     bool cancelled_ = false;
+    bool greyed_ = false;
 };
 
 } // namespace td
