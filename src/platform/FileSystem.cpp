@@ -35,6 +35,7 @@ void QtFileSystem::letGo(const QString& folder) const
     if (heldFd_ >= 0)
         ::close(heldFd_);
     heldFd_ = -1;
+    heldCalls_ = 0;
     heldFolder_.clear();
 }
 
@@ -47,8 +48,11 @@ std::pair<int, const char*> QtFileSystem::at(const QByteArray& native) const
     if (folder != heldFolder_) {
         letGo();
         heldFolder_ = folder.toByteArray();
-        heldFd_ = ::open(heldFolder_.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     }
+    // Opening and closing the folder costs two calls: it pays from a handful of
+    // calls in a row into it (a month of days, not a Sunday or four).
+    if (heldFd_ < 0 && ++heldCalls_ == kHoldAfterCalls)
+        heldFd_ = ::open(heldFolder_.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (heldFd_ < 0)
         return {AT_FDCWD, native.constData()};
     return {heldFd_, native.constData() + slash + 1};

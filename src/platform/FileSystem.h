@@ -173,8 +173,10 @@ private:
 
     bool noReplaceUnsupported_ = false; // the file system refused a rename that keeps what is there
     mutable int holding_ = 0;
+    static constexpr int kHoldAfterCalls = 6;
     mutable QByteArray heldFolder_; // the folder of the last call while holding
-    mutable int heldFd_ = -1;       // -1: it could not be opened (not there): whole paths then
+    mutable int heldCalls_ = 0;     // calls in a row into it
+    mutable int heldFd_ = -1;       // -1: not open (yet, or not there): whole paths then
 };
 
 // Creates path and the folders above it that are missing, one level at a time.

@@ -224,17 +224,17 @@ private slots:
     void monthFolderMadeAgainDuringTheRun()
     {
         Days fx;
-        const DayRange may = *ddayDays({"2004", "5", "3", "2004", "5", "6", "1"});
-        const QString month = DayFiles::monthFolder(fx.data, QDate(2004, 5, 3)), first = DayFiles::dayFile(fx.data, QDate(2004, 5, 3));
+        const DayRange may = *ddayDays({"2004", "5", "1", "2004", "5", "20", "1"});
+        const QString month = DayFiles::monthFolder(fx.data, QDate(2004, 5, 1));
         QVERIFY(QDir().mkdir(month));
         DayPlan plan = planRun(fx.fs, fx.data, may, DayAction::Register, countdown);
         plan.fresh = true;
         const DayRunResult r = executePlan(fx.fs, fx.data, plan, nullptr, RunLabel{}, [&](int i) {
-            if (i == 0)
-                QVERIFY(QFile::remove(first) && QDir().rmdir(month) && QDir().mkdir(month));
+            if (i == 9) // well into the month
+                QVERIFY(QDir(month).removeRecursively() && QDir().mkdir(month));
         });
         QVERIFY2(r.failedDays == 0, qPrintable(r.firstFailure + ": " + r.firstReason));
-        QCOMPARE(QDir(month).entryList(QDir::Files).size(), 3);
+        QCOMPARE(QDir(month).entryList(QDir::Files).size(), 10);
     }
 
     // A month folder a run made goes with its Undo, whether the run came straight
