@@ -466,6 +466,14 @@ private slots:
         const QStringList left = QDir(fx.journal.folder()).entryList({QStringLiteral("*.refused"), QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden);
         QCOMPARE(left.size(), 10);
         QCOMPARE(left.first(), QStringLiteral("run-000003.journal.refused"));
+
+        // A data folder alone: its eleventh run drops its first.
+        Days alone;
+        for (int run = 0; run < 11; ++run) {
+            const RunLabel l{"dday-register", QDate(2004, 3, 1), QDate(2004, 3, 2), QString::number(run)};
+            QVERIFY(runDays(alone.fs, alone.data, one, run % 2 ? DayAction::Remove : DayAction::Register, countdown, {}, &alone.journal, &l).ok());
+        }
+        QCOMPARE(alone.journal.files().size(), 10);
     }
 
     // A journal that cannot be written stops the run before any day file is touched.
